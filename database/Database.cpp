@@ -1,0 +1,96 @@
+#include "Database.h"
+
+#include <sqlite3.h>
+
+#include <cstring>
+
+sqlite3* Database = nullptr;
+std::string DatabaseFileName;
+std::string QueryText;
+int CurrentRow = 1;
+std::vector<std::string> RecipeLineIds(1);
+
+namespace {
+std::string MessageFor(int code, sqlite3* db) {
+    if (db)
+        return "SQLite Error " + std::to_string(code) + " - " + sqlite3_errmsg(db);
+    return "SQLite Error " + std::to_string(code);
+}
+
+bool IsSuccess(int code) {
+    const int primary = code & 0xff;
+    return primary == SQLITE_OK || primary == SQLITE_ROW || primary == SQLITE_DONE;
+}
+} // namespace
+
+ESQLite3::ESQLite3(int code, sqlite3* db) : Exception(MessageFor(code, db)), FCode(code) {}
+
+int CheckResult(int code, sqlite3* db) {
+    if (!IsSuccess(code))
+        throw ESQLite3(code, db);
+    return code;
+}
+
+void OpenDatabase() {
+    Database = nullptr;
+    const int result = sqlite3_open(DatabaseFileName.c_str(), &Database);
+    if (!IsSuccess(result)) {
+        // A handle that failed to open still holds the error text; it must be closed all the same.
+        ESQLite3 error(result, Database);
+        sqlite3_close(Database);
+        Database = nullptr;
+        throw error;
+    }
+}
+
+void CloseDatabase() {
+    const int result = sqlite3_close(Database);
+    sqlite3* closed = Database;
+    Database = nullptr;
+    CheckResult(result, result == SQLITE_OK ? nullptr : closed);
+}
+
+void ExecStatements(sqlite3* db, const std::string& sql) {
+    if (!db)
+        return;
+    const char* next = sql.data();
+    int remaining = static_cast<int>(sql.size());
+    while (remaining > 0) {
+        sqlite3_stmt* statement = nullptr;
+        const char* tail = nullptr;
+        CheckResult(sqlite3_prepare_v2(db, next, remaining, &statement, &tail), db);
+        if (statement) {
+            try {
+                CheckResult(sqlite3_step(statement), db);
+            } catch (...) {
+                sqlite3_finalize(statement);
+                throw;
+            }
+            CheckResult(sqlite3_finalize(statement), db);
+        }
+        if (!tail || tail <= next)
+            break;
+        remaining -= static_cast<int>(tail - next);
+        next = tail;
+    }
+}
+
+void RunQuery(TRowLoader loader) {
+    CheckResult(sqlite3_exec(Database, QueryText.c_str(), loader, nullptr, nullptr), Database);
+}
+
+void ClearRecipeLineIds() { RecipeLineIds.assign(1, std::string()); }
+
+void SetRecipeLineId(int row, const std::string& id) {
+    if (row < 1)
+        return;
+    if (static_cast<std::size_t>(row) >= RecipeLineIds.size())
+        RecipeLineIds.resize(static_cast<std::size_t>(row) + 1);
+    RecipeLineIds[static_cast<std::size_t>(row)] = id;
+}
+
+std::optional<std::string> RecipeLineId(int row) {
+    if (row < 1 || static_cast<std::size_t>(row) >= RecipeLineIds.size())
+        return std::nullopt;
+    return RecipeLineIds[static_cast<std::size_t>(row)];
+}

@@ -1,0 +1,42 @@
+-- The recipe database: components with prices per kg, products, and the recipe lines that tie them.
+-- Numeric columns have INTEGER or REAL affinity, so numbers written as quoted text are stored as numbers.
+-- No foreign keys and no cascades: the recomputation rewrites product rows with REPLACE, and that must
+-- never touch a recipe line. Names are unique (binary comparison, so case still matters).
+
+CREATE TABLE Materials (
+    Comp_ID   INTEGER PRIMARY KEY,
+    Component TEXT UNIQUE,
+    Price     REAL,
+    Date      DATE
+);
+
+CREATE TABLE Products (
+    Prod_ID INTEGER PRIMARY KEY,
+    Product TEXT UNIQUE,
+    Mass    REAL,
+    Price   REAL,
+    Solids  TEXT
+);
+
+CREATE TABLE Recipes (
+    ID       INTEGER PRIMARY KEY,
+    Prod_ID  INTEGER,
+    Comp_ID  INTEGER,
+    Quantity REAL,
+    Datum    DATE
+);
+
+CREATE INDEX Recipes_Prod_ID ON Recipes (Prod_ID);
+CREATE INDEX Recipes_Comp_ID ON Recipes (Comp_ID);
+
+-- One row per recipe line whose product and component exist; Cumulative is the line's cost.
+CREATE VIEW Report AS
+    SELECT P.Product AS Product, M.Component AS Component, R.Quantity AS Quantity,
+           R.Quantity * M.Price AS Cumulative
+    FROM Recipes R, Products P, Materials M
+    WHERE P.Prod_ID = R.Prod_ID AND M.Comp_ID = R.Comp_ID;
+
+CREATE VIEW Components_in_Recipes AS
+    SELECT M.Component AS Component, P.Product AS Product, R.Quantity AS Quantity
+    FROM Recipes R, Products P, Materials M
+    WHERE P.Prod_ID = R.Prod_ID AND M.Comp_ID = R.Comp_ID;

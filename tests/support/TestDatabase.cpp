@@ -1,0 +1,91 @@
+#include "TestDatabase.h"
+
+#include <sqlite3.h>
+
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() : FPrevious(fs::current_path()) {
+    std::string pattern = (fs::temp_directory_path() / "brivane-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a temporary directory");
+    FPath = pattern;
+    fs::current_path(FPath);
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    fs::current_path(FPrevious, ec);
+    fs::remove_all(FPath, ec);
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+namespace {
+struct Connection {
+    sqlite3* db = nullptr;
+    explicit Connection(const std::string& file) {
+        if (sqlite3_open(file.c_str(), &db) != SQLITE_OK)
+            throw std::runtime_error("cannot open " + file);
+    }
+    ~Connection() { sqlite3_close(db); }
+};
+
+int CollectRow(void* data, int columns, char** values, char**) {
+    auto& rows = *static_cast<std::vector<std::string>*>(data);
+    std::string row;
+    for (int c = 0; c < columns; ++c) {
+        if (c)
+            row += '|';
+        row += values[c] ? values[c] : "<null>";
+    }
+    rows.push_back(row);
+    return 0;
+}
+} // namespace
+
+void RunSql(const std::string& sql, const std::string& file) {
+    Connection c(file);
+    char* error = nullptr;
+    if (sqlite3_exec(c.db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+        std::string text = error ? error : "?";
+        sqlite3_free(error);
+        throw std::runtime_error("SQL failed: " + text + " in " + sql.substr(0, 200));
+    }
+}
+
+void CreateDatabase(const std::string& file, bool withSample) {
+    RunSql(ReadFile(fs::path(BRIVANE_SOURCE_DIR) / "database" / "schema.sql"), file);
+    if (withSample)
+        RunSql(ReadFile(fs::path(BRIVANE_SOURCE_DIR) / "database" / "sample_data.sql"), file);
+}
+
+std::vector<std::string> QueryRows(const std::string& sql, const std::string& file) {
+    Connection c(file);
+    std::vector<std::string> rows;
+    char* error = nullptr;
+    if (sqlite3_exec(c.db, sql.c_str(), CollectRow, &rows, &error) != SQLITE_OK) {
+        std::string text = error ? error : "?";
+        sqlite3_free(error);
+        throw std::runtime_error("query failed: " + text);
+    }
+    return rows;
+}
+
+std::string QueryValue(const std::string& sql, const std::string& file) {
+    const auto rows = QueryRows(sql, file);
+    if (rows.empty())
+        return "<none>";
+    const auto bar = rows.front().find('|');
+    return bar == std::string::npos ? rows.front() : rows.front().substr(0, bar);
+}

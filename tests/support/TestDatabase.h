@@ -1,0 +1,30 @@
+// Test support: a fresh temporary current directory, and database files made from the schema.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// Makes a fresh temporary directory the current directory for its lifetime.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& Path() const { return FPath; }
+
+private:
+    std::filesystem::path FPath;
+    std::filesystem::path FPrevious;
+};
+
+std::string ReadFile(const std::filesystem::path& path);
+// Creates file from the schema, and from the sample data as well when withSample is set.
+void CreateDatabase(const std::string& file = "Products.db3", bool withSample = false);
+// Runs SQL on file through a connection of its own (as another program would).
+void RunSql(const std::string& sql, const std::string& file = "Products.db3");
+// Rows of a query on file, each row's columns joined by "|" (NULL as "<null>").
+std::vector<std::string> QueryRows(const std::string& sql, const std::string& file = "Products.db3");
+// The first column of the first row, or "<none>".
+std::string QueryValue(const std::string& sql, const std::string& file = "Products.db3");
