@@ -1,0 +1,227 @@
+#include "Grids.h"
+
+#include "platform/Application.h"
+#include "platform/QtText.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+
+#include <algorithm>
+
+int TGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : FShownRows; }
+
+int TGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : FShownCols; }
+
+QVariant TGridModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid())
+        return {};
+    return ToQt(FGrid.Cells(index.column(), index.row() + 1));
+}
+
+QVariant TGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
+        return {};
+    return ToQt(FGrid.Cells(section, 0));
+}
+
+TStringGrid::TStringGrid(QWidget* parent) : QTableView(parent), FModel(*this) {
+    FCells.assign(2, std::vector<std::string>(static_cast<std::size_t>(FColCount)));
+    setModel(&FModel);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectItems);
+    setTabKeyNavigation(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    SetDefaultRowHeight(18);
+    Sync();
+}
+
+std::string TStringGrid::Cells(int col, int row) const {
+    if (row < 0 || row >= RowCount() || col < 0 || col >= FColCount)
+        return {};
+    return FCells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+}
+
+void TStringGrid::SetCells(int col, int row, const std::string& text) {
+    if (row < 0 || row >= RowCount() || col < 0 || col >= FColCount)
+        return;
+    FCells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] = text;
+    ScheduleSync();
+}
+
+void TStringGrid::SetRowCount(int count) {
+    count = std::max(count, 2); // the header row and at least one row below it
+    if (count == RowCount())
+        return;
+    const bool shrinking = count < RowCount();
+    FCells.resize(static_cast<std::size_t>(count), std::vector<std::string>(static_cast<std::size_t>(FColCount)));
+    if (shrinking)
+        FRow = 1;
+    ScheduleSync();
+}
+
+void TStringGrid::SetColCount(int count) {
+    count = std::max(count, 1);
+    if (count == FColCount)
+        return;
+    FColCount = count;
+    for (auto& row : FCells)
+        row.resize(static_cast<std::size_t>(count));
+    FCol = std::min(FCol, count - 1);
+    ScheduleSync();
+}
+
+void TStringGrid::SetRow(int row) {
+    row = std::clamp(row, 1, RowCount() - 1);
+    if (row == FRow)
+        return;
+    FRow = row;
+    SyncCurrentCell();
+    FireClick();
+}
+
+void TStringGrid::SetCol(int col) {
+    col = std::clamp(col, 0, FColCount - 1);
+    if (col == FCol)
+        return;
+    FCol = col;
+    SyncCurrentCell();
+    FireClick();
+}
+
+void TStringGrid::SetColWidth(int col, int width) {
+    Sync();
+    setColumnWidth(col, width);
+}
+
+void TStringGrid::SetDefaultRowHeight(int height) {
+    verticalHeader()->setMinimumSectionSize(height);
+    verticalHeader()->setDefaultSectionSize(height);
+    horizontalHeader()->setFixedHeight(height);
+}
+
+void TStringGrid::ScheduleSync() {
+    // Loading a list changes the grid row by row; the view is told once, at the next turn of the event loop.
+    if (FSyncPending)
+        return;
+    FSyncPending = true;
+    QMetaObject::invokeMethod(this, &TStringGrid::Sync, Qt::QueuedConnection);
+}
+
+void TStringGrid::Sync() {
+    FSyncPending = false;
+    const int rows = RowCount() - 1;
+    const int cols = FColCount;
+    if (cols > FModel.FShownCols) {
+        FModel.beginInsertColumns({}, FModel.FShownCols, cols - 1);
+        FModel.FShownCols = cols;
+        FModel.endInsertColumns();
+    } else if (cols < FModel.FShownCols) {
+        FModel.beginRemoveColumns({}, cols, FModel.FShownCols - 1);
+        FModel.FShownCols = cols;
+        FModel.endRemoveColumns();
+    }
+    if (rows > FModel.FShownRows) {
+        FModel.beginInsertRows({}, FModel.FShownRows, rows - 1);
+        FModel.FShownRows = rows;
+        FModel.endInsertRows();
+    } else if (rows < FModel.FShownRows) {
+        FModel.beginRemoveRows({}, rows, FModel.FShownRows - 1);
+        FModel.FShownRows = rows;
+        FModel.endRemoveRows();
+    }
+    if (rows > 0 && cols > 0)
+        emit FModel.dataChanged(FModel.index(0, 0), FModel.index(rows - 1, cols - 1));
+    emit FModel.headerDataChanged(Qt::Horizontal, 0, cols - 1);
+    SyncCurrentCell();
+}
+
+void TStringGrid::SyncCurrentCell() {
+    if (FSyncPending || !selectionModel())
+        return;
+    const QModelIndex index = FModel.index(FRow - 1, FCol);
+    if (!index.isValid() || index == currentIndex())
+        return;
+    FSettingView = true;
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    FSettingView = false;
+}
+
+void TStringGrid::FireClick() {
+    if (OnClick)
+        OnClick();
+}
+
+void TStringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    QTableView::currentChanged(current, previous);
+    if (FSettingView || !current.isValid())
+        return;
+    const int row = current.row() + 1;
+    const int col = current.column();
+    if (row == FRow && col == FCol)
+        return;
+    FRow = row;
+    FCol = col;
+    // A mouse click reports itself when the button is released; a keyboard move reports at once.
+    if (!FMouseSelecting)
+        Guarded([this] { FireClick(); });
+}
+
+void TStringGrid::mousePressEvent(QMouseEvent* event) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() == Qt::RightButton) {
+        // The pop-up commands act on the row the user pointed at.
+        if (index.isValid()) {
+            setFocus(Qt::MouseFocusReason);
+            FRow = index.row() + 1;
+            FCol = index.column();
+            SyncCurrentCell();
+            Guarded([this] { FireClick(); });
+        }
+        event->accept();
+        return;
+    }
+    FPressedOnCell = index.isValid() && event->button() == Qt::LeftButton;
+    FMouseSelecting = true;
+    QTableView::mousePressEvent(event);
+    FMouseSelecting = false;
+}
+
+void TStringGrid::mouseReleaseEvent(QMouseEvent* event) {
+    QTableView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && FPressedOnCell) {
+        FPressedOnCell = false;
+        Guarded([this] { FireClick(); });
+    }
+}
+
+void TStringGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    FPressedOnCell = false;
+    const QModelIndex index = indexAt(event->position().toPoint());
+    FMouseSelecting = true;
+    QTableView::mouseDoubleClickEvent(event);
+    FMouseSelecting = false;
+    if (event->button() == Qt::LeftButton && index.isValid() && OnDblClick)
+        Guarded([this] { OnDblClick(); });
+}
+
+void TStringGrid::contextMenuEvent(QContextMenuEvent* event) {
+    if (!FPopupMenu) {
+        event->ignore();
+        return;
+    }
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        at = viewport()->mapToGlobal(visualRect(FModel.index(FRow - 1, FCol)).center());
+    FPopupMenu->popup(at);
+    event->accept();
+}

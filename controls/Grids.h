@@ -1,0 +1,82 @@
+// The text grid of the windows: cells hold bytes, row 0 is the fixed header row, cells are never
+// edited in place. The click event fires on a mouse click, on every move of the current cell by
+// keyboard and on every change of Row by the program; shrinking the grid makes row 1 current silently.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QTableView>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QMenu;
+class TStringGrid;
+
+class TGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit TGridModel(TStringGrid& grid) : FGrid(grid) {}
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    friend class TStringGrid;
+    TStringGrid& FGrid;
+    int FShownRows = 0; // data rows the view knows of
+    int FShownCols = 0;
+};
+
+class TStringGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit TStringGrid(QWidget* parent = nullptr);
+
+    std::string Cells(int col, int row) const;
+    void SetCells(int col, int row, const std::string& text);
+    int RowCount() const { return static_cast<int>(FCells.size()); }
+    void SetRowCount(int count);
+    int ColCount() const { return FColCount; }
+    void SetColCount(int count);
+    int Row() const { return FRow; }
+    void SetRow(int row);
+    int Col() const { return FCol; }
+    void SetCol(int col);
+
+    void SetColWidth(int col, int width);
+    void SetDefaultRowHeight(int height);
+    void SetPopupMenu(QMenu* menu) { FPopupMenu = menu; }
+    QMenu* PopupMenu() const { return FPopupMenu; }
+
+    std::function<void()> OnClick;
+    std::function<void()> OnDblClick;
+
+    // Brings the view up to date with the cells now; otherwise it follows at the next turn of the event loop.
+    void Sync();
+
+protected:
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    friend class TGridModel;
+    void ScheduleSync();
+    void FireClick();
+    void SyncCurrentCell();
+
+    TGridModel FModel;
+    std::vector<std::vector<std::string>> FCells; // [row][col]
+    int FColCount = 2;
+    int FRow = 1;
+    int FCol = 0;
+    bool FSyncPending = false;
+    bool FSettingView = false;
+    bool FMouseSelecting = false;
+    bool FPressedOnCell = false;
+    QMenu* FPopupMenu = nullptr;
+};

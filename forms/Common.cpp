@@ -1,0 +1,81 @@
+#include "Common.h"
+
+#include "controls/Grids.h"
+#include "database/Database.h"
+#include "platform/Dialogs.h"
+#include "platform/QtText.h"
+#include "text/StrMan.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QWidget>
+
+void WithDatabase(const std::function<void()>& work) {
+    try {
+        OpenDatabase();
+        try {
+            work();
+        } catch (...) {
+            CloseDatabase();
+            throw;
+        }
+        CloseDatabase();
+    } catch (const Exception& e) {
+        ShowMessage(e.what());
+    }
+}
+
+void PrepareGrid(TStringGrid& grid) {
+    for (int r = 1; r <= grid.RowCount() - 2; ++r)
+        for (int c = 0; c < grid.ColCount(); ++c)
+            grid.SetCells(c, r, {});
+    CurrentRow = 1;
+    grid.SetRowCount(2);
+    grid.SetColCount(2);
+}
+
+double FormatNumberColumn(TStringGrid& grid, std::string_view mask, int width) {
+    double sum = 0.0;
+    for (int r = 1; r <= grid.RowCount() - 2; ++r) {
+        const ParseResult number = ParseNumber(StringManager.CommaToPoint(grid.Cells(1, r)));
+        sum += number.Value;
+        grid.SetCells(1, r,
+                      number.ErrorPos ? std::string()
+                                      : StringManager.FormatPadded(mask, static_cast<std::int16_t>(width), ' ',
+                                                                   number.Value));
+    }
+    return sum;
+}
+
+void SelectRowByName(TStringGrid& grid, const std::string& name) {
+    for (int r = 1; r <= grid.RowCount() - 2; ++r)
+        if (grid.Cells(0, r) == name)
+            grid.SetRow(r);
+}
+
+bool ListHasName(const TStringGrid& grid, const std::string& name) {
+    for (int r = 1; r <= grid.RowCount() - 2; ++r)
+        if (grid.Cells(0, r) == name)
+            return true;
+    return false;
+}
+
+void SetHint(QWidget& widget, const std::string& hint) { widget.setToolTip(ToQt(hint).replace("\r\n", "\n")); }
+
+void SetMenuEnabled(QMenu& menu, bool enabled) {
+    menu.menuAction()->setEnabled(enabled);
+    menu.setEnabled(enabled);
+}
+
+bool MenuEnabled(const QMenu& menu) { return menu.menuAction()->isEnabled(); }
+
+QColor ButtonFaceColor() { return QApplication::palette().color(QPalette::Active, QPalette::Button); }
+
+QColor WindowColor() { return QApplication::palette().color(QPalette::Active, QPalette::Base); }
+
+void SetBackground(QWidget& widget, const QColor& color) {
+    QPalette p = widget.palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        p.setColor(group, QPalette::Base, color);
+    widget.setPalette(p);
+}

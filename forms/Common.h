@@ -1,0 +1,41 @@
+// What the windows share: the open–run–close pattern of one action and the handling of list grids.
+#pragma once
+
+#include <QColor>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+class QMenu;
+class QWidget;
+class TStringGrid;
+
+// Opens the database, runs work and closes the database again, also after an error. A failure of the
+// application's kind is shown with ShowMessage; the caller goes on with its remaining steps.
+void WithDatabase(const std::function<void()>& work);
+
+// Empties the rows filled last time and shrinks the grid to its header row and one empty row, so the
+// next load writes from row 1.
+void PrepareGrid(TStringGrid& grid);
+
+// Re-formats column 1 of every data row with mask and width; a cell that is no number is emptied.
+// Returns the sum of the values read.
+double FormatNumberColumn(TStringGrid& grid, std::string_view mask, int width);
+
+// The row of the grid whose column 0 is exactly name, made current (each match in turn).
+void SelectRowByName(TStringGrid& grid, const std::string& name);
+
+// True when a data row of the grid holds exactly name in column 0.
+bool ListHasName(const TStringGrid& grid, const std::string& name);
+
+// A hint text with its line breaks as Qt shows them.
+void SetHint(QWidget& widget, const std::string& hint);
+
+void SetMenuEnabled(QMenu& menu, bool enabled);
+bool MenuEnabled(const QMenu& menu);
+
+// The system colours: button face and window.
+QColor ButtonFaceColor();
+QColor WindowColor();
+void SetBackground(QWidget& widget, const QColor& color);

@@ -1,0 +1,495 @@
+#include "MAIN.h"
+
+#include "controls/Grids.h"
+#include "controls/Hints.h"
+#include "controls/PosFloatEdit.h"
+#include "controls/StatusBar.h"
+#include "controls/StdCtrls.h"
+#include "database/Database.h"
+#include "forms/Common.h"
+#include "forms/MatUnit.h"
+#include "forms/RecUnit.h"
+#include "platform/Application.h"
+#include "platform/Dialogs.h"
+#include "platform/QtText.h"
+#include "text/StrMan.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+
+TForm1* Form1 = nullptr;
+
+const char* const RecomputeProducts =
+    "Replace into Products (Prod_ID, Product, Mass, Price, Solids) select P.Prod_ID, P.Product, SUM(R.Quantity), "
+    "ROUND(SUM(R.Quantity*M.Price)/SUM(R.Quantity),2), P.Solids From RECIPES R, MATERIALS M, Products P Where "
+    "M.Comp_ID = R.COMP_ID AND P.Prod_ID = R.PROD_ID Group by P.Product;";
+
+namespace {
+
+const char* const StartText = "@Tarnock |  Rightclick item for menu |  Click item to change recipe |";
+const char* const ComponentsText = "@Tarnock |  Rightclick item for options |  Mode: COMPONENTS |";
+const char* const ProductsText = "@Tarnock |  Rightclick item for options |  Click item to change recipe | Mode: PRODUCTS";
+const char* const SelectProductFirst = "Please, select or create a product first (Left Grid)";
+
+// Client size of the window below its menu bar; the window never grows beyond it.
+constexpr int ClientWidth = 701;
+constexpr int ClientHeight = 462;
+
+QAction* AddItem(QMenu* menu, const char* name, const char* caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+QMenu* AddMenu(QMenuBar* bar, const char* name, const char* caption) {
+    QMenu* menu = bar->addMenu(caption);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(QString(name) + "Action");
+    return menu;
+}
+
+template <class Handler> void Connect(QAction* action, TForm1* form, Handler handler) {
+    QObject::connect(action, &QAction::triggered, form, [form, handler] { Guarded([form, handler] { (form->*handler)(); }); });
+}
+
+template <class Handler> void Connect(QPushButton* button, TForm1* form, Handler handler) {
+    QObject::connect(button, &QPushButton::clicked, form, [form, handler] { Guarded([form, handler] { (form->*handler)(); }); });
+}
+
+TStringGrid* MakeGrid(QWidget* parent, const char* name, QRect geometry, int width0, int width1) {
+    auto* grid = new TStringGrid(parent);
+    grid->setObjectName(name);
+    grid->setGeometry(geometry);
+    grid->SetColWidth(0, width0);
+    grid->SetColWidth(1, width1);
+    return grid;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, QPoint at, int points = 0) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    if (points) {
+        QFont font = label->font();
+        font.setPointSize(points);
+        label->setFont(font);
+    }
+    label->adjustSize();
+    label->move(at);
+    return label;
+}
+
+} // namespace
+
+TForm1::TForm1() {
+    Form1 = this;
+    setObjectName("Form1");
+    setWindowTitle("Brivane 2.1");
+    setFont(QFont("MS Sans Serif", 8));
+    CreateMenus();
+    CreateControls();
+    const int height = ClientHeight + menuBar()->sizeHint().height();
+    resize(ClientWidth, height);
+    setMaximumSize(ClientWidth, height);
+    move(118, 125);
+}
+
+void TForm1::CreateMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName("MainMenu1");
+    Connect1 = AddMenu(bar, "Connect1", "&File");
+    Exit1 = AddItem(Connect1, "Exit1", "&Exit");
+    Materials1 = AddMenu(bar, "Materials1", "&Materials");
+    PrintMaterials = AddItem(Materials1, "PrintMaterials", "&Print Materials..");
+    Reports = AddItem(Materials1, "Reports", "&Reports..");
+    ExporttoMaterialstxt1 = AddItem(Materials1, "ExporttoMaterialstxt1", "Export to Materials.txt");
+    Products1 = AddMenu(bar, "Products1", "Products");
+    PrintProducts = AddItem(Products1, "PrintProducts", "&Print Products..");
+    PriceAnalysis = AddItem(Products1, "PriceAnalysis", "Price &Analysis ..");
+    ExporttoProductstxt1 = AddItem(Products1, "ExporttoProductstxt1", "&Export to Products.txt");
+    Recipes1 = AddMenu(bar, "Recipes1", "&Recipes");
+    PrintRecipe = AddItem(Recipes1, "PrintRecipe", "&Print Recipe..");
+    ExporttoProducttxt1 = AddItem(Recipes1, "ExporttoProducttxt1", "&Export to Recipe.txt");
+    Help1 = AddMenu(bar, "Help1", "&Help");
+    About = AddItem(Help1, "About", "&About");
+    HelpIndex = AddItem(Help1, "HelpIndex", "&Help");
+    Quit1 = bar->addAction("&Quit");
+    Quit1->setObjectName("Quit1");
+    Connect(Exit1, this, &TForm1::Exit1Click);
+    Connect(Quit1, this, &TForm1::Quit1Click);
+
+    ProductMenu = new QMenu(this);
+    ProductMenu->setObjectName("ProductMenu");
+    NewProduct = AddItem(ProductMenu, "NewProduct", "New Product");
+    RenameProduct = AddItem(ProductMenu, "RenameProduct", "Rename Product");
+    DeleteProduct = AddItem(ProductMenu, "DeleteProduct", "Delete Product");
+    Connect(NewProduct, this, &TForm1::NewProductClick);
+    Connect(RenameProduct, this, &TForm1::RenameProductClick);
+    Connect(DeleteProduct, this, &TForm1::DeleteProductClick);
+
+    MaterialsMenu = new QMenu(this);
+    MaterialsMenu->setObjectName("MaterialsMenu");
+    NewComponent = AddItem(MaterialsMenu, "NewComponent", "New Component");
+    RenameComponent = AddItem(MaterialsMenu, "RenameComponent", "Edit Component");
+    DeleteComponent = AddItem(MaterialsMenu, "DeleteComponent", "Delete Component");
+    Connect(NewComponent, this, &TForm1::NewComponentClick);
+    Connect(RenameComponent, this, &TForm1::RenameComponentClick);
+    Connect(DeleteComponent, this, &TForm1::DeleteComponentClick);
+
+    RecMenu = new QMenu(this);
+    RecMenu->setObjectName("RecMenu");
+    AddComponent1 = AddItem(RecMenu, "AddComponent1", "Add Component");
+    EditComponentMass1 = AddItem(RecMenu, "EditComponentMass1", "Edit Component / Mass");
+    DeleteComponent1 = AddItem(RecMenu, "DeleteComponent1", "Delete Component");
+    Connect(AddComponent1, this, &TForm1::AddComponent1Click);
+    Connect(EditComponentMass1, this, &TForm1::EditComponentMass1Click);
+    Connect(DeleteComponent1, this, &TForm1::DeleteComponent1Click);
+}
+
+void TForm1::CreateControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName("ClientArea");
+    setCentralWidget(client);
+
+    BevelStatusBar1 = new TBevelStatusBar(client);
+    BevelStatusBar1->setObjectName("BevelStatusBar1");
+    BevelStatusBar1->SetSimpleText(StartText);
+
+    PageControl1 = new QTabWidget(client);
+    PageControl1->setObjectName("PageControl1");
+    PageControl1->setGeometry(8, 8, 345, 425);
+    SetHint(*PageControl1, "Components are constituents\r\nof recipes (=product).");
+
+    PRODUCTS = new QWidget;
+    PRODUCTS->setObjectName("PRODUCTS");
+    SetHint(*PRODUCTS, "Products or Recipes are\r\nmixtures of components");
+    PageControl1->addTab(PRODUCTS, "PRODUCTS");
+    Label1 = MakeLabel(PRODUCTS, "Label1", "LIST OF MIXTURES", {176, 0}, 10);
+    Refresh1 = new QPushButton("&Refresh", PRODUCTS);
+    Refresh1->setObjectName("Refresh1");
+    Refresh1->setGeometry(0, 0, 121, 18);
+    SetHint(*Refresh1, "Recalculate Products");
+    StringGrid1 = MakeGrid(PRODUCTS, "StringGrid1", {8, 24, 321, 361}, 222, 64);
+    SetHint(*StringGrid1, "RightClick for Menu\r\nClick to display recipe");
+    StringGrid1->SetPopupMenu(ProductMenu);
+
+    COMPONENTS = new QWidget;
+    COMPONENTS->setObjectName("COMPONENTS");
+    PageControl1->addTab(COMPONENTS, "COMPONENTS");
+    Label2 = MakeLabel(COMPONENTS, "Label2", "LIST OF STARTING MATERIALS", {128, 0}, 10);
+    Refresh2 = new QPushButton("&Refresh", COMPONENTS);
+    Refresh2->setObjectName("Refresh2");
+    Refresh2->setGeometry(8, 0, 113, 18);
+    StringGrid2 = MakeGrid(COMPONENTS, "StringGrid2", {8, 24, 321, 369}, 211, 61);
+    SetHint(*StringGrid2, "RightClick for Menu");
+    StringGrid2->SetPopupMenu(MaterialsMenu);
+
+    Panel1 = new QFrame(client);
+    Panel1->setObjectName("Panel1");
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setGeometry(360, 24, 337, 409);
+    Edit1 = new TEdit(Panel1);
+    Edit1->setObjectName("Edit1");
+    Edit1->setGeometry(8, 8, 217, 21);
+    Edit1->setReadOnly(true);
+    Edit1->SetText("Edit1");
+    SetBackground(*Edit1, ButtonFaceColor());
+    TotalEdit = new TPosFloatEdit(Panel1);
+    TotalEdit->setObjectName("TotalEdit");
+    TotalEdit->setGeometry(232, 8, 73, 21);
+    TotalEdit->setAlignment(Qt::AlignCenter);
+    TotalEdit->SetDecimalPlaces(1);
+    TotalEdit->SetColorRO(ButtonFaceColor());
+    TotalEdit->SetReadOnly(true);
+    Label3 = MakeLabel(Panel1, "Label3", "kg", {312, 8});
+    StringGrid3 = MakeGrid(Panel1, "StringGrid3", {8, 40, 321, 353}, 230, 54);
+    SetHint(*StringGrid3, "Right-click for menu");
+    StringGrid3->SetPopupMenu(RecMenu);
+
+    MessageHint1 = new TMessageHint(this);
+    MessageHint1->setObjectName("MessageHint1");
+
+    Connect(Refresh1, this, &TForm1::Refresh1Click);
+    Connect(Refresh2, this, &TForm1::Refresh2Click);
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this] { Guarded([this] { PageControl1Change(); }); });
+    StringGrid1->OnClick = [this] { StringGrid1DblClick(); };
+    StringGrid1->OnDblClick = [this] { StringGrid1DblClick(); };
+    StringGrid2->OnDblClick = [this] { StringGrid2DblClick(); };
+    StringGrid3->OnClick = [this] { StringGrid3Click(); };
+    StringGrid3->OnDblClick = [this] { StringGrid3DblClick(); };
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (QWidget* client = centralWidget())
+        BevelStatusBar1->setGeometry(0, client->height() - 19, client->width(), 19);
+}
+
+bool TForm1::event(QEvent* event) {
+    // The first activation after start-up shows the recomputed products; later ones change nothing.
+    if (event->type() == QEvent::WindowActivate && !FActivated) {
+        FActivated = true;
+        const bool handled = QMainWindow::event(event);
+        Guarded([this] { Refresh1Click(); });
+        return handled;
+    }
+    return QMainWindow::event(event);
+}
+
+void TForm1::FormCreate() {
+    SetMenuEnabled(*Materials1, false);
+    HelpContext = 3;
+    DatabaseFileName = "Products.db3";
+}
+
+int ListRowLoader(void*, int columns, char** values, char**) {
+    TStringGrid& grid = MenuEnabled(*Form1->Materials1) ? *Form1->StringGrid2 : *Form1->StringGrid1;
+    for (int c = 0; c < columns; ++c)
+        grid.SetCells(c, CurrentRow, ColumnText(values, c));
+    ++CurrentRow;
+    grid.SetRowCount(grid.RowCount() + 1);
+    return 0;
+}
+
+int RecipeRowLoader(void*, int columns, char** values, char**) {
+    TStringGrid& grid = *Form1->StringGrid3;
+    SetRecipeLineId(CurrentRow, ColumnText(values, 0));
+    for (int c = 1; c < columns; ++c)
+        grid.SetCells(c - 1, CurrentRow, ColumnText(values, c));
+    ++CurrentRow;
+    grid.SetRowCount(grid.RowCount() + 1);
+    return 0;
+}
+
+void TForm1::Refresh1Click() {
+    PrepareGrid(*StringGrid1);
+    WithDatabase([this] {
+        ExecStatements(Database, RecomputeProducts);
+        StringGrid1->SetCells(0, 0, " Product");
+        StringGrid1->SetCells(1, 0, " Price/kg");
+        QueryText = "Select product, price from products order by product;";
+        RunQuery(ListRowLoader);
+    });
+    FormatNumberColumn(*StringGrid1, "####0.00", 8);
+    const std::string shownBefore = Edit1->Text();
+    StringGrid1DblClick();
+    SelectRowByName(*StringGrid1, shownBefore);
+}
+
+void TForm1::Refresh2Click() {
+    PrepareGrid(*StringGrid2);
+    WithDatabase([this] {
+        StringGrid2->SetCells(0, 0, "Component");
+        StringGrid2->SetCells(1, 0, " Price/kg");
+        QueryText = "SELECT Component, Price from Materials order by Component;";
+        RunQuery(ListRowLoader);
+    });
+    FormatNumberColumn(*StringGrid2, "####0.00", 8);
+}
+
+void TForm1::PageControl1Change() {
+    const bool components = PageControl1->currentWidget() == COMPONENTS;
+    SetMenuEnabled(*Materials1, components);
+    SetMenuEnabled(*Products1, !components);
+    SetMenuEnabled(*Recipes1, !components);
+    SetBackground(*Edit1, ButtonFaceColor());
+    TotalEdit->SetReadOnly(true);
+    StringGrid3->setEnabled(!components);
+    SetBackground(*StringGrid3, components ? ButtonFaceColor() : WindowColor());
+    BevelStatusBar1->SetSimpleText(components ? ComponentsText : ProductsText);
+    HelpContext = components ? 4 : 6;
+    if (components)
+        Refresh2Click();
+    else
+        Refresh1Click();
+}
+
+void TForm1::ClearRecipe() {
+    PrepareGrid(*StringGrid3);
+    ClearRecipeLineIds();
+}
+
+void TForm1::StringGrid1DblClick() {
+    ClearRecipe();
+    StringGrid3->SetCells(0, 0, " Component");
+    StringGrid3->SetCells(1, 0, "   Mass");
+    const std::string product = StringGrid1->Cells(0, StringGrid1->Row());
+    Edit1->SetText(product);
+    WithDatabase([&product] {
+        QueryText = "SELECT R.ID, M.Component, R.Quantity FROM Products P, Materials M, Recipes R WHERE M.COMP_ID = "
+                    "R.COMP_ID AND P.PROD_ID = R.PROD_ID AND P.Product = '" +
+                    StringManager.QuoteSql(product) + "';";
+        RunQuery(RecipeRowLoader);
+    });
+    TotalEdit->SetAsFloat(FormatNumberColumn(*StringGrid3, "####0.0", 8));
+    HelpContext = 6;
+}
+
+void TForm1::StringGrid3Click() { HelpContext = 7; }
+
+void TForm1::Quit1Click() { Application.Terminate(); }
+
+void TForm1::Exit1Click() { Application.Terminate(); }
+
+void TForm1::NewProductClick() {
+    std::string name;
+    if (!AskText("New Recipe", "Enter a new productname", name))
+        return;
+    name = UpperCase(name);
+    if (ListHasName(*StringGrid1, name)) {
+        ShowMessage("Product already exists");
+        return;
+    }
+    if (name.empty())
+        return;
+    Edit1->SetText(name);
+    ClearRecipe();
+    WithDatabase([&name] {
+        ExecStatements(Database, "Insert into Products (Product) Values ('" + StringManager.QuoteSql(name) + "');");
+    });
+    Refresh1Click();
+    SelectRowByName(*StringGrid1, name);
+    ClearRecipe();
+    BevelStatusBar1->SetSimpleText(" Click item to build recipe in right grid | Mode: RECIPES");
+    MessageHint1->ShowControlHint("Doubleclick in right grid on empty rows\r\n to enter components and masses.",
+                                  StringGrid3);
+}
+
+void TForm1::RenameProductClick() {
+    const std::string oldName = StringGrid1->Cells(0, StringGrid1->Row());
+    std::string name;
+    if (!AskText("Rename " + oldName, "Rename " + oldName, name) || name.empty())
+        return;
+    name = UpperCase(name);
+    if (ListHasName(*StringGrid1, name)) {
+        ShowMessage("Product already exists");
+        return;
+    }
+    Edit1->SetText(name);
+    WithDatabase([&] {
+        ExecStatements(Database, "Update Products Set Product = '" + StringManager.QuoteSql(name) +
+                                     "' where Product ='" + StringManager.QuoteSql(oldName) + "';");
+    });
+    Refresh1Click();
+    SelectRowByName(*StringGrid1, name);
+}
+
+void TForm1::DeleteProductClick() {
+    const std::string name = StringGrid1->Cells(0, StringGrid1->Row());
+    if (name.empty() || !ConfirmYesNo("Delete " + name + " ??"))
+        return;
+    WithDatabase([&name] {
+        ExecStatements(Database, "Delete from Products where product ='" + StringManager.QuoteSql(name) + "';");
+    });
+    Refresh1Click();
+}
+
+// Components
+
+void TForm1::ReloadComponents() {
+    Refresh2Click();
+    Rec->ComboBox1->Clear();
+    Rec->FormCreate();
+}
+
+void TForm1::NewComponentClick() {
+    Mat->Edit1->SetText({});
+    Mat->PriceEdit->SetAsFloat(0);
+    Mat->StatusBar1->showMessage("Mode: Post new record.");
+    NewMaterial = true;
+    ShowModal(*Mat);
+    ReloadComponents();
+}
+
+void TForm1::RenameComponentClick() {
+    const int row = StringGrid2->Row();
+    Mat->Edit1->SetText(StringGrid2->Cells(0, row));
+    std::string price = StringGrid2->Cells(1, row);
+    HelpContext = 4;
+    if (price.empty()) {
+        price = "0,00";
+        NewMaterial = true;
+        Mat->StatusBar1->showMessage("Mode: Post new record.");
+    } else {
+        NewMaterial = false;
+        Mat->StatusBar1->showMessage("Mode: Post edited record.");
+    }
+    const ParseResult number = ParseNumber(StringManager.CommaToPoint(price));
+    Mat->PriceEdit->SetAsFloat(number.ErrorPos ? 0.0 : number.Value);
+    ShowModal(*Mat);
+    ReloadComponents();
+    SelectRowByName(*StringGrid2, Mat->Edit1->Text());
+}
+
+void TForm1::StringGrid2DblClick() { RenameComponentClick(); }
+
+void TForm1::DeleteComponentClick() {
+    const std::string name = StringGrid2->Cells(0, StringGrid2->Row());
+    if (!ConfirmYesNo("Delete " + name + " ??"))
+        return;
+    WithDatabase([&name] {
+        ExecStatements(Database, "Delete from Materials where Component ='" + StringManager.QuoteSql(name) + "';");
+    });
+    ReloadComponents();
+}
+
+// Recipe lines
+
+bool TForm1::ProductSelected() {
+    if (!StringGrid1->Cells(0, StringGrid1->Row()).empty())
+        return true;
+    ShowMessage(SelectProductFirst);
+    return false;
+}
+
+void TForm1::StringGrid3DblClick() {
+    if (!ProductSelected())
+        return;
+    const int row = StringGrid3->Row();
+    EditedLineId = RecipeLineId(row).value_or(std::string());
+    Rec->Label1->setText(ToQt(StringGrid1->Cells(0, StringGrid1->Row())));
+    const std::string component = StringGrid3->Cells(0, row);
+    Rec->ComboBox1->SetText(component);
+    Rec->MassEdit->SetText(StringGrid3->Cells(1, row));
+    if (!component.empty()) {
+        NewRecipeLine = false;
+        Rec->StatusBar1->showMessage("Mode: Edit new component and/or mass.");
+    } else {
+        NewRecipeLine = true;
+        Rec->ComboBox1->SetText(ComponentPlaceholder);
+        Rec->StatusBar1->showMessage("Mode: Add new component.");
+    }
+    ShowModal(*Rec);
+    StringGrid1DblClick();
+}
+
+void TForm1::EditComponentMass1Click() { StringGrid3DblClick(); }
+
+void TForm1::AddComponent1Click() {
+    if (!ProductSelected())
+        return;
+    Rec->Label1->setText(ToQt(StringGrid1->Cells(0, StringGrid1->Row())));
+    Rec->ComboBox1->SetText(ComponentPlaceholder);
+    Rec->MassEdit->SetAsFloat(0);
+    NewRecipeLine = true;
+    Rec->StatusBar1->showMessage("Mode: Add new component.");
+    ShowModal(*Rec);
+    StringGrid1DblClick();
+    HelpContext = 7;
+}
+
+void TForm1::DeleteComponent1Click() {
+    const int row = StringGrid3->Row();
+    const auto id = RecipeLineId(row);
+    // A row that shows no line of this recipe (the empty last row) has nothing to delete.
+    if (!id)
+        return;
+    if (!ConfirmYesNo("Delete " + StringGrid3->Cells(0, row) + " ??"))
+        return;
+    WithDatabase([&id] { ExecStatements(Database, "Delete from Recipes where ID ='" + *id + "';"); });
+    StringGrid1DblClick();
+}

@@ -1,0 +1,125 @@
+// The main window: the product and component lists on two tabs beside the recipe of the selected product.
+#pragma once
+
+#include <QMainWindow>
+
+#include <string>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QFrame;
+class QWidget;
+class TBevelStatusBar;
+class TEdit;
+class TMessageHint;
+class TPosFloatEdit;
+class TStringGrid;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    TForm1();
+
+    // Controls, by their names in the window's layout.
+    TBevelStatusBar* BevelStatusBar1;
+    QTabWidget* PageControl1;
+    QWidget* PRODUCTS;
+    QLabel* Label1;
+    QPushButton* Refresh1;
+    TStringGrid* StringGrid1;
+    QWidget* COMPONENTS;
+    QLabel* Label2;
+    QPushButton* Refresh2;
+    TStringGrid* StringGrid2;
+    QFrame* Panel1;
+    TEdit* Edit1;
+    TPosFloatEdit* TotalEdit;
+    QLabel* Label3;
+    TStringGrid* StringGrid3;
+    TMessageHint* MessageHint1;
+
+    QMenu* Connect1;
+    QAction* Exit1;
+    QMenu* Materials1;
+    QAction* PrintMaterials;
+    QAction* Reports;
+    QAction* ExporttoMaterialstxt1;
+    QMenu* Products1;
+    QAction* PrintProducts;
+    QAction* PriceAnalysis;
+    QAction* ExporttoProductstxt1;
+    QMenu* Recipes1;
+    QAction* PrintRecipe;
+    QAction* ExporttoProducttxt1;
+    QMenu* Help1;
+    QAction* About;
+    QAction* HelpIndex;
+    QAction* Quit1;
+
+    QMenu* ProductMenu;
+    QAction* NewProduct;
+    QAction* RenameProduct;
+    QAction* DeleteProduct;
+    QMenu* MaterialsMenu;
+    QAction* NewComponent;
+    QAction* RenameComponent;
+    QAction* DeleteComponent;
+    QMenu* RecMenu;
+    QAction* AddComponent1;
+    QAction* EditComponentMass1;
+    QAction* DeleteComponent1;
+
+    // The window's help context and help file, used by the help command.
+    int HelpContext = 1;
+    std::string HelpFile = "Brivane.HLP";
+
+    void FormCreate();
+    void Refresh1Click();
+    void Refresh2Click();
+    void PageControl1Change();
+    void StringGrid1DblClick();
+    void StringGrid3Click();
+    void Quit1Click();
+    void Exit1Click();
+
+    void NewProductClick();
+    void RenameProductClick();
+    void DeleteProductClick();
+
+    void NewComponentClick();
+    void RenameComponentClick();
+    void StringGrid2DblClick();
+    void DeleteComponentClick();
+
+    void StringGrid3DblClick();
+    void AddComponent1Click();
+    void EditComponentMass1Click();
+    void DeleteComponent1Click();
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void CreateMenus();
+    void CreateControls();
+    // The main window's part of every component command: the lists follow the change.
+    void ReloadComponents();
+    // Empties the recipe grid; no line is on display afterwards.
+    void ClearRecipe();
+    bool ProductSelected();
+    bool FActivated = false;
+};
+
+extern TForm1* Form1;
+
+// Row loaders of the main window.
+int ListRowLoader(void* data, int columns, char** values, char** names);
+int RecipeRowLoader(void* data, int columns, char** values, char** names);
+
+// The statement that recomputes every product's mass and price per kg from its lines; it carries the
+// production notes across the rewrite of the row.
+extern const char* const RecomputeProducts;

@@ -1,0 +1,58 @@
+#include "Application.h"
+
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QWidget>
+
+TApplication Application;
+
+namespace {
+int Beeps = 0;
+}
+
+void TApplication::FormDeleter::operator()(QWidget* w) const { delete w; }
+
+void TApplication::HelpContext(int ctx, const std::string& windowHelpFile) {
+    // A window's own help file wins over the application's; without either there is nothing to ask.
+    const std::string file = windowHelpFile.empty() ? HelpFile : windowHelpFile;
+    if (file.empty())
+        return;
+    LastHelpContext = ctx;
+    LastHelpFile = file;
+}
+
+void TApplication::Terminate() {
+    Terminated = true;
+    QApplication::quit();
+}
+
+std::string ErrorDisplayText(const std::string& message) {
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > static_cast<unsigned char>('.'))
+        return message + ".";
+    return message;
+}
+
+void TApplication::ShowException(const std::exception& e) { Dialogs().ShowError(Title, ErrorDisplayText(e.what())); }
+
+void TApplication::DestroyForms() {
+    while (!FForms.empty())
+        FForms.pop_back();
+}
+
+void Guarded(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        Application.ShowException(e);
+    } catch (...) {
+        Application.ShowException(std::runtime_error("Unknown error"));
+    }
+}
+
+void MessageBeep() {
+    ++Beeps;
+    QApplication::beep();
+}
+
+int BeepCount() { return Beeps; }

@@ -1,0 +1,84 @@
+#include "Dialogs.h"
+
+#include "platform/Application.h"
+#include "platform/QtText.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+// Shows the default arrow while a box is up and restores the cursor afterwards, also on error.
+class DefaultCursor {
+public:
+    DefaultCursor() { QApplication::setOverrideCursor(Qt::ArrowCursor); }
+    ~DefaultCursor() { QApplication::restoreOverrideCursor(); }
+    DefaultCursor(const DefaultCursor&) = delete;
+    DefaultCursor& operator=(const DefaultCursor&) = delete;
+};
+
+class QtDialogs : public TDialogService {
+public:
+    void ShowMessage(const std::string& text) override {
+        QMessageBox box(QMessageBox::NoIcon, ToQt(Application.Title), ToQt(text), QMessageBox::Ok,
+                        QApplication::activeWindow());
+        box.exec();
+    }
+
+    bool ConfirmYesNo(const std::string& text) override {
+        DefaultCursor cursor;
+        QMessageBox box(QMessageBox::Question, "Confirm", ToQt(text), QMessageBox::NoButton,
+                        QApplication::activeWindow());
+        QPushButton* yes = box.addButton("&Yes", QMessageBox::YesRole);
+        box.addButton("&No", QMessageBox::NoRole);
+        box.exec();
+        return box.clickedButton() == yes;
+    }
+
+    bool AskText(const std::string& caption, const std::string& prompt, std::string& value) override {
+        DefaultCursor cursor;
+        QInputDialog dialog(QApplication::activeWindow());
+        dialog.setWindowTitle(ToQt(caption));
+        dialog.setLabelText(ToQt(prompt));
+        dialog.setTextValue(ToQt(value));
+        dialog.setOkButtonText("OK");
+        dialog.setCancelButtonText("Cancel");
+        if (auto* edit = dialog.findChild<QLineEdit*>())
+            edit->setMaxLength(255);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        value = FromQt(dialog.textValue().left(255));
+        return true;
+    }
+
+    void ShowModal(QDialog& window) override { window.exec(); }
+
+    void ShowError(const std::string& caption, const std::string& text) override {
+        QMessageBox box(QMessageBox::Critical, ToQt(caption), ToQt(text), QMessageBox::Ok,
+                        QApplication::activeWindow());
+        box.exec();
+    }
+};
+
+QtDialogs RealDialogs;
+TDialogService* Current = nullptr;
+
+} // namespace
+
+TDialogService& Dialogs() { return Current ? *Current : RealDialogs; }
+
+void SetDialogService(TDialogService* service) { Current = service; }
+
+void ShowMessage(const std::string& text) { Dialogs().ShowMessage(text); }
+
+bool ConfirmYesNo(const std::string& text) { return Dialogs().ConfirmYesNo(text); }
+
+bool AskText(const std::string& caption, const std::string& prompt, std::string& value) {
+    return Dialogs().AskText(caption, prompt, value);
+}
+
+void ShowModal(QDialog& window) { Dialogs().ShowModal(window); }

@@ -1,0 +1,32 @@
+// Message boxes, questions and modal showing of windows, all through one replaceable service so that
+// tests can answer them without a blocking dialog.
+#pragma once
+
+#include <string>
+
+class QDialog;
+
+class TDialogService {
+public:
+    virtual ~TDialogService() = default;
+    // A box with the text and "OK", captioned with the application's title, no icon.
+    virtual void ShowMessage(const std::string& text) = 0;
+    // "Confirm", question icon, "&Yes" and "&No"; true only on Yes.
+    virtual bool ConfirmYesNo(const std::string& text) = 0;
+    // A one-line text box with "OK" and "Cancel", at most 255 characters; true on OK, value then holds the text.
+    virtual bool AskText(const std::string& caption, const std::string& prompt, std::string& value) = 0;
+    // Shows the window modally until it closes itself or is closed.
+    virtual void ShowModal(QDialog& window) = 0;
+    // The general error display's box: caption, error icon and "OK".
+    virtual void ShowError(const std::string& caption, const std::string& text) = 0;
+};
+
+// The service in force; the real one with Qt's boxes unless a test has installed another.
+TDialogService& Dialogs();
+// Installs service (not owned); nullptr returns to the real one.
+void SetDialogService(TDialogService* service);
+
+void ShowMessage(const std::string& text);
+bool ConfirmYesNo(const std::string& text);
+bool AskText(const std::string& caption, const std::string& prompt, std::string& value);
+void ShowModal(QDialog& window);

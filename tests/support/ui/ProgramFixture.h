@@ -1,0 +1,32 @@
+// Widget tests of the whole program: the seven windows created as at start, on a database in a
+// fresh temporary directory, every dialog answered by the scripted service.
+#pragma once
+
+#include "tests/support/TestDatabase.h"
+#include "tests/support/ui/ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+class QAction;
+class TStringGrid;
+
+class ProgramFixture : public ::testing::Test {
+protected:
+    void TearDown() override;
+    // Creates the windows in their order, shows the main window and waits for its first activation.
+    void StartProgram();
+    // The cells of one column over the data rows (1 to row count − 2).
+    static std::vector<std::string> Column(const TStringGrid& grid, int col);
+    // Lets the views catch up with their grids.
+    static void Settle();
+    // Chooses the command as a user would.
+    static void Trigger(QAction* action);
+    // Makes row the grid's current row the way a mouse click on it does.
+    static void ClickRow(TStringGrid& grid, int row);
+
+    TempDir dir;
+    ScriptedDialogs dialogs;
+};

@@ -1,0 +1,50 @@
+#include "ScriptedDialogs.h"
+
+#include <QDialog>
+
+ScriptedDialogs::ScriptedDialogs() { SetDialogService(this); }
+
+ScriptedDialogs::~ScriptedDialogs() { SetDialogService(nullptr); }
+
+void ScriptedDialogs::ShowMessage(const std::string& text) { Messages.push_back(text); }
+
+bool ScriptedDialogs::ConfirmYesNo(const std::string& text) {
+    Questions.push_back(text);
+    if (YesNoAnswers.empty())
+        return false;
+    const bool answer = YesNoAnswers.front();
+    YesNoAnswers.pop_front();
+    return answer;
+}
+
+bool ScriptedDialogs::AskText(const std::string& caption, const std::string& prompt, std::string& value) {
+    Prompts.push_back(caption + "|" + prompt);
+    if (TextAnswers.empty())
+        return false;
+    const auto answer = TextAnswers.front();
+    TextAnswers.pop_front();
+    if (!answer)
+        return false;
+    value = answer->substr(0, 255);
+    return true;
+}
+
+void ScriptedDialogs::ShowModal(QDialog& window) {
+    const std::string name = window.objectName().toStdString();
+    Shown.push_back(name);
+    window.show();
+    if (auto script = Scripts.find(name); script != Scripts.end())
+        script->second(window);
+    if (window.isVisible())
+        window.hide();
+}
+
+void ScriptedDialogs::ShowError(const std::string&, const std::string& text) { Errors.push_back(text); }
+
+void ScriptedDialogs::Clear() {
+    Messages.clear();
+    Questions.clear();
+    Prompts.clear();
+    Errors.clear();
+    Shown.clear();
+}

@@ -1,0 +1,42 @@
+// The dialog service of the tests: records every message, answers questions from queues and runs a
+// script instead of blocking when a window is shown modally.
+#pragma once
+
+#include "platform/Dialogs.h"
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QDialog;
+
+class ScriptedDialogs : public TDialogService {
+public:
+    ScriptedDialogs();
+    ~ScriptedDialogs() override;
+
+    // What was shown, in order: messages, questions, errors and windows.
+    std::vector<std::string> Messages;  // ShowMessage texts
+    std::vector<std::string> Questions; // ConfirmYesNo texts
+    std::vector<std::string> Prompts;   // AskText "caption|prompt"
+    std::vector<std::string> Errors;    // general error display texts
+    std::vector<std::string> Shown;     // objectNames of windows shown modally
+
+    // Answers, taken from the front; an empty queue answers No or Cancel.
+    std::deque<bool> YesNoAnswers;
+    std::deque<std::optional<std::string>> TextAnswers; // nullopt = Cancel
+
+    // The script run for a window shown modally, by objectName; without one the window just closes.
+    std::map<std::string, std::function<void(QDialog&)>> Scripts;
+
+    void ShowMessage(const std::string& text) override;
+    bool ConfirmYesNo(const std::string& text) override;
+    bool AskText(const std::string& caption, const std::string& prompt, std::string& value) override;
+    void ShowModal(QDialog& window) override;
+    void ShowError(const std::string& caption, const std::string& text) override;
+
+    void Clear();
+};
