@@ -1,0 +1,31 @@
+// Building blocks of the dialogs: fixed geometry, labels, buttons and the one-panel status bar.
+#pragma once
+
+#include <QDialog>
+#include <QRect>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class QStatusBar;
+class QWidget;
+
+// A dialog in which Escape closes nothing: it has no cancel button.
+class TDialog : public QDialog {
+    Q_OBJECT
+public:
+    using QDialog::QDialog;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// Names the window, sets its caption and places it; outer gives the window's outer position and size.
+void SetupDialog(QDialog& dialog, const char* name, const char* caption, QRect outer);
+QLabel* MakeDialogLabel(QWidget* parent, const char* name, const char* caption, QPoint at);
+QPushButton* MakeDialogButton(QWidget* parent, const char* name, const char* caption, QRect geometry);
+// A status bar of one panel along the bottom of the dialog.
+QStatusBar* MakeDialogStatusBar(QWidget* parent);
+// Runs handler inside the event guard when the button is clicked.
+void ConnectButton(QPushButton* button, std::function<void()> handler);
