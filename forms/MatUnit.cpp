@@ -80,7 +80,9 @@ void TMat::PostBtnClick() {
         else {
             // An emptied price field means no price, stored as 0.0 like a new component without one.
             const std::string trimmed = Trim(price);
-            const std::string priceValue = trimmed.empty() ? "0.0" : "'" + StringManager.QuoteSql(trimmed) + "'";
+            std::string priceValue = "0.0";
+            if (!trimmed.empty())
+                priceValue.assign("'").append(StringManager.QuoteSql(trimmed)).append("'");
             statement = "Update Materials Set Component = '" + quotedName + "', Price = " + priceValue +
                         ", Date = CURRENT_DATE " + " where component = '" + quotedOld + "';";
         }

@@ -1,0 +1,88 @@
+// The text grid's event model, as the windows rely on it.
+#include "controls/Grids.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Fixture {
+    TStringGrid grid;
+    int clicks = 0;
+    int doubleClicks = 0;
+    Fixture() {
+        grid.resize(300, 300);
+        grid.SetCells(0, 0, "Name");
+        for (int r = 1; r <= 5; ++r) {
+            grid.SetCells(0, r, "ROW " + std::to_string(r));
+            grid.SetRowCount(grid.RowCount() + 1);
+        }
+        grid.OnClick = [this] { ++clicks; };
+        grid.OnDblClick = [this] { ++doubleClicks; };
+        grid.show();
+        grid.Sync();
+        QApplication::processEvents();
+    }
+    QPoint CellCentre(int row) { return grid.visualRect(grid.model()->index(row - 1, 0)).center(); }
+};
+
+TEST(Grid, ClickEventOnEveryMoveButNotOnShrinking) {
+    Fixture f;
+    ASSERT_EQ(f.grid.RowCount(), 7);
+    EXPECT_EQ(f.grid.Row(), 1);
+    f.grid.SetRow(4);
+    EXPECT_EQ(f.clicks, 1) << "a change of Row by the program";
+    f.grid.SetRow(4);
+    EXPECT_EQ(f.clicks, 1) << "no change, no event";
+
+    f.grid.setFocus();
+    QTest::keyClick(&f.grid, Qt::Key_Down);
+    EXPECT_EQ(f.grid.Row(), 5);
+    EXPECT_EQ(f.clicks, 2) << "a keyboard move";
+
+    QTest::mouseClick(f.grid.viewport(), Qt::LeftButton, {}, f.CellCentre(2));
+    EXPECT_EQ(f.grid.Row(), 2);
+    EXPECT_EQ(f.clicks, 3) << "one event per mouse click";
+    QTest::mouseClick(f.grid.viewport(), Qt::LeftButton, {}, f.CellCentre(2));
+    EXPECT_EQ(f.clicks, 4) << "a click on the current cell fires too";
+    QTest::mouseDClick(f.grid.viewport(), Qt::LeftButton, {}, f.CellCentre(3));
+    EXPECT_EQ(f.doubleClicks, 1);
+    EXPECT_EQ(f.grid.Row(), 3);
+
+    f.grid.SetRow(5);
+    const int before = f.clicks;
+    f.grid.SetRowCount(2);
+    EXPECT_EQ(f.grid.Row(), 1);
+    EXPECT_EQ(f.clicks, before) << "shrinking moves to row 1 silently";
+    EXPECT_EQ(f.grid.Cells(0, 0), "Name") << "the header row stays";
+    EXPECT_EQ(f.grid.Cells(0, 5), "") << "cells of removed rows are gone";
+}
+
+TEST(Grid, RightClickSelectsTheCellThenOpensTheMenu) {
+    Fixture f;
+    QMenu menu;
+    menu.addAction("Delete");
+    f.grid.SetPopupMenu(&menu);
+    QTest::mousePress(f.grid.viewport(), Qt::RightButton, {}, f.CellCentre(4));
+    QContextMenuEvent context(QContextMenuEvent::Mouse, f.CellCentre(4), f.grid.viewport()->mapToGlobal(f.CellCentre(4)));
+    QApplication::sendEvent(f.grid.viewport(), &context);
+    EXPECT_EQ(f.grid.Row(), 4);
+    EXPECT_EQ(f.clicks, 1);
+    EXPECT_TRUE(menu.isVisible());
+    menu.hide();
+}
+
+TEST(Grid, ViewFollowsTheCellsAfterTheEventLoopTurns) {
+    Fixture f;
+    f.grid.SetCells(0, 2, "CHANGED");
+    f.grid.SetRowCount(10);
+    QApplication::processEvents();
+    EXPECT_EQ(f.grid.model()->rowCount(), 9);
+    EXPECT_EQ(f.grid.model()->index(1, 0).data().toString(), "CHANGED");
+    EXPECT_EQ(f.grid.model()->headerData(0, Qt::Horizontal).toString(), "Name");
+}
+
+} // namespace
