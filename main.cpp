@@ -1,14 +1,8 @@
 // Brivane: recipe management. Creates the windows once, in their fixed order, and runs the event loop.
-#include "forms/About.h"
 #include "forms/MAIN.h"
-#include "forms/MatUnit.h"
-#include "forms/Production.h"
-#include "forms/RecUnit.h"
-#include "forms/Unit4.h"
-#include "forms/Unit5.h"
+#include "forms/Windows.h"
 #include "platform/Application.h"
 #include "platform/Locale.h"
-#include "platform/QtText.h"
 
 #include <QApplication>
 
@@ -16,16 +10,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     ReadRegionalSettings();
     Application.Title = "Brivane 2.0 Recipe Management";
-    QApplication::setApplicationDisplayName(ToQt(Application.Title));
-    Guarded([] {
-        Application.CreateForm(Form1);
-        Application.CreateForm(Mat);
-        Application.CreateForm(Rec);
-        Application.CreateForm(Form3);
-        Application.CreateForm(Form5);
-        Application.CreateForm(Form4);
-        Application.CreateForm(Form2);
-    });
+    QApplication::setApplicationName("Brivane");
+    Guarded(CreateWindows);
     if (!Form1)
         return 1;
     Form1->show();

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -22,16 +23,13 @@ int CollectingLoader(void*, int columns, char** values, char**) {
     return 0;
 }
 
-// Runs one statement the way every action does: open, run with a loader, close; returns the message shown.
-std::string LoadQuery(const std::string& sql) {
-    Loaded.clear();
-    CurrentRow = 1;
+// Runs work the way every action does: open, run, close (also after an error); returns the message shown.
+std::string InAction(const std::function<void()>& work) {
     std::string shown;
     try {
         OpenDatabase();
         try {
-            QueryText = sql;
-            RunQuery(CollectingLoader);
+            work();
         } catch (...) {
             CloseDatabase();
             throw;
@@ -43,21 +41,17 @@ std::string LoadQuery(const std::string& sql) {
     return shown;
 }
 
+std::string LoadQuery(const std::string& sql) {
+    Loaded.clear();
+    CurrentRow = 1;
+    return InAction([&sql] {
+        QueryText = sql;
+        RunQuery(CollectingLoader);
+    });
+}
+
 std::string Exec(const std::string& sql) {
-    std::string shown;
-    try {
-        OpenDatabase();
-        try {
-            ExecStatements(Database, sql);
-        } catch (...) {
-            CloseDatabase();
-            throw;
-        }
-        CloseDatabase();
-    } catch (const Exception& e) {
-        shown = e.what();
-    }
-    return shown;
+    return InAction([&sql] { ExecStatements(Database, sql); });
 }
 
 class DatabaseTest : public ::testing::Test {

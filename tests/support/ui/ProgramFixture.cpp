@@ -1,13 +1,10 @@
 #include "ProgramFixture.h"
 
 #include "controls/Grids.h"
-#include "forms/About.h"
 #include "forms/MAIN.h"
 #include "forms/MatUnit.h"
-#include "forms/Production.h"
 #include "forms/RecUnit.h"
-#include "forms/Unit4.h"
-#include "forms/Unit5.h"
+#include "forms/Windows.h"
 #include "platform/Application.h"
 
 #include <QAction>
@@ -23,13 +20,7 @@ void ProgramFixture::TearDown() {
 
 void ProgramFixture::StartProgram() {
     Application.Title = "Brivane 2.0 Recipe Management";
-    Application.CreateForm(Form1);
-    Application.CreateForm(Mat);
-    Application.CreateForm(Rec);
-    Application.CreateForm(Form3);
-    Application.CreateForm(Form5);
-    Application.CreateForm(Form4);
-    Application.CreateForm(Form2);
+    CreateWindows();
     Form1->show();
     Form1->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form1));
