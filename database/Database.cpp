@@ -50,6 +50,17 @@ void CloseDatabase() {
     CheckResult(result, result == SQLITE_OK ? nullptr : closed);
 }
 
+void InOpenDatabase(const std::function<void()>& work) {
+    OpenDatabase();
+    try {
+        work();
+    } catch (...) {
+        CloseDatabase();
+        throw;
+    }
+    CloseDatabase();
+}
+
 void ExecStatements(sqlite3* db, const std::string& sql) {
     if (!db)
         return;

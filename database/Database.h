@@ -1,6 +1,7 @@
 // Database access: one connection per action, opened and closed around the statements it runs.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +34,9 @@ extern std::vector<std::string> RecipeLineIds;
 
 void OpenDatabase();
 void CloseDatabase();
+// One action's use of the file: opens it, runs work and closes it again, also when work fails;
+// the failure then goes on to the caller.
+void InOpenDatabase(const std::function<void()>& work);
 int CheckResult(int code, sqlite3* db);
 void ExecStatements(sqlite3* db, const std::string& sql);
 // Runs QueryText on Database with the loader and checks the result.

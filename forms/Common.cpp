@@ -12,14 +12,7 @@
 
 void WithDatabase(const std::function<void()>& work) {
     try {
-        OpenDatabase();
-        try {
-            work();
-        } catch (...) {
-            CloseDatabase();
-            throw;
-        }
-        CloseDatabase();
+        InOpenDatabase(work);
     } catch (const Exception& e) {
         ShowMessage(e.what());
     }

@@ -27,14 +27,7 @@ int CollectingLoader(void*, int columns, char** values, char**) {
 std::string InAction(const std::function<void()>& work) {
     std::string shown;
     try {
-        OpenDatabase();
-        try {
-            work();
-        } catch (...) {
-            CloseDatabase();
-            throw;
-        }
-        CloseDatabase();
+        InOpenDatabase(work);
     } catch (const Exception& e) {
         shown = e.what();
     }
