@@ -6,9 +6,13 @@
 #include "controls/StatusBar.h"
 #include "controls/StdCtrls.h"
 #include "database/Database.h"
+#include "forms/About.h"
 #include "forms/Common.h"
 #include "forms/MatUnit.h"
+#include "forms/Production.h"
 #include "forms/RecUnit.h"
+#include "forms/Unit4.h"
+#include "forms/Unit5.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/QtText.h"
@@ -114,6 +118,7 @@ void TForm1::CreateMenus() {
     Recipes1 = AddMenu(bar, "Recipes1", "&Recipes");
     PrintRecipe = AddItem(Recipes1, "PrintRecipe", "&Print Recipe..");
     ExporttoProducttxt1 = AddItem(Recipes1, "ExporttoProducttxt1", "&Export to Recipe.txt");
+    Productionnotes = AddItem(Recipes1, "Productionnotes", "Production &notes..");
     Help1 = AddMenu(bar, "Help1", "&Help");
     About = AddItem(Help1, "About", "&About");
     HelpIndex = AddItem(Help1, "HelpIndex", "&Help");
@@ -121,6 +126,17 @@ void TForm1::CreateMenus() {
     Quit1->setObjectName("Quit1");
     Connect(Exit1, this, &TForm1::Exit1Click);
     Connect(Quit1, this, &TForm1::Quit1Click);
+    Connect(PrintMaterials, this, &TForm1::PrintMaterialsClick);
+    Connect(Reports, this, &TForm1::ReportsClick);
+    Connect(ExporttoMaterialstxt1, this, &TForm1::ExporttoMaterialstxt1Click);
+    Connect(PrintProducts, this, &TForm1::PrintProductsClick);
+    Connect(PriceAnalysis, this, &TForm1::PriceAnalysisClick);
+    Connect(ExporttoProductstxt1, this, &TForm1::ExporttoProductstxt1Click);
+    Connect(PrintRecipe, this, &TForm1::PrintRecipeClick);
+    Connect(ExporttoProducttxt1, this, &TForm1::ExporttoProducttxt1Click);
+    Connect(Productionnotes, this, &TForm1::ProductionnotesClick);
+    Connect(About, this, &TForm1::AboutClick);
+    Connect(HelpIndex, this, &TForm1::HelpIndexClick);
 
     ProductMenu = new QMenu(this);
     ProductMenu->setObjectName("ProductMenu");
@@ -175,6 +191,7 @@ void TForm1::CreateControls() {
     SetHint(*Refresh1, "Recalculate Products");
     StringGrid1 = MakeGrid(PRODUCTS, "StringGrid1", {8, 24, 321, 361}, 222, 64);
     SetHint(*StringGrid1, "RightClick for Menu\r\nClick to display recipe");
+    StringGrid1->setAccessibleName("Products");
     StringGrid1->SetPopupMenu(ProductMenu);
 
     COMPONENTS = new QWidget;
@@ -186,6 +203,7 @@ void TForm1::CreateControls() {
     Refresh2->setGeometry(8, 0, 113, 18);
     StringGrid2 = MakeGrid(COMPONENTS, "StringGrid2", {8, 24, 321, 369}, 211, 61);
     SetHint(*StringGrid2, "RightClick for Menu");
+    StringGrid2->setAccessibleName("Components");
     StringGrid2->SetPopupMenu(MaterialsMenu);
 
     Panel1 = new QFrame(client);
@@ -197,6 +215,7 @@ void TForm1::CreateControls() {
     Edit1->setGeometry(8, 8, 217, 21);
     Edit1->setReadOnly(true);
     Edit1->SetText("Edit1");
+    Edit1->setAccessibleName("Product shown");
     SetBackground(*Edit1, ButtonFaceColor());
     TotalEdit = new TPosFloatEdit(Panel1);
     TotalEdit->setObjectName("TotalEdit");
@@ -205,9 +224,11 @@ void TForm1::CreateControls() {
     TotalEdit->SetDecimalPlaces(1);
     TotalEdit->SetColorRO(ButtonFaceColor());
     TotalEdit->SetReadOnly(true);
+    TotalEdit->setAccessibleName("Total mass (kg)");
     Label3 = MakeLabel(Panel1, "Label3", "kg", {312, 8});
     StringGrid3 = MakeGrid(Panel1, "StringGrid3", {8, 40, 321, 353}, 230, 54);
     SetHint(*StringGrid3, "Right-click for menu");
+    StringGrid3->setAccessibleName("Recipe");
     StringGrid3->SetPopupMenu(RecMenu);
 
     MessageHint1 = new TMessageHint(this);
@@ -493,3 +514,33 @@ void TForm1::DeleteComponent1Click() {
     WithDatabase([&id] { ExecStatements(Database, "Delete from Recipes where ID ='" + *id + "';"); });
     StringGrid1DblClick();
 }
+
+// The other windows
+
+void TForm1::ReportsClick() { ShowModal(*Form4); }
+
+void TForm1::PriceAnalysisClick() { ShowModal(*Form5); }
+
+void TForm1::AboutClick() { ShowModal(*Form3); }
+
+void TForm1::ProductionnotesClick() { ShowModal(*Form2); }
+
+void TForm1::HelpIndexClick() { Application.HelpContext(HelpContext, HelpFile); }
+
+// ---------------------------------------------------------------------------------------------------------------
+// Exports to text files
+
+void TForm1::ExporttoMaterialstxt1Click() {}
+
+void TForm1::ExporttoProductstxt1Click() {}
+
+void TForm1::ExporttoProducttxt1Click() {}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Printed lists
+
+void TForm1::PrintProductsClick() {}
+
+void TForm1::PrintMaterialsClick() {}
+
+void TForm1::PrintRecipeClick() {}

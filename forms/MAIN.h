@@ -54,6 +54,7 @@ public:
     QMenu* Recipes1;
     QAction* PrintRecipe;
     QAction* ExporttoProducttxt1;
+    QAction* Productionnotes;
     QMenu* Help1;
     QAction* About;
     QAction* HelpIndex;
@@ -98,6 +99,21 @@ public:
     void AddComponent1Click();
     void EditComponentMass1Click();
     void DeleteComponent1Click();
+
+    // The other windows, shown modally.
+    void ReportsClick();
+    void PriceAnalysisClick();
+    void AboutClick();
+    void ProductionnotesClick();
+    void HelpIndexClick();
+
+    // Exports to text files and printed lists.
+    void ExporttoMaterialstxt1Click();
+    void ExporttoProductstxt1Click();
+    void ExporttoProducttxt1Click();
+    void PrintProductsClick();
+    void PrintMaterialsClick();
+    void PrintRecipeClick();
 
 protected:
     bool event(QEvent* event) override;

@@ -26,12 +26,14 @@ TMat::TMat() {
     Edit1->setObjectName("Edit1");
     Edit1->setGeometry(8, 24, 217, 21);
     SetHint(*Edit1, "Please, check your selection.");
+    Edit1->setAccessibleName("Component");
     PriceEdit = new TPosFloatEdit(this);
     PriceEdit->setObjectName("PriceEdit");
     PriceEdit->setGeometry(232, 24, 65, 21);
     PriceEdit->setAlignment(Qt::AlignCenter);
     PriceEdit->SetDecimalPlaces(2);
     PriceEdit->SetScale(1);
+    PriceEdit->setAccessibleName("Price per kg");
     StatusBar1 = MakeDialogStatusBar(this);
     PostBtn = MakeDialogButton(this, "PostBtn", "&Post | Save", {8, 48, 81, 25});
     SetHint(*PostBtn, "Write data to the database.");

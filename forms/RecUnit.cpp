@@ -40,6 +40,7 @@ TRec::TRec() {
     ComboBox1->setObjectName("ComboBox1");
     ComboBox1->setGeometry(8, 48, 241, 21);
     SetHint(*ComboBox1, "Select from components list.\r\nDo not enter new components here.");
+    ComboBox1->setAccessibleName("Component");
     MassEdit = new TPosFloatEdit(this);
     MassEdit->setObjectName("MassEdit");
     MassEdit->setGeometry(256, 48, 65, 21);
@@ -47,6 +48,7 @@ TRec::TRec() {
     MassEdit->SetDecimalPlaces(1);
     MassEdit->SetScale(1);
     SetHint(*MassEdit, "Mass in mixture");
+    MassEdit->setAccessibleName("Mass (kg)");
     PostBtn = MakeDialogButton(this, "PostBtn", "Post | Save", {8, 72, 97, 25});
     SetHint(*PostBtn, "Write data to the database.");
     CancelBtn = MakeDialogButton(this, "CancelBtn", "&Cancel", {112, 72, 67, 25});

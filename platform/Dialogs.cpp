@@ -4,11 +4,15 @@
 #include "platform/QtText.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
+#include <QUrl>
 
 namespace {
 
@@ -62,6 +66,14 @@ public:
                         QApplication::activeWindow());
         box.exec();
     }
+
+    bool ExecPrintDialog(QPrinter& printer) override {
+        QPrintDialog dialog(&printer, QApplication::activeWindow());
+        dialog.setObjectName("PrintDialog1");
+        return dialog.exec() == QDialog::Accepted;
+    }
+
+    void OpenUrl(const std::string& url) override { QDesktopServices::openUrl(QUrl(ToQt(url))); }
 };
 
 QtDialogs RealDialogs;
@@ -82,3 +94,7 @@ bool AskText(const std::string& caption, const std::string& prompt, std::string&
 }
 
 void ShowModal(QDialog& window) { Dialogs().ShowModal(window); }
+
+bool ExecPrintDialog(QPrinter& printer) { return Dialogs().ExecPrintDialog(printer); }
+
+void OpenUrl(const std::string& url) { Dialogs().OpenUrl(url); }

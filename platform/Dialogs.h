@@ -5,6 +5,7 @@
 #include <string>
 
 class QDialog;
+class QPrinter;
 
 class TDialogService {
 public:
@@ -19,6 +20,10 @@ public:
     virtual void ShowModal(QDialog& window) = 0;
     // The general error display's box: caption, error icon and "OK".
     virtual void ShowError(const std::string& caption, const std::string& text) = 0;
+    // The print dialog for printer; false when the user cancels. The chosen printer or file is set on printer.
+    virtual bool ExecPrintDialog(QPrinter& printer) = 0;
+    // Asks the desktop to open url (a mail address opens the user's mail program); the result is ignored.
+    virtual void OpenUrl(const std::string& url) = 0;
 };
 
 // The service in force; the real one with Qt's boxes unless a test has installed another.
@@ -30,3 +35,5 @@ void ShowMessage(const std::string& text);
 bool ConfirmYesNo(const std::string& text);
 bool AskText(const std::string& caption, const std::string& prompt, std::string& value);
 void ShowModal(QDialog& window);
+bool ExecPrintDialog(QPrinter& printer);
+void OpenUrl(const std::string& url);

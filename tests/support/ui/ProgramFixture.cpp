@@ -1,9 +1,13 @@
 #include "ProgramFixture.h"
 
 #include "controls/Grids.h"
+#include "forms/About.h"
 #include "forms/MAIN.h"
 #include "forms/MatUnit.h"
+#include "forms/Production.h"
 #include "forms/RecUnit.h"
+#include "forms/Unit4.h"
+#include "forms/Unit5.h"
 #include "forms/Windows.h"
 #include "platform/Application.h"
 
@@ -16,6 +20,10 @@ void ProgramFixture::TearDown() {
     Form1 = nullptr;
     Mat = nullptr;
     Rec = nullptr;
+    Form3 = nullptr;
+    Form5 = nullptr;
+    Form4 = nullptr;
+    Form2 = nullptr;
 }
 
 void ProgramFixture::StartProgram() {

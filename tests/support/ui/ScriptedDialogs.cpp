@@ -41,10 +41,19 @@ void ScriptedDialogs::ShowModal(QDialog& window) {
 
 void ScriptedDialogs::ShowError(const std::string&, const std::string& text) { Errors.push_back(text); }
 
+bool ScriptedDialogs::ExecPrintDialog(QPrinter& printer) {
+    ++PrintDialogs;
+    return PrintScript ? PrintScript(printer) : false;
+}
+
+void ScriptedDialogs::OpenUrl(const std::string& url) { OpenedUrls.push_back(url); }
+
 void ScriptedDialogs::Clear() {
     Messages.clear();
     Questions.clear();
     Prompts.clear();
     Errors.clear();
     Shown.clear();
+    OpenedUrls.clear();
+    PrintDialogs = 0;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 class QDialog;
+class QPrinter;
 
 class ScriptedDialogs : public TDialogService {
 public:
@@ -24,6 +25,8 @@ public:
     std::vector<std::string> Prompts;   // AskText "caption|prompt"
     std::vector<std::string> Errors;    // general error display texts
     std::vector<std::string> Shown;     // objectNames of windows shown modally
+    std::vector<std::string> OpenedUrls; // what the desktop was asked to open
+    int PrintDialogs = 0;               // how often the print dialog was shown
 
     // Answers, taken from the front; an empty queue answers No or Cancel.
     std::deque<bool> YesNoAnswers;
@@ -31,12 +34,17 @@ public:
 
     // The script run for a window shown modally, by objectName; without one the window just closes.
     std::map<std::string, std::function<void(QDialog&)>> Scripts;
+    // Answers the print dialog: sets up the printer (a PDF file, say) and returns true to print.
+    // Without one the dialog is cancelled.
+    std::function<bool(QPrinter&)> PrintScript;
 
     void ShowMessage(const std::string& text) override;
     bool ConfirmYesNo(const std::string& text) override;
     bool AskText(const std::string& caption, const std::string& prompt, std::string& value) override;
     void ShowModal(QDialog& window) override;
     void ShowError(const std::string& caption, const std::string& text) override;
+    bool ExecPrintDialog(QPrinter& printer) override;
+    void OpenUrl(const std::string& url) override;
 
     void Clear();
 };
