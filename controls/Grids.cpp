@@ -15,13 +15,21 @@ int TGridModel::rowCount(const QModelIndex& parent) const { return parent.isVali
 int TGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : FShownCols; }
 
 QVariant TGridModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid())
+    if (!index.isValid())
+        return {};
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(FGrid.ColAlignment(index.column()));
+    if (role != Qt::DisplayRole)
         return {};
     return ToQt(FGrid.Cells(index.column(), index.row() + 1));
 }
 
 QVariant TGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(FGrid.ColAlignment(section));
+    if (role != Qt::DisplayRole)
         return {};
     return ToQt(FGrid.Cells(section, 0));
 }
@@ -103,6 +111,21 @@ void TStringGrid::SetColWidth(int col, int width) {
     setColumnWidth(col, width);
 }
 
+void TStringGrid::SetColAlignment(int col, Qt::Alignment alignment) {
+    if (col < 0)
+        return;
+    if (static_cast<std::size_t>(col) >= FColAlignments.size())
+        FColAlignments.resize(static_cast<std::size_t>(col) + 1, Qt::AlignLeft | Qt::AlignVCenter);
+    FColAlignments[static_cast<std::size_t>(col)] = alignment | Qt::AlignVCenter;
+    viewport()->update();
+}
+
+Qt::Alignment TStringGrid::ColAlignment(int col) const {
+    if (col < 0 || static_cast<std::size_t>(col) >= FColAlignments.size())
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    return FColAlignments[static_cast<std::size_t>(col)];
+}
+
 void TStringGrid::SetDefaultRowHeight(int height) {
     verticalHeader()->setMinimumSectionSize(height);
     verticalHeader()->setDefaultSectionSize(height);
@@ -119,6 +142,9 @@ void TStringGrid::ScheduleSync() {
 
 void TStringGrid::Sync() {
     FSyncPending = false;
+    // Removing rows can make the view pick a new current row by itself; the grid's own Row stands, and
+    // no click event comes of it.
+    FSettingView = true;
     const int rows = RowCount() - 1;
     const int cols = FColCount;
     if (cols > FModel.FShownCols) {
@@ -142,6 +168,7 @@ void TStringGrid::Sync() {
     if (rows > 0 && cols > 0)
         emit FModel.dataChanged(FModel.index(0, 0), FModel.index(rows - 1, cols - 1));
     emit FModel.headerDataChanged(Qt::Horizontal, 0, cols - 1);
+    FSettingView = false;
     SyncCurrentCell();
 }
 
@@ -151,9 +178,10 @@ void TStringGrid::SyncCurrentCell() {
     const QModelIndex index = FModel.index(FRow - 1, FCol);
     if (!index.isValid() || index == currentIndex())
         return;
+    const bool wasSetting = FSettingView;
     FSettingView = true;
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-    FSettingView = false;
+    FSettingView = wasSetting;
 }
 
 void TStringGrid::FireClick() {

@@ -46,6 +46,9 @@ public:
     void SetCol(int col);
 
     void SetColWidth(int col, int width);
+    // Number columns are drawn right-aligned so that their decimal points line up; the cell texts stay as they are.
+    void SetColAlignment(int col, Qt::Alignment alignment);
+    Qt::Alignment ColAlignment(int col) const;
     void SetDefaultRowHeight(int height);
     void SetPopupMenu(QMenu* menu) { FPopupMenu = menu; }
     QMenu* PopupMenu() const { return FPopupMenu; }
@@ -79,4 +82,5 @@ private:
     bool FMouseSelecting = false;
     bool FPressedOnCell = false;
     QMenu* FPopupMenu = nullptr;
+    std::vector<Qt::Alignment> FColAlignments;
 };

@@ -302,7 +302,8 @@ double TBaseNumericEdit::TextToNumber(const std::string& text) {
     std::string s = text;
     if (const auto percent = s.find('%'); percent != std::string::npos)
         s.erase(percent, 1);
-    std::erase(s, ThousandSeparator);
+    if (ThousandSeparator != '\0')
+        std::erase(s, ThousandSeparator);
     s = Trim(s);
     // What typing can leave unfinished at the end: a sign, an exponent letter or a separator.
     const auto unfinished = [](char c) {
@@ -348,7 +349,8 @@ void TBaseNumericEdit::ConvertText() {
 
 bool TBaseNumericEdit::IsAccepted(char key) const {
     return !isReadOnly() &&
-           (key == '+' || (key >= '0' && key <= '9') || key == DecimalSeparator || key == ThousandSeparator);
+           (key == '+' || (key >= '0' && key <= '9') || key == DecimalSeparator ||
+            (key == ThousandSeparator && key != '\0'));
 }
 
 bool TBaseNumericEdit::KeyPress(QChar key) {

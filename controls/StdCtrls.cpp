@@ -10,9 +10,52 @@ void TEdit::SetText(const std::string& text) {
     setText(FShown);
 }
 
-TComboBox::TComboBox(QWidget* parent) : QComboBox(parent) {
+int TItemsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : FShown; }
+
+QVariant TItemsModel::data(const QModelIndex& index, int role) const {
+    if ((role != Qt::DisplayRole && role != Qt::EditRole) || !index.isValid() || index.row() >= FShown)
+        return {};
+    return ToQt(FItems[static_cast<std::size_t>(index.row())]);
+}
+
+void TItemsModel::Add(std::string_view item) {
+    FItems.emplace_back(item);
+    if (FSyncPending)
+        return;
+    FSyncPending = true;
+    QMetaObject::invokeMethod(this, &TItemsModel::Sync, Qt::QueuedConnection);
+}
+
+void TItemsModel::Clear() {
+    beginResetModel();
+    FItems.clear();
+    FShown = 0;
+    endResetModel();
+}
+
+void TItemsModel::Sync() {
+    FSyncPending = false;
+    const int count = static_cast<int>(FItems.size());
+    if (count <= FShown)
+        return;
+    beginInsertRows({}, FShown, count - 1);
+    FShown = count;
+    endInsertRows();
+}
+
+TComboBox::TComboBox(QWidget* parent) : QComboBox(parent), FItems(this) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
+    setModel(&FItems);
+    // The list is told of new entries only after filling; the text must stay as the program set it.
+    connect(&FItems, &QAbstractItemModel::rowsAboutToBeInserted, this,
+            [this] { FTextBeforeInsert = currentText(); });
+    connect(&FItems, &QAbstractItemModel::rowsInserted, this, [this] {
+        if (currentText() != FTextBeforeInsert) {
+            setCurrentIndex(-1);
+            setEditText(FTextBeforeInsert);
+        }
+    });
 }
 
 std::string TComboBox::Text() const {
@@ -20,9 +63,9 @@ std::string TComboBox::Text() const {
     if (shown == FShown)
         return FBytes;
     // A name picked from the list keeps the bytes it was loaded with.
-    const int picked = findText(shown, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (picked >= 0 && static_cast<std::size_t>(picked) < FItems.size())
-        return FItems[static_cast<std::size_t>(picked)];
+    const int picked = currentIndex();
+    if (picked >= 0 && static_cast<std::size_t>(picked) < Items().size() && itemText(picked) == shown)
+        return Items()[static_cast<std::size_t>(picked)];
     return FromQt(shown);
 }
 
@@ -30,21 +73,15 @@ void TComboBox::SetText(const std::string& text) {
     FBytes = text;
     FShown = ToQt(text);
     setEditText(FShown);
+    if (lineEdit())
+        lineEdit()->setCursorPosition(0);
 }
 
-void TComboBox::AddItem(const std::string& item) {
-    FItems.push_back(item);
-    // Filling the list leaves the text as it was; an editable box would otherwise show its first entry.
-    const QString shown = currentText();
-    addItem(ToQt(item));
-    if (currentText() != shown) {
-        setCurrentIndex(-1);
-        setEditText(shown);
-    }
-}
+void TComboBox::AddItem(std::string_view item) { FItems.Add(item); }
 
 void TComboBox::Clear() {
-    FItems.clear();
-    clear();
+    FItems.Clear();
     SetText({});
 }
+
+void TComboBox::Sync() { FItems.Sync(); }

@@ -2,10 +2,12 @@
 // back into SQL byte for byte; what the user types is taken as UTF-8.
 #pragma once
 
+#include <QAbstractListModel>
 #include <QComboBox>
 #include <QLineEdit>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 class TEdit : public QLineEdit {
@@ -20,19 +22,45 @@ private:
     QString FShown;
 };
 
+// The entries of a list control, held as bytes; the view is told about new entries once per turn of the
+// event loop (or at Sync), so filling a long list costs little per entry.
+class TItemsModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    explicit TItemsModel(QObject* parent = nullptr) : QAbstractListModel(parent) {}
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+    const std::vector<std::string>& Items() const { return FItems; }
+    void Add(std::string_view item);
+    void Clear();
+    // Tells the views about the entries added since the last time.
+    void Sync();
+
+private:
+    std::vector<std::string> FItems;
+    int FShown = 0;
+    bool FSyncPending = false;
+};
+
 class TComboBox : public QComboBox {
     Q_OBJECT
 public:
     explicit TComboBox(QWidget* parent = nullptr);
+    // The text shown, as bytes: an entry picked from the list gives that entry's bytes (by its index).
     std::string Text() const;
+    // Shows text from its first character.
     void SetText(const std::string& text);
-    const std::vector<std::string>& Items() const { return FItems; }
-    void AddItem(const std::string& item);
+    const std::vector<std::string>& Items() const { return FItems.Items(); }
+    void AddItem(std::string_view item);
     // Empties the text and the list.
     void Clear();
+    // Brings the drop-down list up to date with the entries now.
+    void Sync();
 
 private:
-    std::vector<std::string> FItems;
+    TItemsModel FItems;
     std::string FBytes;
     QString FShown;
+    QString FTextBeforeInsert;
 };

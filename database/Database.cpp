@@ -44,10 +44,16 @@ void OpenDatabase() {
 }
 
 void CloseDatabase() {
-    const int result = sqlite3_close(Database);
-    sqlite3* closed = Database;
+    sqlite3* closing = Database;
     Database = nullptr;
-    CheckResult(result, result == SQLITE_OK ? nullptr : closed);
+    const int result = sqlite3_close(closing);
+    if (IsSuccess(result))
+        return;
+    // The connection is still open (a statement left unfinished): report why, then let SQLite close it as
+    // soon as it can, so no handle leaks and the next action opens afresh.
+    ESQLite3 error(result, closing);
+    sqlite3_close_v2(closing);
+    throw error;
 }
 
 void InOpenDatabase(const std::function<void()>& work) {

@@ -40,6 +40,18 @@ const char* const ComponentsText = "@Tarnock |  Rightclick item for options |  M
 const char* const ProductsText = "@Tarnock |  Rightclick item for options |  Click item to change recipe | Mode: PRODUCTS";
 const char* const SelectProductFirst = "Please, select or create a product first (Left Grid)";
 
+// The quantity of every recipe line on display as the file holds it, at the index of its grid row; the
+// grid shows it rounded to 0.1 kg.
+std::vector<std::string> ShownQuantities(1);
+
+// The price of a component as the file holds it; the grid shows it rounded to the cent.
+std::string StoredPrice;
+int StoredPriceLoader(void*, int columns, char** values, char**) {
+    if (columns > 0)
+        StoredPrice = ColumnText(values, 0);
+    return 0;
+}
+
 // Client size of the window below its menu bar; the window never grows beyond it.
 constexpr int ClientWidth = 701;
 constexpr int ClientHeight = 462;
@@ -71,6 +83,7 @@ TStringGrid* MakeGrid(QWidget* parent, const char* name, QRect geometry, int wid
     grid->setGeometry(geometry);
     grid->SetColWidth(0, width0);
     grid->SetColWidth(1, width1);
+    grid->SetColAlignment(1, Qt::AlignRight);
     return grid;
 }
 
@@ -226,6 +239,9 @@ void TForm1::CreateControls() {
     TotalEdit->SetReadOnly(true);
     TotalEdit->setAccessibleName("Total mass (kg)");
     Label3 = MakeLabel(Panel1, "Label3", "kg", {312, 8});
+    // On the total's baseline: as tall as the field, its text centred the same way.
+    Label3->setGeometry(312, 8, Label3->width(), 21);
+    Label3->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     StringGrid3 = MakeGrid(Panel1, "StringGrid3", {8, 40, 321, 353}, 230, 54);
     SetHint(*StringGrid3, "Right-click for menu");
     StringGrid3->setAccessibleName("Recipe");
@@ -279,6 +295,10 @@ int ListRowLoader(void*, int columns, char** values, char**) {
 int RecipeRowLoader(void*, int columns, char** values, char**) {
     TStringGrid& grid = *Form1->StringGrid3;
     SetRecipeLineId(CurrentRow, ColumnText(values, 0));
+    if (columns > 2) {
+        ShownQuantities.resize(static_cast<std::size_t>(CurrentRow) + 1);
+        ShownQuantities[static_cast<std::size_t>(CurrentRow)] = ColumnText(values, 2);
+    }
     for (int c = 1; c < columns; ++c)
         grid.SetCells(c - 1, CurrentRow, ColumnText(values, c));
     ++CurrentRow;
@@ -332,6 +352,7 @@ void TForm1::PageControl1Change() {
 void TForm1::ClearRecipe() {
     PrepareGrid(*StringGrid3);
     ClearRecipeLineIds();
+    ShownQuantities.assign(1, std::string());
 }
 
 void TForm1::StringGrid1DblClick() {
@@ -441,6 +462,18 @@ void TForm1::RenameComponentClick() {
     }
     const ParseResult number = ParseNumber(StringManager.CommaToPoint(price));
     Mat->PriceEdit->SetAsFloat(number.ErrorPos ? 0.0 : number.Value);
+    EditedPrice.reset();
+    if (!NewMaterial) {
+        // The cell shows the price rounded to the cent; a price left as it opened is written back as stored.
+        StoredPrice.clear();
+        WithDatabase([row, this] {
+            QueryText = "SELECT Price FROM Materials WHERE Component = '" +
+                        StringManager.QuoteSql(StringGrid2->Cells(0, row)) + "';";
+            RunQuery(StoredPriceLoader);
+        });
+        EditedPrice = StoredPrice;
+    }
+    OpenedPriceText = Mat->PriceEdit->Text();
     ShowModal(*Mat);
     ReloadComponents();
     SelectRowByName(*StringGrid2, Mat->Edit1->Text());
@@ -475,7 +508,16 @@ void TForm1::StringGrid3DblClick() {
     Rec->Label1->setText(ToQt(StringGrid1->Cells(0, StringGrid1->Row())));
     const std::string component = StringGrid3->Cells(0, row);
     Rec->ComboBox1->SetText(component);
-    Rec->MassEdit->SetText(StringGrid3->Cells(1, row));
+    if (EditedLineId.empty() || static_cast<std::size_t>(row) >= ShownQuantities.size()) {
+        EditedQuantity.clear();
+        Rec->MassEdit->SetText(StringGrid3->Cells(1, row));
+    } else {
+        // The stored quantity, not the rounded cell: what the user leaves untouched is written back as it was.
+        EditedQuantity = ShownQuantities[static_cast<std::size_t>(row)];
+        const ParseResult stored = ParseNumber(EditedQuantity);
+        Rec->MassEdit->SetAsFloat(stored.ErrorPos ? 0.0 : stored.Value);
+    }
+    OpenedMassText = Rec->MassEdit->Text();
     if (!component.empty()) {
         NewRecipeLine = false;
         Rec->StatusBar1->showMessage("Mode: Edit new component and/or mass.");
@@ -511,7 +553,9 @@ void TForm1::DeleteComponent1Click() {
         return;
     if (!ConfirmYesNo("Delete " + StringGrid3->Cells(0, row) + " ??"))
         return;
-    WithDatabase([&id] { ExecStatements(Database, "Delete from Recipes where ID ='" + *id + "';"); });
+    WithDatabase([&id] {
+        ExecStatements(Database, "Delete from Recipes where ID ='" + StringManager.QuoteSql(*id) + "';");
+    });
     StringGrid1DblClick();
 }
 

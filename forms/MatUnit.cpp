@@ -17,6 +17,8 @@
 
 TMat* Mat = nullptr;
 bool NewMaterial = true;
+std::optional<std::string> EditedPrice;
+std::string OpenedPriceText;
 
 TMat::TMat() {
     SetupDialog(*this, "Mat", "Edit Materials", {142, 303, 315, 123});
@@ -58,7 +60,8 @@ void TMat::FormCreate() {
 
 void TMat::PostBtnClick() {
     const std::string name = UpperCase(Edit1->Text());
-    const std::string price = StringManager.CommaToPoint(PriceEdit->Text());
+    const bool priceAsOpened = !NewMaterial && EditedPrice && PriceEdit->Text() == OpenedPriceText;
+    const std::string price = priceAsOpened ? *EditedPrice : StringManager.CommaToPoint(PriceEdit->Text());
     if (name.empty())
         return;
     const TStringGrid& list = *Form1->StringGrid2;

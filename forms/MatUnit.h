@@ -3,6 +3,9 @@
 
 #include "forms/DialogLayout.h"
 
+#include <optional>
+#include <string>
+
 class QLabel;
 class QPushButton;
 class QStatusBar;
@@ -35,3 +38,7 @@ protected:
 extern TMat* Mat;
 // True: Post inserts a new component; false: Post updates the component selected in the list.
 extern bool NewMaterial;
+// The edited component's price as stored (none for a new one), and the price text the dialog opened with:
+// a price left as it opened is written back as stored, never rounded to what the field shows.
+extern std::optional<std::string> EditedPrice;
+extern std::string OpenedPriceText;

@@ -18,6 +18,8 @@
 TRec* Rec = nullptr;
 bool NewRecipeLine = true;
 std::string EditedLineId;
+std::string EditedQuantity;
+std::string OpenedMassText;
 std::string LookupValue;
 
 const char* const ComponentPlaceholder = "[Select from components list below --->]";
@@ -45,7 +47,8 @@ TRec::TRec() {
     MassEdit->setObjectName("MassEdit");
     MassEdit->setGeometry(256, 48, 65, 21);
     MassEdit->setAlignment(Qt::AlignCenter);
-    MassEdit->SetDecimalPlaces(1);
+    // The gram: a flavour line of 5 g must show and survive an edit.
+    MassEdit->SetDecimalPlaces(3);
     MassEdit->SetScale(1);
     SetHint(*MassEdit, "Mass in mixture");
     MassEdit->setAccessibleName("Mass (kg)");
@@ -79,11 +82,13 @@ void TRec::FormCreate() {
         QueryText = "SELECT Component from Materials order by Component;";
         RunQuery(ComponentChoiceLoader);
     });
+    ComboBox1->Sync();
 }
 
 void TRec::PostBtnClick() {
     const std::string entry = UpperCase(ComboBox1->Text());
-    const std::string mass = StringManager.CommaToPoint(MassEdit->Text());
+    const bool massAsOpened = !NewRecipeLine && MassEdit->Text() == OpenedMassText;
+    const std::string mass = massAsOpened ? EditedQuantity : StringManager.CommaToPoint(MassEdit->Text());
     const auto& items = ComboBox1->Items();
     if (std::find(items.begin(), items.end(), entry) == items.end()) {
         ShowMessage(ComponentNotPresent);
@@ -112,12 +117,15 @@ void TRec::PostBtnClick() {
             missing = ComponentNotPresent;
             return;
         }
+        // Keys come from the file and go between quotes like any other text.
         const std::string quantity = StringManager.QuoteSql(mass);
+        const std::string productKey = StringManager.QuoteSql(productId);
+        const std::string componentKey = StringManager.QuoteSql(componentId);
         if (NewRecipeLine)
-            QueryText = "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity,Datum) Values ('" + productId + "','" +
-                        componentId + "','" + quantity + "',CURRENT_DATE);";
+            QueryText = "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity,Datum) Values ('" + productKey + "','" +
+                        componentKey + "','" + quantity + "',CURRENT_DATE);";
         else
-            QueryText = "Update Recipes Set Prod_ID= '" + productId + "', Comp_ID = '" + componentId +
+            QueryText = "Update Recipes Set Prod_ID= '" + productKey + "', Comp_ID = '" + componentKey +
                         "', Quantity = '" + quantity + "', Datum = CURRENT_DATE Where ID='" +
                         StringManager.QuoteSql(EditedLineId) + "';";
         ExecStatements(Database, QueryText);

@@ -35,6 +35,10 @@ extern TRec* Rec;
 // True: Post inserts a new line for the product; false: Post updates the line EditedLineId.
 extern bool NewRecipeLine;
 extern std::string EditedLineId;
+// The edited line's quantity as stored, and the mass text the dialog opened with: a mass left as it
+// opened is written back as stored, so a line never loses the decimals the field does not show.
+extern std::string EditedQuantity;
+extern std::string OpenedMassText;
 extern std::string LookupValue;
 
 extern const char* const ComponentPlaceholder;

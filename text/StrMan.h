@@ -7,6 +7,7 @@
 #include <string_view>
 
 // The locale's separators, read from the user's regional settings at start. Until then "." and ",".
+// A thousands separator of '\0' means the locale groups no digits.
 extern char DecimalSeparator;
 extern char ThousandSeparator;
 

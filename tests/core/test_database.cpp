@@ -182,3 +182,21 @@ TEST_F(DatabaseTest, RecipeLineIdsHoldOnlyTheLinesOnDisplay) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DatabaseTest, AFailedCloseIsReportedAndTheConnectionIsNotLost) {
+    CreateDatabase();
+    sqlite3_stmt* unfinished = nullptr;
+    const std::string shown = InAction([&unfinished] {
+        sqlite3_prepare_v2(Database, "SELECT 1;", -1, &unfinished, nullptr);
+    });
+    EXPECT_EQ(shown.rfind("SQLite Error 5 - ", 0), 0u) << shown;
+    EXPECT_EQ(Database, nullptr);
+    // The next action opens afresh and works; the old connection goes once its statement is done.
+    EXPECT_EQ(LoadQuery("SELECT count(*) FROM Materials;"), "");
+    sqlite3_finalize(unfinished);
+    EXPECT_EQ(Exec("INSERT INTO Materials (Component) VALUES ('A');"), "");
+}
+
+} // namespace

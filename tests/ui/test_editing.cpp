@@ -83,7 +83,7 @@ TEST_F(EditingTest, AddEditAndDeleteRecipeLines) {
         EXPECT_EQ(window.windowTitle(), "Edit Recipe");
         EXPECT_EQ(Rec->Label1->text(), "ANISETTE");
         EXPECT_EQ(Rec->ComboBox1->Text(), "[Select from components list below --->]");
-        EXPECT_EQ(Rec->MassEdit->Text(), "0.0");
+        EXPECT_EQ(Rec->MassEdit->Text(), "0.000");
         EXPECT_EQ(Rec->StatusBar1->currentMessage(), "Mode: Add new component.");
         Rec->ComboBox1->lineEdit()->selectAll();
         Type(Rec->ComboBox1->lineEdit(), "mother's salt");
@@ -103,7 +103,7 @@ TEST_F(EditingTest, AddEditAndDeleteRecipeLines) {
     ClickRow(Recipe(), 2);
     dialogs.Scripts["Rec"] = [](QDialog&) {
         EXPECT_EQ(Rec->ComboBox1->Text(), "ANETHOLE");
-        EXPECT_EQ(Rec->MassEdit->Text(), "2.5");
+        EXPECT_EQ(Rec->MassEdit->Text(), "2.500");
         EXPECT_EQ(Rec->StatusBar1->currentMessage(), "Mode: Edit new component and/or mass.");
         Rec->ComboBox1->setCurrentIndex(Rec->ComboBox1->findText("WATER"));
         Type(Rec->MassEdit, "4");
@@ -191,6 +191,8 @@ TEST_F(EditingTest, NoProductSelectedOpensNoDialog) {
 TEST_F(EditingTest, NamesWithApostrophesAndLongRecipes) {
     ClickRow(*Form1->StringGrid1, 2);
     ASSERT_EQ(Form1->Edit1->Text(), "O'NEILL BLEND");
+    DecimalSeparator = ',';
+    ThousandSeparator = '.';
     PostLine("MOTHER'S SALT", "0,75");
     Trigger(Form1->AddComponent1);
     EXPECT_EQ(QueryRows("select Comp_ID, Quantity from Recipes where Prod_ID = 2;"), std::vector<std::string>{"4|0.75"});

@@ -1,6 +1,7 @@
 #include "ScriptedDialogs.h"
 
 #include <QDialog>
+#include <QTest>
 
 ScriptedDialogs::ScriptedDialogs() { SetDialogService(this); }
 
@@ -32,7 +33,10 @@ bool ScriptedDialogs::AskText(const std::string& caption, const std::string& pro
 void ScriptedDialogs::ShowModal(QDialog& window) {
     const std::string name = window.objectName().toStdString();
     Shown.push_back(name);
+    // Shown and active as a modal window is, so that leaving a field by Tab or a click converts its text.
     window.show();
+    window.activateWindow();
+    (void)QTest::qWaitForWindowActive(&window, 1000);
     if (auto script = Scripts.find(name); script != Scripts.end())
         script->second(window);
     if (window.isVisible())
