@@ -35,7 +35,7 @@ QVariant TGridModel::headerData(int section, Qt::Orientation orientation, int ro
 }
 
 TStringGrid::TStringGrid(QWidget* parent) : QTableView(parent), FModel(*this) {
-    FCells.assign(2, std::vector<std::string>(static_cast<std::size_t>(FColCount)));
+    FCells.resize(static_cast<std::size_t>(FRowCount * FColCount));
     setModel(&FModel);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -53,25 +53,27 @@ TStringGrid::TStringGrid(QWidget* parent) : QTableView(parent), FModel(*this) {
     Sync();
 }
 
-std::string TStringGrid::Cells(int col, int row) const {
-    if (row < 0 || row >= RowCount() || col < 0 || col >= FColCount)
-        return {};
-    return FCells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+const std::string& TStringGrid::Cells(int col, int row) const {
+    static const std::string none;
+    if (row < 0 || row >= FRowCount || col < 0 || col >= FColCount)
+        return none;
+    return FCells[static_cast<std::size_t>(row * FColCount + col)];
 }
 
-void TStringGrid::SetCells(int col, int row, const std::string& text) {
-    if (row < 0 || row >= RowCount() || col < 0 || col >= FColCount)
+void TStringGrid::SetCells(int col, int row, std::string_view text) {
+    if (row < 0 || row >= FRowCount || col < 0 || col >= FColCount)
         return;
-    FCells[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)] = text;
+    FCells[static_cast<std::size_t>(row * FColCount + col)].assign(text);
     ScheduleSync();
 }
 
 void TStringGrid::SetRowCount(int count) {
     count = std::max(count, 2); // the header row and at least one row below it
-    if (count == RowCount())
+    if (count == FRowCount)
         return;
-    const bool shrinking = count < RowCount();
-    FCells.resize(static_cast<std::size_t>(count), std::vector<std::string>(static_cast<std::size_t>(FColCount)));
+    const bool shrinking = count < FRowCount;
+    FRowCount = count;
+    FCells.resize(static_cast<std::size_t>(count * FColCount));
     if (shrinking)
         FRow = 1;
     ScheduleSync();
@@ -81,10 +83,21 @@ void TStringGrid::SetColCount(int count) {
     count = std::max(count, 1);
     if (count == FColCount)
         return;
+    std::vector<std::string> cells(static_cast<std::size_t>(FRowCount * count));
+    for (int r = 0; r < FRowCount; ++r)
+        for (int c = 0; c < std::min(count, FColCount); ++c)
+            cells[static_cast<std::size_t>(r * count + c)] = std::move(FCells[static_cast<std::size_t>(r * FColCount + c)]);
+    FCells = std::move(cells);
     FColCount = count;
-    for (auto& row : FCells)
-        row.resize(static_cast<std::size_t>(count));
     FCol = std::min(FCol, count - 1);
+    ScheduleSync();
+}
+
+void TStringGrid::ClearRows() {
+    // The rows below the header go; the one empty row that stays is emptied.
+    SetRowCount(2);
+    for (int c = 0; c < FColCount; ++c)
+        FCells[static_cast<std::size_t>(FColCount + c)].clear();
     ScheduleSync();
 }
 

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QMenu;
@@ -34,12 +35,15 @@ class TStringGrid : public QTableView {
 public:
     explicit TStringGrid(QWidget* parent = nullptr);
 
-    std::string Cells(int col, int row) const;
-    void SetCells(int col, int row, const std::string& text);
-    int RowCount() const { return static_cast<int>(FCells.size()); }
+    // The cell's text; an empty text outside the grid.
+    const std::string& Cells(int col, int row) const;
+    void SetCells(int col, int row, std::string_view text);
+    int RowCount() const { return FRowCount; }
     void SetRowCount(int count);
     int ColCount() const { return FColCount; }
     void SetColCount(int count);
+    // Shrinks the grid to its header row and one empty row (row 1 current, without a click event).
+    void ClearRows();
     int Row() const { return FRow; }
     void SetRow(int row);
     int Col() const { return FCol; }
@@ -73,7 +77,8 @@ private:
     void SyncCurrentCell();
 
     TGridModel FModel;
-    std::vector<std::vector<std::string>> FCells; // [row][col]
+    std::vector<std::string> FCells; // row by row, ColCount cells each
+    int FRowCount = 2;
     int FColCount = 2;
     int FRow = 1;
     int FCol = 0;

@@ -77,6 +77,15 @@ void TComboBox::SetText(const std::string& text) {
         lineEdit()->setCursorPosition(0);
 }
 
+void TComboBox::focusInEvent(QFocusEvent* e) {
+    QComboBox::focusInEvent(e);
+    // Entered by Tab or by opening the dialog, the whole text is selected; it shows from its first
+    // character, as a long placeholder must.
+    QLineEdit* edit = lineEdit();
+    if (edit && edit->hasSelectedText() && edit->selectedText() == edit->text())
+        edit->setSelection(static_cast<int>(edit->text().size()), -static_cast<int>(edit->text().size()));
+}
+
 void TComboBox::AddItem(std::string_view item) { FItems.Add(item); }
 
 void TComboBox::Clear() {

@@ -58,6 +58,9 @@ public:
     // Brings the drop-down list up to date with the entries now.
     void Sync();
 
+protected:
+    void focusInEvent(QFocusEvent* e) override;
+
 private:
     TItemsModel FItems;
     std::string FBytes;

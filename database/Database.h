@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "text/SysUtils.h"
@@ -44,6 +45,7 @@ void RunQuery(TRowLoader loader);
 
 // The column text as a loader receives it: an SQL NULL is the empty text.
 inline std::string ColumnText(char** values, int c) { return values[c] ? std::string(values[c]) : std::string(); }
+inline std::string_view ColumnView(char** values, int c) { return values[c] ? std::string_view(values[c]) : std::string_view(); }
 
 // Starts a new recipe display: no line is known.
 void ClearRecipeLineIds();

@@ -10,6 +10,8 @@
 #include <QMenu>
 #include <QWidget>
 
+#include <algorithm>
+
 void WithDatabase(const std::function<void()>& work) {
     try {
         InOpenDatabase(work);
@@ -19,18 +21,20 @@ void WithDatabase(const std::function<void()>& work) {
 }
 
 void PrepareGrid(TStringGrid& grid) {
-    for (int r = 1; r <= grid.RowCount() - 2; ++r)
-        for (int c = 0; c < grid.ColCount(); ++c)
-            grid.SetCells(c, r, {});
+    grid.ClearRows();
     CurrentRow = 1;
-    grid.SetRowCount(2);
     grid.SetColCount(2);
 }
 
 double FormatNumberColumn(TStringGrid& grid, std::string_view mask, int width) {
     double sum = 0.0;
+    std::string plain;
     for (int r = 1; r <= grid.RowCount() - 2; ++r) {
-        const ParseResult number = ParseNumber(StringManager.CommaToPoint(grid.Cells(1, r)));
+        // CommaToPoint into one reused buffer: a list load does this for every row.
+        const std::string& cell = grid.Cells(1, r);
+        plain.assign(cell);
+        std::replace(plain.begin(), plain.end(), ',', '.');
+        const ParseResult number = ParseNumber(plain);
         sum += number.Value;
         grid.SetCells(1, r,
                       number.ErrorPos ? std::string()

@@ -286,7 +286,7 @@ void TForm1::FormCreate() {
 int ListRowLoader(void*, int columns, char** values, char**) {
     TStringGrid& grid = MenuEnabled(*Form1->Materials1) ? *Form1->StringGrid2 : *Form1->StringGrid1;
     for (int c = 0; c < columns; ++c)
-        grid.SetCells(c, CurrentRow, ColumnText(values, c));
+        grid.SetCells(c, CurrentRow, ColumnView(values, c));
     ++CurrentRow;
     grid.SetRowCount(grid.RowCount() + 1);
     return 0;
@@ -300,7 +300,7 @@ int RecipeRowLoader(void*, int columns, char** values, char**) {
         ShownQuantities[static_cast<std::size_t>(CurrentRow)] = ColumnText(values, 2);
     }
     for (int c = 1; c < columns; ++c)
-        grid.SetCells(c - 1, CurrentRow, ColumnText(values, c));
+        grid.SetCells(c - 1, CurrentRow, ColumnView(values, c));
     ++CurrentRow;
     grid.SetRowCount(grid.RowCount() + 1);
     return 0;

@@ -66,7 +66,7 @@ TRec::TRec() {
 
 int ComponentChoiceLoader(void*, int columns, char** values, char**) {
     for (int c = 0; c < columns; ++c)
-        Rec->ComboBox1->AddItem(ColumnText(values, c));
+        Rec->ComboBox1->AddItem(ColumnView(values, c));
     return 0;
 }
 

@@ -1,9 +1,11 @@
 #include "text/StrMan.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <system_error>
 
 char DecimalSeparator = '.';
@@ -44,6 +46,87 @@ bool DigitsToDouble(const std::string& digits, long scale, double& value) {
     return ec == std::errc() && end == text.data() + text.size() && std::isfinite(value);
 }
 
+constexpr double ExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// Digits up to 2^53 scaled by an exact power of ten: one IEEE operation, so correctly rounded. Every price
+// and mass of a list load takes this way.
+bool ShortDigitsToDouble(std::uint64_t digits, long scale, double& value) {
+    if (digits > (std::uint64_t{1} << 53) || scale < -22 || scale > 22)
+        return false;
+    const auto d = static_cast<double>(digits);
+    value = scale < 0 ? d / ExactPowersOfTen[-scale] : d * ExactPowersOfTen[scale];
+    return true;
+}
+
+constexpr std::uint64_t Pow10[20] = {1ULL,
+                                            10ULL,
+                                            100ULL,
+                                            1000ULL,
+                                            10000ULL,
+                                            100000ULL,
+                                            1000000ULL,
+                                            10000000ULL,
+                                            100000000ULL,
+                                            1000000000ULL,
+                                            10000000000ULL,
+                                            100000000000ULL,
+                                            1000000000000ULL,
+                                            10000000000000ULL,
+                                            100000000000000ULL,
+                                            1000000000000000ULL,
+                                            10000000000000000ULL,
+                                            100000000000000000ULL,
+                                            1000000000000000000ULL,
+                                            10000000000000000000ULL};
+
+// The 18 significant digits of v (as an integer of 18 digits) and the decimal exponent of the first,
+// correctly rounded (half to even) from v's exact binary value, without text. For the values of prices and
+// masses only; false sends the caller to the general way.
+bool EighteenDigits(double v, std::uint64_t& digits, int& exponent) {
+    if (!(v >= 1e-5 && v < 1e15))
+        return false;
+    // v = mantissa / 2^shift with a 53-bit mantissa, read from the bits (v is normal in this range).
+    const auto bits = std::bit_cast<std::uint64_t>(v);
+    const std::uint64_t mantissa = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
+    const int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF) - 1022; // as frexp gives it
+    const int shift = 53 - binaryExponent; // > 0 in this range
+    // log10(2) is a little over 0.30103: a first guess of the decimal exponent, put right below.
+    // In this range the exponent lies in -5 to 14, so 10^k below stays within 10^22 and mantissa * 10^k
+    // within 128 bits.
+    int p = std::clamp((binaryExponent - 1) * 30103 / 100000 - (binaryExponent < 1 ? 1 : 0), -5, 14);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const int k = 17 - p;
+        if (k < 3 || k > 22)
+            return false;
+        const unsigned __int128 scaled =
+            k <= 19 ? static_cast<unsigned __int128>(mantissa) * Pow10[k]
+                    : static_cast<unsigned __int128>(mantissa * Pow10[k - 19]) * Pow10[19];
+        unsigned __int128 q = scaled >> shift;
+        const unsigned __int128 rest = scaled - (q << shift);
+        const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+        if (rest > half || (rest == half && (q & 1)))
+            ++q;
+        if (q < Pow10[17]) {
+            --p;
+            continue;
+        }
+        if (q >= Pow10[18]) {
+            if (q == Pow10[18]) { // rounded up to the next power of ten
+                digits = Pow10[17];
+                exponent = p + 1;
+                return true;
+            }
+            ++p;
+            continue;
+        }
+        digits = static_cast<std::uint64_t>(q);
+        exponent = p;
+        return true;
+    }
+    return false;
+}
+
 // Positions below are 0-based indexes; the result reports them 1-based.
 ParseResult Fail(std::size_t index) {
     return ParseResult{0.0, static_cast<int>(index) + 1};
@@ -67,20 +150,29 @@ ParseResult ParseNumber(std::string_view text) {
 
     // The significant digits of integer and fraction part, leading zeros dropped; the scale counts
     // the fraction digits so that value = digits * 10^scale.
+    // Up to 19 digits are held as an integer; only longer numbers are held as text.
+    std::size_t count = 0;
+    std::uint64_t shortDigits = 0;
     std::string digits;
     long scale = 0;
-    while (i < n && IsDigit(text[i])) {
-        if (!digits.empty() || text[i] != '0')
-            digits += text[i];
-        ++i;
-    }
+    const auto take = [&](char c) {
+        if (count == 0 && c == '0')
+            return;
+        if (++count <= 19) {
+            shortDigits = shortDigits * 10 + static_cast<std::uint64_t>(c - '0');
+            return;
+        }
+        if (count == 20)
+            digits = std::to_string(shortDigits);
+        digits += c;
+    };
+    while (i < n && IsDigit(text[i]))
+        take(text[i++]);
     if (i < n && text[i] == '.') {
         ++i;
         while (i < n && IsDigit(text[i])) {
-            if (!digits.empty() || text[i] != '0')
-                digits += text[i];
+            take(text[i++]);
             --scale;
-            ++i;
         }
     }
 
@@ -106,11 +198,22 @@ ParseResult ParseNumber(std::string_view text) {
     if (i < n)
         return Fail(i);
 
-    while (!digits.empty() && digits.back() == '0') {
-        digits.pop_back();
-        ++scale;
-    }
     double value = 0.0;
+    if (count <= 19) {
+        while (count > 0 && shortDigits % 10 == 0) {
+            shortDigits /= 10;
+            --count;
+            ++scale;
+        }
+        if (ShortDigitsToDouble(shortDigits, scale, value))
+            return ParseResult{negative ? -value : value, 0};
+        digits = count ? std::to_string(shortDigits) : std::string();
+    } else {
+        while (!digits.empty() && digits.back() == '0') {
+            digits.pop_back();
+            ++scale;
+        }
+    }
     if (!DigitsToDouble(digits, scale, value)) {
         // A number too large for a double is no number the program can hold. Blame the exponent,
         // or the number itself when it is written out in full.
@@ -126,65 +229,132 @@ TCharSet MakeCharSet(std::string_view members) {
     return set;
 }
 
-std::string FormatFixed(double value, int decimals) {
+namespace {
+
+// FormatFixed into out (room for 64 characters); returns the length, 0 when the value cannot be written.
+std::size_t FormatFixedChars(double value, int decimals, char* out) {
     // Such values never occur in the data; writing them as nothing is safer than a wrong text.
     if (!std::isfinite(value) || std::fabs(value) >= 1e18)
-        return {};
-    if (decimals < 0)
-        decimals = 0;
+        return 0;
+    decimals = std::clamp(decimals, 0, 30);
 
-    // 18 significant digits in the form d.ddddddddddddddddde+XX, independent of the C locale.
-    char buffer[64];
-    const auto [end, ec] =
-        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, 17);
-    if (ec != std::errc())
-        return {};
-    const std::string_view form(buffer, static_cast<std::size_t>(end - buffer));
-    const std::size_t ePos = form.find('e');
-    if (ePos == std::string_view::npos || ePos < 1)
-        return {};
-    std::string mantissa(1, form[0]);
-    mantissa += form.substr(2, ePos - 2);
-    const int exponent = std::atoi(std::string(form.substr(ePos + 1)).c_str());
+    // 18 significant digits in the form d.ddddddddddddddddde+XX, independent of the C locale. Every list
+    // load formats a column this way, so the work stays in fixed buffers.
+    char mantissa[18];
+    std::size_t digits = 0;
+    int exponent = 0;
+    std::uint64_t fast = 0;
+    if (EighteenDigits(std::fabs(value), fast, exponent)) {
+        // The usual case, in integers: the digits kept, and the next one for rounding.
+        const long kept = static_cast<long>(exponent) + decimals + 1;
+        if (kept <= 18) {
+            std::uint64_t units = 0;
+            bool up = false;
+            if (kept > 0) {
+                units = fast / Pow10[18 - kept];
+                up = kept < 18 && (fast / Pow10[17 - kept]) % 10 >= 5;
+            } else {
+                up = kept == 0 && fast / Pow10[17] >= 5;
+            }
+            units += up ? 1 : 0;
+            char reversed[24];
+            std::size_t count = 0;
+            do {
+                reversed[count++] = static_cast<char>('0' + units % 10);
+                units /= 10;
+            } while (units > 0);
+            const bool isZero = count == 1 && reversed[0] == '0';
+            while (count < static_cast<std::size_t>(decimals) + 1)
+                reversed[count++] = '0';
+            std::size_t length = 0;
+            if (value < 0 && !isZero)
+                out[length++] = '-';
+            for (std::size_t k = count; k > 0; --k) {
+                if (k == static_cast<std::size_t>(decimals) && decimals > 0)
+                    out[length++] = DecimalSeparator;
+                out[length++] = reversed[k - 1];
+            }
+            return length;
+        }
+        auto high = static_cast<std::uint32_t>(fast / 1000000000);
+        auto low = static_cast<std::uint32_t>(fast % 1000000000);
+        for (std::size_t k = 9; k > 0; --k, high /= 10, low /= 10) {
+            mantissa[k - 1] = static_cast<char>('0' + high % 10);
+            mantissa[k + 8] = static_cast<char>('0' + low % 10);
+        }
+        digits = sizeof mantissa;
+    } else {
+        char form[64];
+        const auto [end, ec] =
+            std::to_chars(form, form + sizeof form, std::fabs(value), std::chars_format::scientific, 17);
+        if (ec != std::errc())
+            return 0;
+        const char* e = std::find(form, end, 'e');
+        if (e == end || e - form < 3)
+            return 0;
+        mantissa[digits++] = form[0];
+        for (const char* p = form + 2; p < e && digits < sizeof mantissa; ++p)
+            mantissa[digits++] = *p;
+        std::from_chars(e + (e[1] == '+' ? 2 : 1), end, exponent);
+    }
 
     // Mantissa digit k weighs 10^(exponent - k); keep those down to 10^-decimals, round on the next one.
     const long keep = static_cast<long>(exponent) + decimals + 1;
-    std::string units; // the value in units of 10^-decimals
+    char units[64]; // the value in units of 10^-decimals, one spare place in front for a carry
+    std::size_t count = 0;
+    units[count++] = '0';
     bool roundUp = false;
     if (keep > 0) {
-        const auto taken = static_cast<std::size_t>(std::min<long>(keep, static_cast<long>(mantissa.size())));
-        units = mantissa.substr(0, taken);
-        units.append(static_cast<std::size_t>(keep) - taken, '0');
-        roundUp = static_cast<std::size_t>(keep) < mantissa.size() && mantissa[static_cast<std::size_t>(keep)] >= '5';
+        const auto taken = static_cast<std::size_t>(std::min<long>(keep, static_cast<long>(digits)));
+        for (std::size_t k = 0; k < taken; ++k)
+            units[count++] = mantissa[k];
+        for (long k = static_cast<long>(taken); k < keep; ++k)
+            units[count++] = '0';
+        roundUp = static_cast<std::size_t>(keep) < digits && mantissa[keep] >= '5';
     } else {
         roundUp = keep == 0 && mantissa[0] >= '5';
     }
     if (roundUp) {
-        std::size_t k = units.size();
-        while (k > 0 && units[k - 1] == '9')
+        std::size_t k = count;
+        while (units[k - 1] == '9')
             units[--k] = '0';
-        if (k == 0)
-            units.insert(units.begin(), '1');
-        else
-            ++units[k - 1];
+        ++units[k - 1];
     }
 
-    const auto firstNonZero = units.find_first_not_of('0');
-    const bool isZero = firstNonZero == std::string::npos;
-    units.erase(0, isZero ? units.size() : firstNonZero);
-    const auto width = static_cast<std::size_t>(decimals) + 1; // at least one integer digit
-    if (units.size() < width)
-        units.insert(0, width - units.size(), '0');
+    // At least one integer digit; leading zeros go.
+    const auto width = static_cast<std::size_t>(decimals) + 1;
+    if (count < width) {
+        const std::size_t shift = width - count;
+        std::memmove(units + shift, units, count);
+        std::fill(units, units + shift, '0');
+        count = width;
+    }
+    std::size_t first = 0;
+    while (first + width < count && units[first] == '0')
+        ++first;
+    bool isZero = true;
+    for (std::size_t k = first; k < count; ++k)
+        isZero = isZero && units[k] == '0';
 
-    std::string result;
+    std::size_t length = 0;
     if (value < 0 && !isZero)
-        result += '-'; // a value that rounds to zero has no sign
-    result.append(units, 0, units.size() - static_cast<std::size_t>(decimals));
+        out[length++] = '-'; // a value that rounds to zero has no sign
+    const std::size_t point = count - static_cast<std::size_t>(decimals);
+    std::memcpy(out + length, units + first, point - first);
+    length += point - first;
     if (decimals > 0) {
-        result += DecimalSeparator;
-        result.append(units, units.size() - static_cast<std::size_t>(decimals), std::string::npos);
+        out[length++] = DecimalSeparator;
+        std::memcpy(out + length, units + point, static_cast<std::size_t>(decimals));
+        length += static_cast<std::size_t>(decimals);
     }
-    return result;
+    return length;
+}
+
+} // namespace
+
+std::string FormatFixed(double value, int decimals) {
+    char text[64];
+    return std::string(text, FormatFixedChars(value, decimals, text));
 }
 
 std::string TStringManager::ReplaceChars(std::string_view text, const TCharSet& set, char ch) const {
@@ -211,10 +381,15 @@ std::string TStringManager::FormatPadded(std::string_view mask, std::int16_t wid
                 ++decimals;
         }
     }
-    std::string text = FormatFixed(value, decimals);
-    if (width != 0)
-        text = PadText(text, static_cast<std::int16_t>(-width), fill);
-    return text;
+    // Formatted and padded in one buffer: every list load does this once per row.
+    char text[64];
+    const std::size_t length = FormatFixedChars(value, decimals, text);
+    const std::size_t size = width == 0 ? 0 : static_cast<std::size_t>(std::abs(static_cast<int>(width)));
+    if (length >= size)
+        return std::string(text, length);
+    std::string result(size - length, fill);
+    result.append(text, length);
+    return result;
 }
 
 std::string TStringManager::PadText(std::string_view text, std::int16_t width, char fill) const {
@@ -223,8 +398,14 @@ std::string TStringManager::PadText(std::string_view text, std::int16_t width, c
     const int missing = size - static_cast<int>(std::min<std::size_t>(text.size(), 65536));
     if (missing <= 0)
         return std::string(text);
-    const std::string padding(static_cast<std::size_t>(missing), fill);
-    return width < 0 ? padding + std::string(text) : std::string(text) + padding;
+    std::string result;
+    result.reserve(static_cast<std::size_t>(size));
+    if (width < 0)
+        result.append(static_cast<std::size_t>(missing), fill);
+    result.append(text);
+    if (width > 0)
+        result.append(static_cast<std::size_t>(missing), fill);
+    return result;
 }
 
 std::string TStringManager::RepeatChar(char ch, int count) const {

@@ -174,3 +174,68 @@ TEST(TextHelpers, UpperCaseAndTrim) {
     EXPECT_EQ(Trim("a b"), "a b");
     EXPECT_EQ(Trim("\xA0x\xA0"), "\xA0x\xA0"); // high bytes are not blanks
 }
+
+namespace {
+
+// The rule written the slow, obvious way: the 18 significant digits as the C library prints them, then
+// rounding at the last decimal by the next digit only.
+std::string ByTheRule(double value, int decimals) {
+    char form[64];
+    std::snprintf(form, sizeof form, "%.17e", std::fabs(value));
+    std::string digits(1, form[0]);
+    digits += std::string(form + 2, form + 19);
+    const int exponent = std::atoi(form + 20);
+    std::string units;
+    const int keep = exponent + decimals + 1;
+    for (int k = 0; k < keep; ++k)
+        units += k < 18 ? digits[static_cast<std::size_t>(k)] : '0';
+    const bool up = keep >= 0 && keep < 18 && digits[static_cast<std::size_t>(keep)] >= '5';
+    std::string number = units.empty() ? "0" : units;
+    if (up) {
+        int k = static_cast<int>(number.size()) - 1;
+        while (k >= 0 && number[static_cast<std::size_t>(k)] == '9')
+            number[static_cast<std::size_t>(k--)] = '0';
+        if (k < 0)
+            number.insert(0, "1");
+        else
+            ++number[static_cast<std::size_t>(k)];
+    }
+    while (number.size() < static_cast<std::size_t>(decimals) + 1)
+        number.insert(0, "0");
+    while (number.size() > static_cast<std::size_t>(decimals) + 1 && number[0] == '0')
+        number.erase(0, 1);
+    const bool zero = number.find_first_not_of('0') == std::string::npos;
+    number.insert(number.size() - static_cast<std::size_t>(decimals), decimals ? "." : "");
+    return (value < 0 && !zero ? "-" : "") + number;
+}
+
+TEST(FormatPadded, EveryPriceAndMassFollowsTheRule) {
+    // Prices and masses as they are typed, and values no one types, across the range a list holds.
+    std::uint64_t state = 88172645463325252ULL;
+    const auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    for (int i = 0; i < 200000; ++i) {
+        const std::uint64_t r = next();
+        double value = 0;
+        if (i % 4 == 3) {
+            // m / 2^18 with m odd has 19 significant digits ending in 5: a tie at the eighteenth.
+            value = std::ldexp(static_cast<double>((r % 2000000) | 1) + 262144, -18);
+        } else if (i % 2 == 0) {
+            const std::string typed = std::to_string(r % 100000000) + "e-" + std::to_string(r % 7);
+            value = ParseNumber(typed).Value;
+        } else {
+            value = std::ldexp(static_cast<double>(r >> 11), -static_cast<int>(r % 90) - 10);
+        }
+        for (int decimals : {1, 2, 3, 16}) {
+            ASSERT_EQ(FormatFixed(value, decimals), ByTheRule(value, decimals)) << value;
+            ASSERT_EQ(FormatFixed(-value, decimals), ByTheRule(-value, decimals)) << value;
+        }
+        ASSERT_EQ(ParseNumber(ByTheRule(value, 3)).Value, std::strtod(ByTheRule(value, 3).c_str(), nullptr));
+    }
+}
+
+} // namespace

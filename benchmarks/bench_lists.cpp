@@ -1,0 +1,151 @@
+// The list loads of the windows against SQLite running the same statements with a no-op callback in the
+// same process, on a database of 5,000 components, 10,000 products and 200,000 recipe lines.
+// Run by hand: cmake -DBRIVANE_BENCHMARKS=ON -DCMAKE_BUILD_TYPE=Release, then build/benchmarks/bench_lists.
+#include "controls/Grids.h"
+#include "controls/StdCtrls.h"
+#include "database/Database.h"
+#include "forms/MAIN.h"
+#include "forms/RecUnit.h"
+#include "forms/Windows.h"
+#include "platform/Application.h"
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QTabWidget>
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+const char* const Schema = BRIVANE_SOURCE_DIR "/database/schema.sql";
+
+// 5,000 components with prices, 10,000 products, 20 lines each.
+const char* const Data =
+    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000)"
+    " INSERT INTO Materials (Comp_ID, Component, Price, Date)"
+    " SELECT i, printf('COMPONENT %05d OF THE LIST', i), (i % 997) * 1.37 + 0.25, '2024-05-01' FROM n;"
+    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 10000)"
+    " INSERT INTO Products (Prod_ID, Product) SELECT i, printf('PRODUCT %05d BLEND', i) FROM n;"
+    "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 199999)"
+    " INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity, Datum)"
+    " SELECT i + 1, i / 20 + 1, (i * 7919) % 5000 + 1, (i % 50) * 0.25 + 0.125, '2024-05-01' FROM n;";
+
+void Exec(sqlite3* db, const std::string& sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const std::string text = error ? error : "?";
+        sqlite3_free(error);
+        throw std::runtime_error(text);
+    }
+}
+
+std::string ReadAll(const char* path) {
+    std::string text;
+    if (FILE* f = std::fopen(path, "rb")) {
+        char buffer[4096];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+            text.append(buffer, n);
+        std::fclose(f);
+    }
+    return text;
+}
+
+void MakeDatabase() {
+    const auto dir = std::filesystem::temp_directory_path() / "brivane-bench";
+    std::filesystem::create_directories(dir);
+    std::filesystem::current_path(dir);
+    if (std::filesystem::exists("Products.db3"))
+        return;
+    sqlite3* db = nullptr;
+    sqlite3_open("Products.db3.new", &db);
+    Exec(db, ReadAll(Schema));
+    Exec(db, Data);
+    sqlite3_close(db);
+    std::filesystem::rename("Products.db3.new", "Products.db3");
+}
+
+int NoOp(void*, int, char**, char**) { return 0; }
+
+// What SQLite alone takes: open, the statements with a no-op callback, close.
+void SqliteAlone(benchmark::State& state, const std::vector<std::string>& statements) {
+    for (auto _ : state) {
+        sqlite3* db = nullptr;
+        sqlite3_open("Products.db3", &db);
+        for (const auto& sql : statements)
+            sqlite3_exec(db, sql.c_str(), NoOp, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+}
+
+// The handler, and the views told of the new rows; painting them is left out of the time.
+template <class Handler> void Program(benchmark::State& state, Handler handler) {
+    for (auto _ : state) {
+        handler();
+        Form1->StringGrid1->Sync();
+        Form1->StringGrid2->Sync();
+        Form1->StringGrid3->Sync();
+        Rec->ComboBox1->Sync();
+        state.PauseTiming();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+
+const std::string ComponentList = "SELECT Component, Price from Materials order by Component;";
+const std::string ProductList = "Select product, price from products order by product;";
+const std::string ComponentNames = "SELECT Component from Materials order by Component;";
+const std::string RecipeOf =
+    "SELECT R.ID, M.Component, R.Quantity FROM Products P, Materials M, Recipes R WHERE M.COMP_ID = "
+    "R.COMP_ID AND P.PROD_ID = R.PROD_ID AND P.Product = 'PRODUCT 00001 BLEND';";
+
+void SqliteComponentList(benchmark::State& s) { SqliteAlone(s, {ComponentList}); }
+// The component list loads on its own tab, as the user sees it.
+void ShowTab(QWidget* tab) {
+    Form1->PageControl1->setCurrentWidget(tab);
+    QApplication::processEvents();
+}
+
+void ProgramComponentList(benchmark::State& s) {
+    ShowTab(Form1->COMPONENTS);
+    Program(s, [] { Form1->Refresh2Click(); });
+    ShowTab(Form1->PRODUCTS);
+}
+void SqliteProductList(benchmark::State& s) { SqliteAlone(s, {RecomputeProducts, ProductList, RecipeOf}); }
+void ProgramProductList(benchmark::State& s) { Program(s, [] { Form1->Refresh1Click(); }); }
+void SqliteRecipe(benchmark::State& s) { SqliteAlone(s, {RecipeOf}); }
+void ProgramRecipe(benchmark::State& s) { Program(s, [] { Form1->StringGrid1DblClick(); }); }
+void SqliteComponentChoice(benchmark::State& s) { SqliteAlone(s, {ComponentNames}); }
+void ProgramComponentChoice(benchmark::State& s) { Program(s, [] { Rec->FormCreate(); }); }
+
+} // namespace
+
+BENCHMARK(SqliteComponentList)->Unit(benchmark::kMillisecond);
+BENCHMARK(ProgramComponentList)->Unit(benchmark::kMillisecond);
+BENCHMARK(SqliteProductList)->Unit(benchmark::kMillisecond);
+BENCHMARK(ProgramProductList)->Unit(benchmark::kMillisecond);
+BENCHMARK(SqliteRecipe)->Unit(benchmark::kMillisecond);
+BENCHMARK(ProgramRecipe)->Unit(benchmark::kMillisecond);
+BENCHMARK(SqliteComponentChoice)->Unit(benchmark::kMillisecond);
+BENCHMARK(ProgramComponentChoice)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    MakeDatabase();
+    CreateWindows();
+    Form1->show();
+    QApplication::processEvents();
+    Form1->StringGrid1->SetRow(1);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    Application.DestroyForms();
+    return 0;
+}
