@@ -11,6 +11,7 @@ int main(int argc, char* argv[]) {
     ReadRegionalSettings();
     Application.Title = "Brivane 2.0 Recipe Management";
     QApplication::setApplicationName("Brivane");
+    QApplication::setDesktopFileName("org.example.Brivane");
     Guarded(CreateWindows);
     if (!Form1)
         return 1;
