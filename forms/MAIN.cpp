@@ -15,8 +15,10 @@
 #include "forms/Unit5.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
+#include "platform/Printers.h"
 #include "platform/QtText.h"
 #include "text/StrMan.h"
+#include "text/TextFile.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -37,7 +39,8 @@ namespace {
 
 const char* const StartText = "@Tarnock |  Rightclick item for menu |  Click item to change recipe |";
 const char* const ComponentsText = "@Tarnock |  Rightclick item for options |  Mode: COMPONENTS |";
-const char* const ProductsText = "@Tarnock |  Rightclick item for options |  Click item to change recipe | Mode: PRODUCTS";
+const char* const ProductsText =
+    "@Tarnock |  Rightclick item for options |  Click item to change recipe | Mode: PRODUCTS";
 const char* const SelectProductFirst = "Please, select or create a product first (Left Grid)";
 
 // Client size of the window below its menu bar; the window never grows beyond it.
@@ -58,11 +61,13 @@ QMenu* AddMenu(QMenuBar* bar, const char* name, const char* caption) {
 }
 
 template <class Handler> void Connect(QAction* action, TForm1* form, Handler handler) {
-    QObject::connect(action, &QAction::triggered, form, [form, handler] { Guarded([form, handler] { (form->*handler)(); }); });
+    QObject::connect(action, &QAction::triggered, form,
+                     [form, handler] { Guarded([form, handler] { (form->*handler)(); }); });
 }
 
 template <class Handler> void Connect(QPushButton* button, TForm1* form, Handler handler) {
-    QObject::connect(button, &QPushButton::clicked, form, [form, handler] { Guarded([form, handler] { (form->*handler)(); }); });
+    QObject::connect(button, &QPushButton::clicked, form,
+                     [form, handler] { Guarded([form, handler] { (form->*handler)(); }); });
 }
 
 TStringGrid* MakeGrid(QWidget* parent, const char* name, QRect geometry, int width0, int width1) {
@@ -350,11 +355,17 @@ void TForm1::StringGrid1DblClick() {
     HelpContext = 6;
 }
 
-void TForm1::StringGrid3Click() { HelpContext = 7; }
+void TForm1::StringGrid3Click() {
+    HelpContext = 7;
+}
 
-void TForm1::Quit1Click() { Application.Terminate(); }
+void TForm1::Quit1Click() {
+    Application.Terminate();
+}
 
-void TForm1::Exit1Click() { Application.Terminate(); }
+void TForm1::Exit1Click() {
+    Application.Terminate();
+}
 
 void TForm1::NewProductClick() {
     std::string name;
@@ -446,7 +457,9 @@ void TForm1::RenameComponentClick() {
     SelectRowByName(*StringGrid2, Mat->Edit1->Text());
 }
 
-void TForm1::StringGrid2DblClick() { RenameComponentClick(); }
+void TForm1::StringGrid2DblClick() {
+    RenameComponentClick();
+}
 
 void TForm1::DeleteComponentClick() {
     const std::string name = StringGrid2->Cells(0, StringGrid2->Row());
@@ -488,7 +501,9 @@ void TForm1::StringGrid3DblClick() {
     StringGrid1DblClick();
 }
 
-void TForm1::EditComponentMass1Click() { StringGrid3DblClick(); }
+void TForm1::EditComponentMass1Click() {
+    StringGrid3DblClick();
+}
 
 void TForm1::AddComponent1Click() {
     if (!ProductSelected())
@@ -517,30 +532,101 @@ void TForm1::DeleteComponent1Click() {
 
 // The other windows
 
-void TForm1::ReportsClick() { ShowModal(*Form4); }
+void TForm1::ReportsClick() {
+    ShowModal(*Form4);
+}
 
-void TForm1::PriceAnalysisClick() { ShowModal(*Form5); }
+void TForm1::PriceAnalysisClick() {
+    ShowModal(*Form5);
+}
 
-void TForm1::AboutClick() { ShowModal(*Form3); }
+void TForm1::AboutClick() {
+    ShowModal(*Form3);
+}
 
-void TForm1::ProductionnotesClick() { ShowModal(*Form2); }
+void TForm1::ProductionnotesClick() {
+    ShowModal(*Form2);
+}
 
-void TForm1::HelpIndexClick() { Application.HelpContext(HelpContext, HelpFile); }
+void TForm1::HelpIndexClick() {
+    Application.HelpContext(HelpContext, HelpFile);
+}
 
 // ---------------------------------------------------------------------------------------------------------------
 // Exports to text files
 
-void TForm1::ExporttoMaterialstxt1Click() {}
+namespace {
 
-void TForm1::ExporttoProductstxt1Click() {}
+// The header lines, then every row below the grid's header (its empty last row too) as cell 0, a tab and cell 1.
+void ExportGrid(const TStringGrid& grid, const std::string& fileName, const std::vector<std::string>& headers) {
+    TTextFile file(fileName);
+    for (const std::string& header : headers)
+        file.WriteLn(header);
+    for (int r = 1; r < grid.RowCount(); ++r)
+        file.WriteLn(grid.Cells(0, r) + "\t" + grid.Cells(1, r));
+    file.Close();
+    ShowMessage("Done... See " + fileName);
+}
 
-void TForm1::ExporttoProducttxt1Click() {}
+} // namespace
+
+void TForm1::ExporttoMaterialstxt1Click() {
+    ExportGrid(*StringGrid2, "Materials.txt", {"COMPONENT\tPRICE"});
+}
+
+void TForm1::ExporttoProductstxt1Click() {
+    ExportGrid(*StringGrid1, "Products.txt", {"PRODUCT\tPRICE"});
+}
+
+void TForm1::ExporttoProducttxt1Click() {
+    ExportGrid(*StringGrid3, "Recipe.txt", {"Recipe of " + Edit1->Text(), "Component\tMass (kg)"});
+}
 
 // ---------------------------------------------------------------------------------------------------------------
 // Printed lists
 
-void TForm1::PrintProductsClick() {}
+namespace {
 
-void TForm1::PrintMaterialsClick() {}
+// The listing of a grid in a fixed-pitch font: three empty lines, the title, an empty line, then every row
+// (the header row followed by an empty line) as the name padded to 30 characters and the number cell.
+void PrintGrid(TForm1& form, const TStringGrid& grid, const std::string& title, int titleSize, int rowSize) {
+    // The window's printer settings are made on the first print and kept for the next.
+    if (!form.PrintDialog1) {
+        form.PrintDialog1 = new TPrintDialog(&form);
+        form.PrintDialog1->setObjectName("PrintDialog1");
+    }
+    TPrintDialog& dialog = *form.PrintDialog1;
+    if (!dialog.Execute())
+        return;
+    const std::string margin = StringManager.RepeatChar(' ', 8);
+    TPrinterText printer(dialog.Printer());
+    printer.Open();
+    printer.SetFont("Courier New", titleSize);
+    for (int i = 0; i < 3; ++i)
+        printer.WriteLn();
+    printer.WriteLn(margin + title);
+    printer.WriteLn();
+    printer.SetFontSize(rowSize);
+    for (int r = 0; r < grid.RowCount(); ++r) {
+        printer.Write(margin);
+        printer.Write(StringManager.PadText(grid.Cells(0, r), 30, ' '));
+        printer.WriteLn(grid.Cells(1, r));
+        if (r == 0)
+            printer.WriteLn();
+    }
+    printer.Close();
+}
 
-void TForm1::PrintRecipeClick() {}
+} // namespace
+
+void TForm1::PrintProductsClick() {
+    PrintGrid(*this, *StringGrid1, "Pricelist of Products", 14, 12);
+}
+
+void TForm1::PrintMaterialsClick() {
+    PrintGrid(*this, *StringGrid2, "Pricelist of Components", 10, 10);
+}
+
+void TForm1::PrintRecipeClick() {
+    PrintGrid(*this, *StringGrid3, Edit1->Text(), 14, 12);
+}
