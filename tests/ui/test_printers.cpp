@@ -1,6 +1,5 @@
 // The printer text device on an image: where pieces land, how long pieces wrap, line heights and pages.
 #include "platform/Printers.h"
-#include "text/SysUtils.h"
 
 #include <QFontMetrics>
 #include <QImage>
@@ -8,10 +7,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct Image : QImage {
-    Image(int width, int height) : QImage(width, height, QImage::Format_RGB32) { fill(Qt::white); }
-};
 
 QFontMetrics Metrics(QPaintDevice& device, int points) {
     QFont font("Courier New", points);
@@ -22,7 +17,8 @@ QFontMetrics Metrics(QPaintDevice& device, int points) {
 } // namespace
 
 TEST(PrinterText, PiecesFollowEachOtherAndWrapAfterTheLastCharacterThatFits) {
-    Image image(400, 1000);
+    QImage image(400, 1000, QImage::Format_RGB32);
+    image.fill(Qt::white);
     const QFontMetrics metrics = Metrics(image, 12);
     // The most characters a line of "ab" and x's holds.
     int perLine = 2;
@@ -59,7 +55,7 @@ TEST(PrinterText, PiecesFollowEachOtherAndWrapAfterTheLastCharacterThatFits) {
 }
 
 TEST(PrinterText, ANewPageBeginsWhenTheNextLineCouldPassThePageEnd) {
-    Image image(400, 300);
+    QImage image(400, 300, QImage::Format_RGB32);
     const int h = Metrics(image, 10).height();
     TPrinterText printer(image);
     printer.Open();
@@ -85,12 +81,4 @@ TEST(PrinterText, ANewPageBeginsWhenTheNextLineCouldPassThePageEnd) {
     }
     EXPECT_GE(lines.back().Page, 3);
     EXPECT_EQ(lines[20].Height, h);
-}
-
-TEST(PrinterText, AJobThatCannotStartIsAnError) {
-    QPrinter printer;
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName("/nonexistent-folder/list.pdf");
-    TPrinterText text(printer);
-    EXPECT_THROW(text.Open(), Exception);
 }
