@@ -15,8 +15,10 @@
 #include "forms/Unit5.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
+#include "platform/Printers.h"
 #include "platform/QtText.h"
 #include "text/StrMan.h"
+#include "text/TextFile.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -574,17 +576,78 @@ void TForm1::HelpIndexClick() { Application.HelpContext(HelpContext, HelpFile); 
 // ---------------------------------------------------------------------------------------------------------------
 // Exports to text files
 
-void TForm1::ExporttoMaterialstxt1Click() {}
+namespace {
 
-void TForm1::ExporttoProductstxt1Click() {}
+// The header lines, then every row below the grid's header (its empty last row too) as cell 0, a tab and cell 1.
+void ExportGrid(const TStringGrid& grid, const std::string& fileName, const std::vector<std::string>& headers) {
+    TTextFile file(fileName);
+    for (const std::string& header : headers)
+        file.WriteLn(header);
+    for (int r = 1; r < grid.RowCount(); ++r)
+        file.WriteLn(grid.Cells(0, r) + "\t" + grid.Cells(1, r));
+    file.Close();
+    ShowMessage("Done... See " + fileName);
+}
 
-void TForm1::ExporttoProducttxt1Click() {}
+} // namespace
+
+void TForm1::ExporttoMaterialstxt1Click() {
+    ExportGrid(*StringGrid2, "Materials.txt", {"COMPONENT\tPRICE"});
+}
+
+void TForm1::ExporttoProductstxt1Click() {
+    ExportGrid(*StringGrid1, "Products.txt", {"PRODUCT\tPRICE"});
+}
+
+void TForm1::ExporttoProducttxt1Click() {
+    ExportGrid(*StringGrid3, "Recipe.txt", {"Recipe of " + Edit1->Text(), "Component\tMass (kg)"});
+}
 
 // ---------------------------------------------------------------------------------------------------------------
 // Printed lists
 
-void TForm1::PrintProductsClick() {}
+namespace {
 
-void TForm1::PrintMaterialsClick() {}
+// The listing of a grid in a fixed-pitch font: three empty lines, the title, an empty line, then every row
+// (the header row followed by an empty line) as the name padded to 30 characters and the number cell.
+void PrintGrid(TForm1& form, const TStringGrid& grid, const std::string& title, int titleSize, int rowSize) {
+    // The window's printer settings are made on the first print and kept for the next.
+    if (!form.PrintDialog1) {
+        form.PrintDialog1 = new TPrintDialog(&form);
+        form.PrintDialog1->setObjectName("PrintDialog1");
+    }
+    TPrintDialog& dialog = *form.PrintDialog1;
+    if (!dialog.Execute())
+        return;
+    const std::string margin = StringManager.RepeatChar(' ', 8);
+    TPrinterText printer(dialog.Printer());
+    printer.Open();
+    printer.SetFont("Courier New", titleSize);
+    for (int i = 0; i < 3; ++i)
+        printer.WriteLn();
+    printer.WriteLn(margin + title);
+    printer.WriteLn();
+    printer.SetFontSize(rowSize);
+    for (int r = 0; r < grid.RowCount(); ++r) {
+        printer.Write(margin);
+        printer.Write(StringManager.PadText(grid.Cells(0, r), 30, ' '));
+        printer.WriteLn(grid.Cells(1, r));
+        if (r == 0)
+            printer.WriteLn();
+    }
+    printer.Close();
+}
 
-void TForm1::PrintRecipeClick() {}
+} // namespace
+
+void TForm1::PrintProductsClick() {
+    PrintGrid(*this, *StringGrid1, "Pricelist of Products", 14, 12);
+}
+
+void TForm1::PrintMaterialsClick() {
+    PrintGrid(*this, *StringGrid2, "Pricelist of Components", 10, 10);
+}
+
+void TForm1::PrintRecipeClick() {
+    PrintGrid(*this, *StringGrid3, Edit1->Text(), 14, 12);
+}

@@ -16,6 +16,7 @@ class TBevelStatusBar;
 class TEdit;
 class TMessageHint;
 class TPosFloatEdit;
+class TPrintDialog;
 class TStringGrid;
 
 class TForm1 : public QMainWindow {
@@ -114,6 +115,8 @@ public:
     void PrintProductsClick();
     void PrintMaterialsClick();
     void PrintRecipeClick();
+    // The printer and print dialog of the printed lists, made on the first print.
+    TPrintDialog* PrintDialog1 = nullptr;
 
 protected:
     bool event(QEvent* event) override;

@@ -1,0 +1,153 @@
+// The exports to text files and the printed lists, read from the grids as the user sees them; printing
+// goes through the real printer device to a PDF file chosen in the (scripted) print dialog.
+#include "controls/Grids.h"
+#include "forms/MAIN.h"
+#include "platform/Printers.h"
+#include "tests/support/ui/ProgramFixture.h"
+#include "text/StrMan.h"
+
+#include <QTabWidget>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+const char* const Data =
+    "INSERT INTO Materials (Comp_ID, Component, Price, Date) VALUES (1, 'ETHANOL', 2.5, '2025-01-02'),"
+    " (2, 'NOPRICE', '', '2025-01-03'), (3, 'SUGAR', 12.5, '2025-01-04'), (4, 'WATER', 0.0, '2025-01-05');"
+    "INSERT INTO Products (Prod_ID, Product) VALUES (1, 'EMPTY BASE'), (2, 'LEMON CORDIAL');"
+    "INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity) VALUES (1, 2, 3, 2.0), (2, 2, 4, 2.0);";
+
+std::string Blanks(std::size_t n) {
+    return std::string(n, ' ');
+}
+
+class OutputTest : public ProgramFixture {
+protected:
+    void SetUp() override {
+        CreateDatabase();
+        RunSql(Data);
+    }
+    void TearDown() override {
+        DecimalSeparator = '.';
+        ThousandSeparator = ',';
+        ProgramFixture::TearDown();
+    }
+    void ShowTab(QWidget* tab) {
+        Form1->PageControl1->setCurrentWidget(tab);
+        Settle();
+    }
+    void PrintTo(const std::string& file) {
+        dialogs.PrintScript = [file](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(file));
+            return true;
+        };
+    }
+    static std::vector<std::string> Texts() {
+        std::vector<std::string> texts;
+        for (const TPrintedLine& line : LastPrintedLines())
+            texts.push_back(line.Text());
+        return texts;
+    }
+};
+
+TEST_F(OutputTest, ExportsWriteTheGridsAsShownUnderEitherDecimalSeparator) {
+    for (const char* name : {"Materials.txt", "Products.txt", "Recipe.txt"})
+        std::ofstream(name) << std::string(500, 'z');
+    StartProgram();
+    for (const char separator : {'.', ','}) {
+        DecimalSeparator = separator;
+        ThousandSeparator = separator == '.' ? ',' : '.';
+        ShowTab(Form1->COMPONENTS);
+        Trigger(Form1->ExporttoMaterialstxt1);
+        ShowTab(Form1->PRODUCTS);
+        ClickRow(*Form1->StringGrid1, 2);
+        Trigger(Form1->ExporttoProductstxt1);
+        Trigger(Form1->ExporttoProducttxt1);
+
+        auto numbers = [separator](std::string text) {
+            std::replace(text.begin(), text.end(), '.', separator);
+            return text;
+        };
+        EXPECT_EQ(ReadFile("Materials.txt"), numbers("COMPONENT\tPRICE\r\nETHANOL\t    2.50\r\nNOPRICE\t\r\n"
+                                                     "SUGAR\t   12.50\r\nWATER\t    0.00\r\n\t\r\n"));
+        EXPECT_EQ(ReadFile("Products.txt"),
+                  numbers("PRODUCT\tPRICE\r\nEMPTY BASE\t\r\nLEMON CORDIAL\t    6.25\r\n\t\r\n"));
+        EXPECT_EQ(ReadFile("Recipe.txt"), numbers("Recipe of LEMON CORDIAL\r\nComponent\tMass (kg)\r\n"
+                                                  "SUGAR\t     2.0\r\nWATER\t     2.0\r\n\t\r\n"));
+        EXPECT_EQ(dialogs.Messages, (std::vector<std::string>{"Done... See Materials.txt", "Done... See Products.txt",
+                                                              "Done... See Recipe.txt"}));
+        EXPECT_TRUE(dialogs.Errors.empty());
+        dialogs.Clear();
+    }
+}
+
+TEST_F(OutputTest, AFileThatCannotBeWrittenIsReportedWithoutDone) {
+    std::filesystem::create_directory("Materials.txt");
+    std::filesystem::create_symlink("/dev/full", "Products.txt");
+    StartProgram();
+    ShowTab(Form1->COMPONENTS);
+    Trigger(Form1->ExporttoMaterialstxt1);
+    ShowTab(Form1->PRODUCTS);
+    Trigger(Form1->ExporttoProductstxt1);
+    EXPECT_EQ(dialogs.Errors, (std::vector<std::string>{"Cannot write Materials.txt: Is a directory.",
+                                                        "Cannot write Products.txt: No space left on device."}));
+    EXPECT_TRUE(dialogs.Messages.empty());
+}
+
+TEST_F(OutputTest, PrintedListsKeepTheirLayoutOnEveryPage) {
+    StartProgram();
+    PrintTo("products.pdf");
+    Trigger(Form1->PrintProducts);
+    const std::string margin = Blanks(8);
+    EXPECT_EQ(Texts(), (std::vector<std::string>{
+                           "", "", "", margin + "Pricelist of Products", "",
+                           margin + " Product" + Blanks(22) + " Price/kg", "", margin + "EMPTY BASE" + Blanks(20),
+                           margin + "LEMON CORDIAL" + Blanks(17) + "    6.25", margin + Blanks(30)}));
+    EXPECT_LT(LastPrintedLines()[5].Height, LastPrintedLines()[3].Height) << "rows are set smaller than the title";
+    EXPECT_EQ(ReadFile("products.pdf").substr(0, 5), "%PDF-");
+
+    ClickRow(*Form1->StringGrid1, 2);
+    Trigger(Form1->PrintRecipe);
+    EXPECT_EQ(Texts().at(3), margin + "LEMON CORDIAL");
+
+    // Components: a name of 35 characters and a list longer than a page.
+    RunSql("INSERT INTO Materials (Component, Price) VALUES ('" + std::string(35, 'L') +
+           "', 3), ('ZINC', 4);"
+           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)"
+           " INSERT INTO Materials (Component, Price) SELECT printf('PART %03d', i), i FROM n;");
+    ShowTab(Form1->COMPONENTS);
+    Trigger(Form1->PrintMaterials);
+    const auto& list = LastPrintedLines();
+    ASSERT_EQ(list.size(), 5 + 2 + 206 + 1u);
+    EXPECT_GE(list.back().Page, 3);
+    const auto priceAt = [&list](const std::string& name) {
+        for (const TPrintedLine& line : list)
+            if (line.Pieces.size() == 3 && line.Pieces[1].Text.starts_with(name))
+                return line.Pieces[2].X - line.Pieces[1].X;
+        return -1;
+    };
+    EXPECT_NEAR(priceAt(std::string(35, 'L')), priceAt("ZINC") * 35.0 / 30, 2);
+    const auto headings = std::count_if(list.begin(), list.end(), [](const TPrintedLine& line) {
+        return line.Text().find("Pricelist") != std::string::npos || line.Text().find("Price/kg") != std::string::npos;
+    });
+    EXPECT_EQ(headings, 2) << "no heading on a new page";
+}
+
+TEST_F(OutputTest, CancelOrAFailingPrinterPrintsNothing) {
+    StartProgram();
+    const int jobs = PrintedJobs();
+    Trigger(Form1->PrintProducts);
+    EXPECT_EQ(dialogs.PrintDialogs, 1);
+    PrintTo("missing/list.pdf");
+    Trigger(Form1->PrintProducts);
+    EXPECT_EQ(dialogs.PrintDialogs, 2);
+    EXPECT_EQ(PrintedJobs(), jobs);
+    EXPECT_EQ(dialogs.Errors, std::vector<std::string>{"Cannot print to missing/list.pdf."});
+    EXPECT_TRUE(dialogs.Messages.empty());
+}
+
+} // namespace
