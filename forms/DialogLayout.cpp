@@ -44,10 +44,23 @@ QPushButton* MakeDialogButton(QWidget* parent, const char* name, const char* cap
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
     button->setGeometry(geometry);
+    FitCaption(*button, caption, geometry.width() - 8);
     // No default button: Enter and Escape mean nothing special in these dialogs.
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;
+}
+
+void FitCaption(QWidget& control, const QString& caption, int width) {
+    QString shown = caption;
+    shown.remove('&');
+    QFont font = control.font();
+    int size = QFontInfo(font).pixelSize();
+    if (QFontMetrics(font).horizontalAdvance(shown) <= width)
+        return;
+    while (size > 8 && QFontMetrics(font).horizontalAdvance(shown) > width)
+        font.setPixelSize(--size);
+    control.setFont(font);
 }
 
 QStatusBar* MakeDialogStatusBar(QWidget* parent) {

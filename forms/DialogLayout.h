@@ -25,6 +25,9 @@ protected:
 void SetupDialog(QDialog& dialog, const char* name, const char* caption, QRect outer);
 QLabel* MakeDialogLabel(QWidget* parent, const char* name, const char* caption, QPoint at);
 QPushButton* MakeDialogButton(QWidget* parent, const char* name, const char* caption, QRect geometry);
+// A substitute for a font the windows ask for by name can be wider than it: a caption that would not fit
+// within width pixels is drawn a pixel size smaller until it does.
+void FitCaption(QWidget& control, const QString& caption, int width);
 // A status bar of one panel along the bottom of the dialog.
 QStatusBar* MakeDialogStatusBar(QWidget* parent);
 // Runs handler inside the event guard when the button is clicked.

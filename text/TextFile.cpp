@@ -32,3 +32,10 @@ void TTextFile::Fail() const {
     const int error = errno;
     throw Exception("Cannot write " + FFileName + ": " + (error ? std::strerror(error) : "Input/output error"));
 }
+
+void SaveLines(const std::string& fileName, const std::vector<std::string>& lines) {
+    TTextFile file(fileName);
+    for (const std::string& line : lines)
+        file.WriteLn(line);
+    file.Close();
+}

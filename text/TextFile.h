@@ -4,6 +4,7 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TTextFile {
 public:
@@ -23,3 +24,6 @@ private:
     std::string FFileName;
     std::ofstream FStream;
 };
+
+// Creates fileName anew and writes the lines, each followed by CR LF; throws Exception as TTextFile does.
+void SaveLines(const std::string& fileName, const std::vector<std::string>& lines);

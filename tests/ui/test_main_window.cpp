@@ -288,8 +288,9 @@ class MissingDatabaseTest : public ProgramFixture {};
 
 TEST_F(MissingDatabaseTest, EveryListReportsTheMissingTablesAndStaysEmpty) {
     StartProgram();
-    ASSERT_EQ(dialogs.Messages.size(), 3u);
+    ASSERT_EQ(dialogs.Messages.size(), 4u);
     EXPECT_EQ(dialogs.Messages[0], "SQLite Error 1 - no such table: Materials") << "the recipe dialog's list";
+    EXPECT_EQ(dialogs.Messages[1], "SQLite Error 1 - no such table: Products") << "the price analysis's list";
     for (const auto& message : dialogs.Messages)
         EXPECT_EQ(message.rfind("SQLite Error 1 - no such table: ", 0), 0u) << message;
     EXPECT_EQ(Form1->StringGrid1->RowCount(), 2);

@@ -1,0 +1,136 @@
+// The reports window on a real database: each report's lines in the list box and byte for byte in
+// "Report.txt", the tab spacing, the list emptied on closing, and a report file that cannot be written.
+#include "controls/ListBox.h"
+#include "forms/MAIN.h"
+#include "forms/Unit4.h"
+#include "platform/Application.h"
+#include "tests/support/ui/ProgramFixture.h"
+
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTest>
+
+#include <filesystem>
+
+namespace {
+
+const char* const Data =
+    "INSERT INTO Materials (Comp_ID, Component, Price, Date) VALUES (1, 'ETHANOL', 2.5, '2025-01-02'),"
+    " (3, 'WATER', 0.0, '2025-01-05'), (4, 'MOTHER''S SALT', 1.2, '2025-01-05'), (6, 'CAF\xC9', 0, '2024-12-31');"
+    "INSERT INTO Products (Prod_ID, Product) VALUES (1, 'ANISETTE'), (2, 'O''NEILL BLEND');"
+    "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity) VALUES (1, 1, 1.25), (2, 6, 10), (1, 3, 0.05);";
+
+// Each report's lines, each ended here by "\n"; an 8-bit name keeps its byte.
+const char* const MissingPrices = "Prices are missing in the Materials Table for:\n-\nCAF\xC9\nWATER\n-\n"
+                                  "Prices of products possibly derived from abovementioned\n"
+                                  "starting materials are not correct.\nPlease correct errors.\n";
+const char* const Obsolete = "Obsolete components in the materials table\nThese materials are not found in any "
+                             "recipe.\nThese errors are not critical.\n\nMOTHER'S SALT\n";
+const char* const ByDate = "List of components sorted by entry-date\nincluding prices\n\tPrice\n"
+                           "2024-12-31  CAF\xC9\t0.0\n2025-01-02  ETHANOL\t2.5\n2025-01-05  MOTHER'S SALT\t1.2\n"
+                           "2025-01-05  WATER\t0.0\n";
+const char* const InRecipesHeader =
+    "List components in all recipes including mass (kg).\n\nCOMPONENT\tPRODUCT\tkg.\n\n";
+const std::string InRecipes =
+    std::string(InRecipesHeader) + "CAF\xC9\tO'NEILL BLEND\t10.0\nETHANOL\tANISETTE\t1.25\nWATER\tANISETTE\t0.05\n";
+
+std::string Joined(const std::vector<std::string>& lines, const char* end = "\n") {
+    std::string text;
+    for (const auto& line : lines)
+        text += line + end;
+    return text;
+}
+
+class ReportsTest : public ProgramFixture {
+protected:
+    void SetUp() override {
+        CreateDatabase();
+        RunSql(Data);
+        StartProgram();
+        Form1->PageControl1->setCurrentWidget(Form1->COMPONENTS);
+        Settle();
+    }
+    // Shows the window from the main window's menu and runs script while it is up.
+    void Show(const std::function<void()>& script) {
+        dialogs.Scripts["Form4"] = [script](QDialog&) { script(); };
+        Trigger(Form1->Reports);
+    }
+    // Runs a report and checks what the list box shows and "Report.txt" holds.
+    static void Expect(QPushButton* button, const std::string& lines) {
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(Joined(Form4->ListBox1->Items()), lines);
+        EXPECT_EQ(ReadFile("Report.txt"), Joined(Form4->ListBox1->Items(), "\r\n"));
+    }
+    static std::string Status() { return Form4->StatusBar1->currentMessage().toStdString(); }
+};
+
+TEST_F(ReportsTest, EachReportIsShownAndSavedLineForLine) {
+    Show([] {
+        EXPECT_EQ(Joined(Form4->ListBox1->Items()), "Select one of the report-options below.\n"
+                                                    "A report is also saved to a tab-delimited file (Report.txt)\n-\n");
+        EXPECT_EQ(Status(), "Reports on starting materials (components).");
+        EXPECT_EQ(Form4->ListBox1->TabWidth(), 150);
+        Expect(Form4->Button1, MissingPrices);
+        EXPECT_EQ(Status(), " List missing prices in the materials table |  See context-sensitive help");
+        Expect(Form4->Button5, InRecipes);
+        EXPECT_EQ(Form4->ListBox1->TabWidth(), 115);
+        // The file holds only the second of two reports; the tab spacing stays.
+        Expect(Form4->Button2, Obsolete);
+        EXPECT_EQ(Form4->ListBox1->TabWidth(), 115);
+        Expect(Form4->Button4, ByDate);
+        EXPECT_EQ(Form4->ListBox1->TabWidth(), 150);
+        QTest::mouseClick(Form4->Button7, Qt::LeftButton);
+        EXPECT_EQ(Application.LastHelpContext, 5);
+        EXPECT_EQ(Application.LastHelpFile, "BRIVANE.HLP");
+        QTest::mouseClick(Form4->Button6, Qt::LeftButton);
+        EXPECT_FALSE(Form4->isVisible());
+    });
+    EXPECT_TRUE(Form4->ListBox1->Items().empty());
+
+    // Reopened: an empty list and the last status text; hidden by the end of the showing this time.
+    Show([] {
+        EXPECT_TRUE(Form4->ListBox1->Items().empty());
+        EXPECT_EQ(Status(), " List components sorted by entry-date |  See context-sensitive help");
+        Expect(Form4->Button1, MissingPrices);
+    });
+    EXPECT_TRUE(Form4->ListBox1->Items().empty());
+    EXPECT_TRUE(dialogs.Messages.empty());
+
+    // Nothing priced 0.0: the two "-" lines follow each other. A missing relation leaves the header lines.
+    RunSql("UPDATE Materials SET Price = 1 WHERE Price = 0.0; DROP VIEW Components_in_Recipes;");
+    Show([] {
+        Expect(Form4->Button1, "Prices are missing in the Materials Table for:\n-\n-\nPrices of products possibly "
+                               "derived from abovementioned\nstarting materials are not correct.\nPlease correct "
+                               "errors.\n");
+        Expect(Form4->Button5, InRecipesHeader);
+    });
+    EXPECT_EQ(dialogs.Messages, std::vector<std::string>{"SQLite Error 1 - no such table: Components_in_Recipes"});
+}
+
+TEST_F(ReportsTest, AReportFileThatCannotBeWrittenIsReported) {
+    namespace fs = std::filesystem;
+    fs::create_directory("Report.txt"); // refused also to root
+    Show([this] {
+        QTest::mouseClick(Form4->Button1, Qt::LeftButton);
+        ASSERT_EQ(dialogs.Errors.size(), 1u);
+        EXPECT_NE(dialogs.Errors[0].find("Report.txt: Is a directory"), std::string::npos) << dialogs.Errors[0];
+        EXPECT_EQ(Joined(Form4->ListBox1->Items()), MissingPrices);
+        // This report saves before it shows.
+        QTest::mouseClick(Form4->Button5, Qt::LeftButton);
+        EXPECT_EQ(dialogs.Errors.size(), 2u);
+        EXPECT_TRUE(Form4->ListBox1->Items().empty());
+    });
+    // A full disk.
+    fs::remove("Report.txt");
+    fs::create_symlink("/dev/full", "Report.txt");
+    Show([this] {
+        QTest::mouseClick(Form4->Button4, Qt::LeftButton);
+        ASSERT_EQ(dialogs.Errors.size(), 3u);
+        EXPECT_NE(dialogs.Errors[2].find("No space left on device"), std::string::npos) << dialogs.Errors[2];
+        EXPECT_EQ(Joined(Form4->ListBox1->Items()), ByDate);
+    });
+    EXPECT_TRUE(dialogs.Messages.empty());
+}
+
+} // namespace
