@@ -2,6 +2,7 @@
 #include "forms/MAIN.h"
 #include "forms/Windows.h"
 #include "platform/Application.h"
+#include "platform/Images.h"
 #include "platform/Locale.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@ int main(int argc, char* argv[]) {
     ReadRegionalSettings();
     Application.Title = "Brivane 2.0 Recipe Management";
     QApplication::setApplicationName("Brivane");
+    QApplication::setWindowIcon(ProgramIcon());
     Guarded(CreateWindows);
     if (!Form1)
         return 1;

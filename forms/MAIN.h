@@ -16,6 +16,7 @@ class TBevelStatusBar;
 class TEdit;
 class TMessageHint;
 class TPosFloatEdit;
+class TShapeHint;
 class TStringGrid;
 
 class TForm1 : public QMainWindow {
@@ -40,6 +41,7 @@ public:
     QLabel* Label3;
     TStringGrid* StringGrid3;
     TMessageHint* MessageHint1;
+    TShapeHint* ShapeHint1;
 
     QMenu* Connect1;
     QAction* Exit1;
@@ -106,6 +108,8 @@ public:
     void AboutClick();
     void ProductionnotesClick();
     void HelpIndexClick();
+    // F1: the help of the focused control's context, else of the window's current one.
+    void HelpKeyPressed();
 
     // Exports to text files and printed lists.
     void ExporttoMaterialstxt1Click();
