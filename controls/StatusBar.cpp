@@ -18,6 +18,7 @@ TBevelStatusBar::TBevelStatusBar(QWidget* parent) : QWidget(parent), FGrip(new Q
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
     FGrip->setObjectName("SizeGrip");
+    FGrip->setAccessibleName("Size grip");
 }
 
 void TBevelStatusBar::SetSimpleText(const std::string& text) {

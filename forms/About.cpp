@@ -66,6 +66,7 @@ TForm3::TForm3() {
     Panel1->setObjectName("Panel1");
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setGeometry(88, 152, 217, 9);
+    Panel1->setAccessibleName("Separator");
     Panel1->setAutoFillBackground(true);
     SetColors(*Panel1, QPalette::Window, QApplication::palette().color(QPalette::Button));
     SetColors(*Panel1, QPalette::Light, Qt::white);
