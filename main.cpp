@@ -2,6 +2,7 @@
 #include "forms/MAIN.h"
 #include "forms/Windows.h"
 #include "platform/Application.h"
+#include "platform/Images.h"
 #include "platform/Locale.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@ int main(int argc, char* argv[]) {
     Application.Title = "Brivane 2.0 Recipe Management";
     QApplication::setApplicationName("Brivane");
     QApplication::setDesktopFileName("org.example.Brivane");
+    QApplication::setWindowIcon(ProgramIcon());
     Guarded(CreateWindows);
     if (!Form1)
         return 1;

@@ -3,13 +3,22 @@
 #include "platform/QtText.h"
 
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOption>
+#include <QSizeGrip>
+#include <qdrawutil.h>
 
-TBevelStatusBar::TBevelStatusBar(QWidget* parent) : QWidget(parent) {
+QRect StatusTextArea(QRect bar, bool sizeGrip) {
+    QRect area = bar.adjusted(2, 2, -2, -2);
+    if (sizeGrip)
+        area.setRight(area.right() - SizeGripWidth);
+    return area.adjusted(1, 1, -1, -1);
+}
+
+TBevelStatusBar::TBevelStatusBar(QWidget* parent) : QWidget(parent), FGrip(new QSizeGrip(this)) {
     setFixedHeight(19);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
+    FGrip->setObjectName("SizeGrip");
+    FGrip->setAccessibleName("Size grip");
 }
 
 void TBevelStatusBar::SetSimpleText(const std::string& text) {
@@ -20,21 +29,19 @@ void TBevelStatusBar::SetSimpleText(const std::string& text) {
     update();
 }
 
+void TBevelStatusBar::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    FGrip->setVisible(SizeGrip);
+    FGrip->setGeometry(width() - SizeGripWidth - 1, height() - SizeGripWidth - 1, SizeGripWidth, SizeGripWidth);
+}
+
 void TBevelStatusBar::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QRect area = rect().adjusted(0, 1, -14, -1);
-    painter.setPen(palette().color(QPalette::Dark));
-    painter.drawLine(area.topLeft(), area.topRight());
-    painter.drawLine(area.topLeft(), area.bottomLeft());
-    painter.setPen(palette().color(QPalette::Light));
-    painter.drawLine(area.bottomLeft(), area.bottomRight());
-    painter.drawLine(area.topRight(), area.bottomRight());
-    painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(area.adjusted(4, 0, -2, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextExpandTabs,
-                     ToQt(FSimpleText));
-    QStyleOptionSizeGrip grip;
-    grip.initFrom(this);
-    grip.rect = QRect(width() - 13, height() - 13, 13, 13);
-    grip.corner = Qt::BottomRightCorner;
-    style()->drawControl(QStyle::CE_SizeGrip, &grip, &painter, this);
+    // The raised outer edge, then the lowered bevel around the text.
+    qDrawShadePanel(&painter, rect(), palette(), false, 1);
+    const QRect text = StatusTextArea(rect(), SizeGrip);
+    qDrawShadePanel(&painter, text.adjusted(-2, -2, 2, 2), palette(), true, 1);
+    painter.setPen(palette().color(QPalette::ButtonText));
+    painter.drawText(text.adjusted(ControlGap, 0, 0, 0),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextExpandTabs, ToQt(FSimpleText));
 }

@@ -20,11 +20,13 @@
 #include "text/StrMan.h"
 #include "text/TextFile.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
 
@@ -251,6 +253,15 @@ void TForm1::CreateControls() {
 
     MessageHint1 = new TMessageHint(this);
     MessageHint1->setObjectName("MessageHint1");
+    ShapeHint1 = new TShapeHint(this);
+    ShapeHint1->setObjectName("ShapeHint1");
+
+    SetHelpContext(*StringGrid1, 6);
+    SetHelpContext(*StringGrid2, 4);
+    SetHelpContext(*StringGrid3, 7);
+    auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    helpKey->setObjectName("HelpKey");
+    connect(helpKey, &QShortcut::activated, this, [this] { Guarded([this] { HelpKeyPressed(); }); });
 
     Connect(Refresh1, this, &TForm1::Refresh1Click);
     Connect(Refresh2, this, &TForm1::Refresh2Click);
@@ -572,6 +583,11 @@ void TForm1::AboutClick() { ShowModal(*Form3); }
 void TForm1::ProductionnotesClick() { ShowModal(*Form2); }
 
 void TForm1::HelpIndexClick() { Application.HelpContext(HelpContext, HelpFile); }
+
+void TForm1::HelpKeyPressed() {
+    const int control = ControlHelpContext(QApplication::focusWidget());
+    Application.HelpContext(control ? control : HelpContext, HelpFile);
+}
 
 // ---------------------------------------------------------------------------------------------------------------
 // Exports to text files

@@ -17,6 +17,7 @@ class TEdit;
 class TMessageHint;
 class TPosFloatEdit;
 class TPrintDialog;
+class TShapeHint;
 class TStringGrid;
 
 class TForm1 : public QMainWindow {
@@ -41,6 +42,7 @@ public:
     QLabel* Label3;
     TStringGrid* StringGrid3;
     TMessageHint* MessageHint1;
+    TShapeHint* ShapeHint1;
 
     QMenu* Connect1;
     QAction* Exit1;
@@ -107,6 +109,8 @@ public:
     void AboutClick();
     void ProductionnotesClick();
     void HelpIndexClick();
+    // F1: the help of the focused control's context, else of the window's current one.
+    void HelpKeyPressed();
 
     // Exports to text files and printed lists.
     void ExporttoMaterialstxt1Click();

@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "platform/Dialogs.h"
+#include "platform/HelpViewer.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -20,6 +21,16 @@ void TApplication::HelpContext(int ctx, const std::string& windowHelpFile) {
         return;
     LastHelpContext = ctx;
     LastHelpFile = file;
+    ShowHelp(file, ctx);
+}
+
+void SetHelpContext(QWidget& control, int ctx) { control.setProperty("HelpContext", ctx); }
+
+int ControlHelpContext(const QWidget* control) {
+    for (; control; control = control->parentWidget())
+        if (const int ctx = control->property("HelpContext").toInt())
+            return ctx;
+    return 0;
 }
 
 void TApplication::Terminate() {
@@ -36,6 +47,7 @@ std::string ErrorDisplayText(const std::string& message) {
 void TApplication::ShowException(const std::exception& e) { Dialogs().ShowError(Title, ErrorDisplayText(e.what())); }
 
 void TApplication::DestroyForms() {
+    CloseHelpViewer();
     while (!FForms.empty())
         FForms.pop_back();
 }

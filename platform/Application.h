@@ -46,6 +46,11 @@ private:
 
 extern TApplication Application;
 
+// The help context a control carries for the F1 key; 0, the default, carries none.
+void SetHelpContext(QWidget& control, int ctx);
+// The context of control or of its nearest enclosing control that carries one; 0 when none does.
+int ControlHelpContext(const QWidget* control);
+
 // The text the general error display shows for a message: a "." is added when the message is not
 // empty and its last character sorts after ".".
 std::string ErrorDisplayText(const std::string& message);

@@ -232,7 +232,12 @@ TEST_F(MainWindowTest, NewRenameAndDeleteProducts) {
     EXPECT_EQ(dialogs.Messages.back(), "Product already exists");
     EXPECT_EQ(Selected(), "O'HARA");
 
-    // The product keeps its lines under its new name.
+    // The product keeps its lines under its new name. The first click after a new product only closes
+    // the message balloon.
+    ASSERT_TRUE(Form1->MessageHint1->Showing());
+    ClickRow(Products(), 1);
+    EXPECT_FALSE(Form1->MessageHint1->Showing());
+    EXPECT_EQ(Selected(), "O'HARA");
     ClickRow(Products(), 1);
     dialogs.TextAnswers = {std::string("anis")};
     Trigger(Form1->RenameProduct);

@@ -1,0 +1,190 @@
+// Context help through the help viewer, the help file the program ships, and the About box's mail link.
+#include "controls/Grids.h"
+#include "controls/StdCtrls.h"
+#include "controls/URLLink.h"
+#include "forms/About.h"
+#include "forms/MAIN.h"
+#include "forms/MatUnit.h"
+#include "forms/RecUnit.h"
+#include "platform/Application.h"
+#include "platform/HelpViewer.h"
+#include "tests/support/ui/ProgramFixture.h"
+
+#include <QEnterEvent>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path Shipped = fs::path(BRIVANE_SOURCE_DIR) / "resources" / "BRIVANE.HLP";
+
+class HelpTest : public ProgramFixture {
+protected:
+    void TearDown() override {
+        SetProgramDirectory({});
+        Application.HelpFile.clear();
+        ProgramFixture::TearDown();
+    }
+    // The help file in the current directory under the name given.
+    void PutHelpFile(const std::string& name) { fs::copy_file(Shipped, dir.Path() / name); }
+    // The viewer's answer to the last request.
+    static const THelpViewer& Viewer() { return *HelpViewer(); }
+    static void Key(QWidget* widget, Qt::Key key) {
+        widget->setFocus();
+        QTest::keyClick(widget, key);
+    }
+};
+
+TEST_F(HelpTest, TheShippedFileHasATopicForEveryContext) {
+    PutHelpFile("BRIVANE.HLP");
+    const std::map<int, std::string> titles = {{3, "The main window"},  {4, "Components"}, {5, "Component reports"},
+                                               {6, "The product list"}, {7, "Recipes"},    {8, "Price analysis"}};
+    for (const auto& [ctx, title] : titles) {
+        ShowHelp("BRIVANE.HLP", ctx);
+        EXPECT_EQ(Viewer().Message(), "") << ctx;
+        EXPECT_EQ(Viewer().TopicTitle(), title);
+        EXPECT_GT(Viewer().TopicText().size(), 1000u) << title << " says too little";
+    }
+    EXPECT_EQ(Viewer().Contexts(), (std::vector<int>{3, 4, 5, 6, 7, 8}));
+    // The messages a user may meet are explained where they meet them.
+    ShowHelp("BRIVANE.HLP", 4);
+    EXPECT_NE(Viewer().TopicText().find("Component is already present in the Components table."), std::string::npos);
+    ShowHelp("BRIVANE.HLP", 7);
+    EXPECT_NE(Viewer().TopicText().find("Please, select or create a product first (Left Grid)"), std::string::npos);
+
+    ShowHelp("BRIVANE.HLP", 9);
+    EXPECT_EQ(Viewer().Message(),
+              "The help file \"" + (dir.Path() / "BRIVANE.HLP").string() + "\" has no topic for context 9.");
+}
+
+TEST_F(HelpTest, TheFileIsFoundByAnyLetterCaseThenBesideTheProgramThenInItsDataFolder) {
+    PutHelpFile("brivane.hlp");
+    ShowHelp("Brivane.HLP", 6);
+    EXPECT_EQ(Viewer().FoundFile(), (dir.Path() / "brivane.hlp").string());
+    EXPECT_EQ(Viewer().TopicTitle(), "The product list");
+
+    // Without a copy in the current directory: the installed one, beside the program first.
+    fs::remove(dir.Path() / "brivane.hlp");
+    const fs::path prefix = dir.Path() / "prefix";
+    fs::create_directories(prefix / "bin");
+    fs::create_directories(prefix / "share" / "brivane");
+    fs::copy_file(Shipped, prefix / "share" / "brivane" / "BRIVANE.HLP");
+    SetProgramDirectory((prefix / "bin").string());
+    ShowHelp("Brivane.HLP", 4);
+    EXPECT_EQ(fs::path(Viewer().FoundFile()), prefix / "share" / "brivane" / "BRIVANE.HLP");
+    EXPECT_EQ(Viewer().TopicTitle(), "Components");
+    fs::copy_file(Shipped, prefix / "bin" / "BRIVANE.HLP");
+    EXPECT_EQ(fs::path(FindHelpFile("Brivane.HLP")), prefix / "bin" / "BRIVANE.HLP");
+
+    // Nowhere: the viewer says so instead of a topic.
+    SetProgramDirectory((dir.Path() / "nowhere").string());
+    ShowHelp("Brivane.HLP", 4);
+    EXPECT_EQ(Viewer().FoundFile(), "");
+    EXPECT_EQ(Viewer().Message().rfind("The help file \"Brivane.HLP\" was not found", 0), 0u) << Viewer().Message();
+    EXPECT_TRUE(HelpViewer()->isVisible());
+}
+
+TEST_F(HelpTest, EveryHelpCommandAsksForItsContextAndFile) {
+    CreateDatabase("Products.db3", true);
+    PutHelpFile("BRIVANE.HLP");
+    StartProgram();
+    EXPECT_EQ(HelpViewer(), nullptr) << "no help before it is asked for";
+    Trigger(Form1->HelpIndex);
+    EXPECT_EQ(Application.LastHelpContext, 6) << "the first recipe display replaced the 3 of creation";
+    EXPECT_EQ(Application.LastHelpFile, "Brivane.HLP");
+    EXPECT_EQ(Viewer().TopicTitle(), "The product list");
+    EXPECT_FALSE(HelpViewer()->isModal());
+
+    // F1: the grid's own context, else the window's current one.
+    Form1->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form1));
+    Key(Form1->StringGrid3, Qt::Key_F1);
+    EXPECT_EQ(Application.LastHelpContext, 7);
+    Key(Form1->Refresh1, Qt::Key_F1);
+    EXPECT_EQ(Application.LastHelpContext, 6);
+    Key(Form1->StringGrid1, Qt::Key_F1);
+    EXPECT_EQ(Application.LastHelpContext, 6);
+    Form1->PageControl1->setCurrentWidget(Form1->COMPONENTS);
+    Settle();
+    Trigger(Form1->HelpIndex);
+    EXPECT_EQ(Application.LastHelpContext, 4);
+    Form1->HelpContext = 3;
+    Key(Form1->StringGrid2, Qt::Key_F1);
+    EXPECT_EQ(Application.LastHelpContext, 4);
+    EXPECT_EQ(Viewer().TopicTitle(), "Components");
+
+    // The dialogs' Help buttons; F1 there asks for nothing. Help from a modal dialog belongs to it, so
+    // the dialog does not block it.
+    Application.LastHelpContext = -1;
+    dialogs.Scripts["Mat"] = [](QDialog&) {
+        Key(Mat->Edit1, Qt::Key_F1);
+        EXPECT_EQ(Application.LastHelpContext, -1);
+        QTest::mouseClick(Mat->HelpBtn, Qt::LeftButton);
+        EXPECT_EQ(HelpViewer()->parentWidget(), Mat);
+    };
+    Trigger(Form1->NewComponent);
+    EXPECT_EQ(Application.LastHelpContext, 4);
+    EXPECT_EQ(Application.LastHelpFile, "BRIVANE.HLP");
+    EXPECT_EQ(Application.HelpFile, "") << "the dialog's own file leaves the application's alone";
+    Form1->PageControl1->setCurrentWidget(Form1->PRODUCTS);
+    Settle();
+    dialogs.Scripts["Rec"] = [](QDialog&) { QTest::mouseClick(Rec->HelpBtn, Qt::LeftButton); };
+    Trigger(Form1->AddComponent1);
+    EXPECT_EQ(Application.LastHelpContext, 7);
+    EXPECT_EQ(Application.HelpFile, "BRIVANE.HLP");
+
+    // The reports and price-analysis windows ask the same way for 5 and 8.
+    for (const auto& [ctx, title] : {std::pair{5, "Component reports"}, std::pair{8, "Price analysis"}}) {
+        Application.HelpFile = "BRIVANE.HLP";
+        Application.HelpContext(ctx);
+        EXPECT_EQ(Viewer().TopicTitle(), title);
+    }
+    EXPECT_TRUE(dialogs.Messages.empty());
+}
+
+class AboutTest : public ProgramFixture {};
+
+TEST_F(AboutTest, TheMailLinkChangesItsLookOnlyWhileTheMouseIsOverItAndOpensItsAddress) {
+    CreateDatabase();
+    StartProgram();
+    dialogs.Scripts["Form3"] = [this](QDialog& about) {
+        EXPECT_EQ(about.windowTitle(), "Info");
+        TURLLink& link = *Form3->URLLink;
+        EXPECT_EQ(link.Link(), "mailto:info@example.org");
+        EXPECT_EQ(link.text(), " info@example.org ");
+        int entered = 0, left = 0;
+        link.OnMouseEnter = [&] { ++entered; };
+        link.OnMouseLeave = [&] { ++left; };
+        const TFontLook normal = link.Look();
+        QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), link.mapToGlobal(QPointF(5, 5)));
+        QApplication::sendEvent(&link, &enter);
+        EXPECT_EQ(link.Look(), link.FocusFont());
+        EXPECT_NE(link.Look(), normal);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(&link, &leave);
+        EXPECT_EQ(link.Look(), normal);
+        EXPECT_EQ(link.font().pixelSize(), 13);
+        EXPECT_EQ(entered, 1);
+        EXPECT_EQ(left, 1);
+
+        QTest::mouseClick(&link, Qt::LeftButton);
+        EXPECT_EQ(dialogs.OpenedUrls, std::vector<std::string>{"mailto:info@example.org"});
+        link.SetLink("");
+        QTest::mouseClick(&link, Qt::LeftButton);
+        EXPECT_EQ(dialogs.OpenedUrls.size(), 1u) << "an empty link opens nothing";
+        link.SetLink("mailto:info@example.org");
+
+        QTest::mouseClick(Form3->Button1, Qt::LeftButton);
+        EXPECT_FALSE(about.isVisible());
+    };
+    Trigger(Form1->About);
+    EXPECT_EQ(dialogs.Shown, std::vector<std::string>{"Form3"});
+    EXPECT_FALSE(Form3->Image1->pixmap().isNull());
+}
+
+} // namespace
