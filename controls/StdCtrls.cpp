@@ -48,13 +48,17 @@ TComboBox::TComboBox(QWidget* parent) : QComboBox(parent), FItems(this) {
     setInsertPolicy(QComboBox::NoInsert);
     setModel(&FItems);
     // The list is told of new entries only after filling; the text must stay as the program set it.
-    connect(&FItems, &QAbstractItemModel::rowsAboutToBeInserted, this,
-            [this] { FTextBeforeInsert = currentText(); });
+    // Filling the list is no change of the text either, so no text-change signal comes of it.
+    connect(&FItems, &QAbstractItemModel::rowsAboutToBeInserted, this, [this] {
+        FTextBeforeInsert = currentText();
+        FSignalsWereBlocked = blockSignals(true);
+    });
     connect(&FItems, &QAbstractItemModel::rowsInserted, this, [this] {
         if (currentText() != FTextBeforeInsert) {
             setCurrentIndex(-1);
             setEditText(FTextBeforeInsert);
         }
+        blockSignals(FSignalsWereBlocked);
     });
 }
 

@@ -66,4 +66,5 @@ private:
     std::string FBytes;
     QString FShown;
     QString FTextBeforeInsert;
+    bool FSignalsWereBlocked = false;
 };

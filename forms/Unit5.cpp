@@ -90,6 +90,8 @@ TForm5::TForm5() {
     StringGrid1->SetColWidth(0, 189);
     StringGrid1->SetColWidth(1, 79);
     StringGrid1->SetColWidth(2, 76);
+    StringGrid1->SetColAlignment(1, Qt::AlignRight);
+    StringGrid1->SetColAlignment(2, Qt::AlignRight);
     StringGrid1->SetDefaultRowHeight(20);
     StringGrid1->setAccessibleName("Price analysis");
     Button2 = MakeDialogButton(this, "Button2", "&Help", {240, 376, 75, 25});
@@ -108,9 +110,9 @@ int AnalysisRowLoader(void*, int columns, char** values, char**) {
     TStringGrid& grid = *Form5->StringGrid1;
     for (int c = 0; c < columns; ++c) {
         if (LoadingProductNames)
-            Form5->ComboBox1->AddItem(ColumnText(values, c));
+            Form5->ComboBox1->AddItem(ColumnView(values, c));
         else
-            grid.SetCells(c, AnalysisRow, ColumnText(values, c));
+            grid.SetCells(c, AnalysisRow, ColumnView(values, c));
     }
     ++AnalysisRow;
     grid.SetRowCount(grid.RowCount() + 1);
@@ -127,6 +129,7 @@ void TForm5::FormCreate() {
             QueryText = "SELECT Distinct Product from Products order by Product;";
             RunQuery(AnalysisRowLoader);
         });
+        ComboBox1->Sync();
     }
     LoadingProductNames = false;
     StringGrid1->SetCells(0, 0, " Component");
