@@ -72,7 +72,9 @@ void MakeDatabase() {
     std::filesystem::rename("Products.db3.new", "Products.db3");
 }
 
-int NoOp(void*, int, char**, char**) { return 0; }
+int NoOp(void*, int, char**, char**) {
+    return 0;
+}
 
 // What SQLite alone takes: open, the statements with a no-op callback, close.
 void SqliteAlone(benchmark::State& state, const std::vector<std::string>& statements) {
@@ -106,7 +108,9 @@ const std::string RecipeOf =
     "SELECT R.ID, M.Component, R.Quantity FROM Products P, Materials M, Recipes R WHERE M.COMP_ID = "
     "R.COMP_ID AND P.PROD_ID = R.PROD_ID AND P.Product = 'PRODUCT 00001 BLEND';";
 
-void SqliteComponentList(benchmark::State& s) { SqliteAlone(s, {ComponentList}); }
+void SqliteComponentList(benchmark::State& s) {
+    SqliteAlone(s, {ComponentList});
+}
 // The component list loads on its own tab, as the user sees it.
 void ShowTab(QWidget* tab) {
     Form1->PageControl1->setCurrentWidget(tab);
@@ -118,12 +122,24 @@ void ProgramComponentList(benchmark::State& s) {
     Program(s, [] { Form1->Refresh2Click(); });
     ShowTab(Form1->PRODUCTS);
 }
-void SqliteProductList(benchmark::State& s) { SqliteAlone(s, {RecomputeProducts, ProductList, RecipeOf}); }
-void ProgramProductList(benchmark::State& s) { Program(s, [] { Form1->Refresh1Click(); }); }
-void SqliteRecipe(benchmark::State& s) { SqliteAlone(s, {RecipeOf}); }
-void ProgramRecipe(benchmark::State& s) { Program(s, [] { Form1->StringGrid1DblClick(); }); }
-void SqliteComponentChoice(benchmark::State& s) { SqliteAlone(s, {ComponentNames}); }
-void ProgramComponentChoice(benchmark::State& s) { Program(s, [] { Rec->FormCreate(); }); }
+void SqliteProductList(benchmark::State& s) {
+    SqliteAlone(s, {RecomputeProducts, ProductList, RecipeOf});
+}
+void ProgramProductList(benchmark::State& s) {
+    Program(s, [] { Form1->Refresh1Click(); });
+}
+void SqliteRecipe(benchmark::State& s) {
+    SqliteAlone(s, {RecipeOf});
+}
+void ProgramRecipe(benchmark::State& s) {
+    Program(s, [] { Form1->StringGrid1DblClick(); });
+}
+void SqliteComponentChoice(benchmark::State& s) {
+    SqliteAlone(s, {ComponentNames});
+}
+void ProgramComponentChoice(benchmark::State& s) {
+    Program(s, [] { Rec->FormCreate(); });
+}
 
 } // namespace
 

@@ -10,9 +10,13 @@
 
 #include <algorithm>
 
-int TGridModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : FShownRows; }
+int TGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : FShownRows;
+}
 
-int TGridModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : FShownCols; }
+int TGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : FShownCols;
+}
 
 QVariant TGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
@@ -86,7 +90,8 @@ void TStringGrid::SetColCount(int count) {
     std::vector<std::string> cells(static_cast<std::size_t>(FRowCount * count));
     for (int r = 0; r < FRowCount; ++r)
         for (int c = 0; c < std::min(count, FColCount); ++c)
-            cells[static_cast<std::size_t>(r * count + c)] = std::move(FCells[static_cast<std::size_t>(r * FColCount + c)]);
+            cells[static_cast<std::size_t>(r * count + c)] =
+                std::move(FCells[static_cast<std::size_t>(r * FColCount + c)]);
     FCells = std::move(cells);
     FColCount = count;
     FCol = std::min(FCol, count - 1);

@@ -348,9 +348,8 @@ void TBaseNumericEdit::ConvertText() {
 }
 
 bool TBaseNumericEdit::IsAccepted(char key) const {
-    return !isReadOnly() &&
-           (key == '+' || (key >= '0' && key <= '9') || key == DecimalSeparator ||
-            (key == ThousandSeparator && key != '\0'));
+    return !isReadOnly() && (key == '+' || (key >= '0' && key <= '9') || key == DecimalSeparator ||
+                             (key == ThousandSeparator && key != '\0'));
 }
 
 bool TBaseNumericEdit::KeyPress(QChar key) {

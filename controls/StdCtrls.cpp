@@ -2,7 +2,9 @@
 
 #include "platform/QtText.h"
 
-std::string TEdit::Text() const { return text() == FShown ? FBytes : FromQt(text()); }
+std::string TEdit::Text() const {
+    return text() == FShown ? FBytes : FromQt(text());
+}
 
 void TEdit::SetText(const std::string& text) {
     FBytes = text;
@@ -10,7 +12,9 @@ void TEdit::SetText(const std::string& text) {
     setText(FShown);
 }
 
-int TItemsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : FShown; }
+int TItemsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : FShown;
+}
 
 QVariant TItemsModel::data(const QModelIndex& index, int role) const {
     if ((role != Qt::DisplayRole && role != Qt::EditRole) || !index.isValid() || index.row() >= FShown)
@@ -90,11 +94,15 @@ void TComboBox::focusInEvent(QFocusEvent* e) {
         edit->setSelection(static_cast<int>(edit->text().size()), -static_cast<int>(edit->text().size()));
 }
 
-void TComboBox::AddItem(std::string_view item) { FItems.Add(item); }
+void TComboBox::AddItem(std::string_view item) {
+    FItems.Add(item);
+}
 
 void TComboBox::Clear() {
     FItems.Clear();
     SetText({});
 }
 
-void TComboBox::Sync() { FItems.Sync(); }
+void TComboBox::Sync() {
+    FItems.Sync();
+}

@@ -96,7 +96,9 @@ void RunQuery(TRowLoader loader) {
     CheckResult(sqlite3_exec(Database, QueryText.c_str(), loader, nullptr, nullptr), Database);
 }
 
-void ClearRecipeLineIds() { RecipeLineIds.assign(1, std::string()); }
+void ClearRecipeLineIds() {
+    RecipeLineIds.assign(1, std::string());
+}
 
 void SetRecipeLineId(int row, const std::string& id) {
     if (row < 1)

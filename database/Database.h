@@ -44,8 +44,12 @@ void ExecStatements(sqlite3* db, const std::string& sql);
 void RunQuery(TRowLoader loader);
 
 // The column text as a loader receives it: an SQL NULL is the empty text.
-inline std::string ColumnText(char** values, int c) { return values[c] ? std::string(values[c]) : std::string(); }
-inline std::string_view ColumnView(char** values, int c) { return values[c] ? std::string_view(values[c]) : std::string_view(); }
+inline std::string ColumnText(char** values, int c) {
+    return values[c] ? std::string(values[c]) : std::string();
+}
+inline std::string_view ColumnView(char** values, int c) {
+    return values[c] ? std::string_view(values[c]) : std::string_view();
+}
 
 // Starts a new recipe display: no line is known.
 void ClearRecipeLineIds();

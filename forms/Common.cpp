@@ -37,9 +37,9 @@ double FormatNumberColumn(TStringGrid& grid, std::string_view mask, int width) {
         const ParseResult number = ParseNumber(plain);
         sum += number.Value;
         grid.SetCells(1, r,
-                      number.ErrorPos ? std::string()
-                                      : StringManager.FormatPadded(mask, static_cast<std::int16_t>(width), ' ',
-                                                                   number.Value));
+                      number.ErrorPos
+                          ? std::string()
+                          : StringManager.FormatPadded(mask, static_cast<std::int16_t>(width), ' ', number.Value));
     }
     return sum;
 }
@@ -57,18 +57,26 @@ bool ListHasName(const TStringGrid& grid, const std::string& name) {
     return false;
 }
 
-void SetHint(QWidget& widget, const std::string& hint) { widget.setToolTip(ToQt(hint).replace("\r\n", "\n")); }
+void SetHint(QWidget& widget, const std::string& hint) {
+    widget.setToolTip(ToQt(hint).replace("\r\n", "\n"));
+}
 
 void SetMenuEnabled(QMenu& menu, bool enabled) {
     menu.menuAction()->setEnabled(enabled);
     menu.setEnabled(enabled);
 }
 
-bool MenuEnabled(const QMenu& menu) { return menu.menuAction()->isEnabled(); }
+bool MenuEnabled(const QMenu& menu) {
+    return menu.menuAction()->isEnabled();
+}
 
-QColor ButtonFaceColor() { return QApplication::palette().color(QPalette::Active, QPalette::Button); }
+QColor ButtonFaceColor() {
+    return QApplication::palette().color(QPalette::Active, QPalette::Button);
+}
 
-QColor WindowColor() { return QApplication::palette().color(QPalette::Active, QPalette::Base); }
+QColor WindowColor() {
+    return QApplication::palette().color(QPalette::Active, QPalette::Base);
+}
 
 void SetBackground(QWidget& widget, const QColor& color) {
     QPalette p = widget.palette();

@@ -41,7 +41,8 @@ namespace {
 
 const char* const StartText = "@Tarnock |  Rightclick item for menu |  Click item to change recipe |";
 const char* const ComponentsText = "@Tarnock |  Rightclick item for options |  Mode: COMPONENTS |";
-const char* const ProductsText = "@Tarnock |  Rightclick item for options |  Click item to change recipe | Mode: PRODUCTS";
+const char* const ProductsText =
+    "@Tarnock |  Rightclick item for options |  Click item to change recipe | Mode: PRODUCTS";
 const char* const SelectProductFirst = "Please, select or create a product first (Left Grid)";
 
 // The quantity of every recipe line on display as the file holds it, at the index of its grid row; the
@@ -74,11 +75,13 @@ QMenu* AddMenu(QMenuBar* bar, const char* name, const char* caption) {
 }
 
 template <class Handler> void Connect(QAction* action, TForm1* form, Handler handler) {
-    QObject::connect(action, &QAction::triggered, form, [form, handler] { Guarded([form, handler] { (form->*handler)(); }); });
+    QObject::connect(action, &QAction::triggered, form,
+                     [form, handler] { Guarded([form, handler] { (form->*handler)(); }); });
 }
 
 template <class Handler> void Connect(QPushButton* button, TForm1* form, Handler handler) {
-    QObject::connect(button, &QPushButton::clicked, form, [form, handler] { Guarded([form, handler] { (form->*handler)(); }); });
+    QObject::connect(button, &QPushButton::clicked, form,
+                     [form, handler] { Guarded([form, handler] { (form->*handler)(); }); });
 }
 
 TStringGrid* MakeGrid(QWidget* parent, const char* name, QRect geometry, int width0, int width1) {
@@ -384,11 +387,17 @@ void TForm1::StringGrid1DblClick() {
     HelpContext = 6;
 }
 
-void TForm1::StringGrid3Click() { HelpContext = 7; }
+void TForm1::StringGrid3Click() {
+    HelpContext = 7;
+}
 
-void TForm1::Quit1Click() { Application.Terminate(); }
+void TForm1::Quit1Click() {
+    Application.Terminate();
+}
 
-void TForm1::Exit1Click() { Application.Terminate(); }
+void TForm1::Exit1Click() {
+    Application.Terminate();
+}
 
 void TForm1::NewProductClick() {
     std::string name;
@@ -492,7 +501,9 @@ void TForm1::RenameComponentClick() {
     SelectRowByName(*StringGrid2, Mat->Edit1->Text());
 }
 
-void TForm1::StringGrid2DblClick() { RenameComponentClick(); }
+void TForm1::StringGrid2DblClick() {
+    RenameComponentClick();
+}
 
 void TForm1::DeleteComponentClick() {
     const std::string name = StringGrid2->Cells(0, StringGrid2->Row());
@@ -543,7 +554,9 @@ void TForm1::StringGrid3DblClick() {
     StringGrid1DblClick();
 }
 
-void TForm1::EditComponentMass1Click() { StringGrid3DblClick(); }
+void TForm1::EditComponentMass1Click() {
+    StringGrid3DblClick();
+}
 
 void TForm1::AddComponent1Click() {
     if (!ProductSelected())
@@ -566,23 +579,32 @@ void TForm1::DeleteComponent1Click() {
         return;
     if (!ConfirmYesNo("Delete " + StringGrid3->Cells(0, row) + " ??"))
         return;
-    WithDatabase([&id] {
-        ExecStatements(Database, "Delete from Recipes where ID ='" + StringManager.QuoteSql(*id) + "';");
-    });
+    WithDatabase(
+        [&id] { ExecStatements(Database, "Delete from Recipes where ID ='" + StringManager.QuoteSql(*id) + "';"); });
     StringGrid1DblClick();
 }
 
 // The other windows
 
-void TForm1::ReportsClick() { ShowModal(*Form4); }
+void TForm1::ReportsClick() {
+    ShowModal(*Form4);
+}
 
-void TForm1::PriceAnalysisClick() { ShowModal(*Form5); }
+void TForm1::PriceAnalysisClick() {
+    ShowModal(*Form5);
+}
 
-void TForm1::AboutClick() { ShowModal(*Form3); }
+void TForm1::AboutClick() {
+    ShowModal(*Form3);
+}
 
-void TForm1::ProductionnotesClick() { ShowModal(*Form2); }
+void TForm1::ProductionnotesClick() {
+    ShowModal(*Form2);
+}
 
-void TForm1::HelpIndexClick() { Application.HelpContext(HelpContext, HelpFile); }
+void TForm1::HelpIndexClick() {
+    Application.HelpContext(HelpContext, HelpFile);
+}
 
 void TForm1::HelpKeyPressed() {
     const int control = ControlHelpContext(QApplication::focusWidget());

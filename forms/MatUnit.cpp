@@ -81,7 +81,8 @@ void TMat::PostBtnClick() {
             statement = "INSERT INTO Materials (Component, Price, Date) Values ('" + quotedName + "','" +
                         StringManager.QuoteSql(price) + "', CURRENT_DATE);";
         else if (NewMaterial)
-            statement = "INSERT INTO Materials (Component, Price, Date) Values ('" + quotedName + "',0.0, CURRENT_DATE);";
+            statement =
+                "INSERT INTO Materials (Component, Price, Date) Values ('" + quotedName + "',0.0, CURRENT_DATE);";
         else {
             // An emptied price field means no price, stored as 0.0 like a new component without one.
             const std::string trimmed = Trim(price);

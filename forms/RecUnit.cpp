@@ -135,7 +135,9 @@ void TRec::PostBtnClick() {
     close();
 }
 
-void TRec::CancelBtnClick() { close(); }
+void TRec::CancelBtnClick() {
+    close();
+}
 
 void TRec::HelpBtnClick() {
     Application.HelpFile = "BRIVANE.HLP";

@@ -12,7 +12,9 @@ namespace {
 int Beeps = 0;
 }
 
-void TApplication::FormDeleter::operator()(QWidget* w) const { delete w; }
+void TApplication::FormDeleter::operator()(QWidget* w) const {
+    delete w;
+}
 
 void TApplication::HelpContext(int ctx, const std::string& windowHelpFile) {
     // A window's own help file wins over the application's; without either there is nothing to ask.
@@ -24,7 +26,9 @@ void TApplication::HelpContext(int ctx, const std::string& windowHelpFile) {
     ShowHelp(file, ctx);
 }
 
-void SetHelpContext(QWidget& control, int ctx) { control.setProperty("HelpContext", ctx); }
+void SetHelpContext(QWidget& control, int ctx) {
+    control.setProperty("HelpContext", ctx);
+}
 
 int ControlHelpContext(const QWidget* control) {
     for (; control; control = control->parentWidget())
@@ -44,7 +48,9 @@ std::string ErrorDisplayText(const std::string& message) {
     return message;
 }
 
-void TApplication::ShowException(const std::exception& e) { Dialogs().ShowError(Title, ErrorDisplayText(e.what())); }
+void TApplication::ShowException(const std::exception& e) {
+    Dialogs().ShowError(Title, ErrorDisplayText(e.what()));
+}
 
 void TApplication::DestroyForms() {
     CloseHelpViewer();
@@ -67,4 +73,6 @@ void MessageBeep() {
     QApplication::beep();
 }
 
-int BeepCount() { return Beeps; }
+int BeepCount() {
+    return Beeps;
+}

@@ -81,20 +81,34 @@ TDialogService* Current = nullptr;
 
 } // namespace
 
-TDialogService& Dialogs() { return Current ? *Current : RealDialogs; }
+TDialogService& Dialogs() {
+    return Current ? *Current : RealDialogs;
+}
 
-void SetDialogService(TDialogService* service) { Current = service; }
+void SetDialogService(TDialogService* service) {
+    Current = service;
+}
 
-void ShowMessage(const std::string& text) { Dialogs().ShowMessage(text); }
+void ShowMessage(const std::string& text) {
+    Dialogs().ShowMessage(text);
+}
 
-bool ConfirmYesNo(const std::string& text) { return Dialogs().ConfirmYesNo(text); }
+bool ConfirmYesNo(const std::string& text) {
+    return Dialogs().ConfirmYesNo(text);
+}
 
 bool AskText(const std::string& caption, const std::string& prompt, std::string& value) {
     return Dialogs().AskText(caption, prompt, value);
 }
 
-void ShowModal(QDialog& window) { Dialogs().ShowModal(window); }
+void ShowModal(QDialog& window) {
+    Dialogs().ShowModal(window);
+}
 
-bool ExecPrintDialog(QPrinter& printer) { return Dialogs().ExecPrintDialog(printer); }
+bool ExecPrintDialog(QPrinter& printer) {
+    return Dialogs().ExecPrintDialog(printer);
+}
 
-void OpenUrl(const std::string& url) { Dialogs().OpenUrl(url); }
+void OpenUrl(const std::string& url) {
+    Dialogs().OpenUrl(url);
+}

@@ -8,7 +8,13 @@
 // Valid UTF-8 as it is; anything else is a name written on the old platform in its 8-bit code page and
 // is read as Windows-1252, so that it shows right. Every byte value shows as a character of its own.
 QString ToQt(std::string_view text);
-inline QString ToQt(const std::string& text) { return ToQt(std::string_view(text)); }
-inline QString ToQt(const char* text) { return ToQt(std::string_view(text)); }
+inline QString ToQt(const std::string& text) {
+    return ToQt(std::string_view(text));
+}
+inline QString ToQt(const char* text) {
+    return ToQt(std::string_view(text));
+}
 // What the user typed, as UTF-8.
-inline std::string FromQt(const QString& text) { return text.toUtf8().toStdString(); }
+inline std::string FromQt(const QString& text) {
+    return text.toUtf8().toStdString();
+}

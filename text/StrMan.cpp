@@ -60,25 +60,25 @@ bool ShortDigitsToDouble(std::uint64_t digits, long scale, double& value) {
 }
 
 constexpr std::uint64_t Pow10[20] = {1ULL,
-                                            10ULL,
-                                            100ULL,
-                                            1000ULL,
-                                            10000ULL,
-                                            100000ULL,
-                                            1000000ULL,
-                                            10000000ULL,
-                                            100000000ULL,
-                                            1000000000ULL,
-                                            10000000000ULL,
-                                            100000000000ULL,
-                                            1000000000000ULL,
-                                            10000000000000ULL,
-                                            100000000000000ULL,
-                                            1000000000000000ULL,
-                                            10000000000000000ULL,
-                                            100000000000000000ULL,
-                                            1000000000000000000ULL,
-                                            10000000000000000000ULL};
+                                     10ULL,
+                                     100ULL,
+                                     1000ULL,
+                                     10000ULL,
+                                     100000ULL,
+                                     1000000ULL,
+                                     10000000ULL,
+                                     100000000ULL,
+                                     1000000000ULL,
+                                     10000000000ULL,
+                                     100000000000ULL,
+                                     1000000000000ULL,
+                                     10000000000000ULL,
+                                     100000000000000ULL,
+                                     1000000000000000ULL,
+                                     10000000000000000ULL,
+                                     100000000000000000ULL,
+                                     1000000000000000000ULL,
+                                     10000000000000000000ULL};
 
 // The 18 significant digits of v (as an integer of 18 digits) and the decimal exponent of the first,
 // correctly rounded (half to even) from v's exact binary value, without text. For the values of prices and
@@ -90,7 +90,7 @@ bool EighteenDigits(double v, std::uint64_t& digits, int& exponent) {
     const auto bits = std::bit_cast<std::uint64_t>(v);
     const std::uint64_t mantissa = (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
     const int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF) - 1022; // as frexp gives it
-    const int shift = 53 - binaryExponent; // > 0 in this range
+    const int shift = 53 - binaryExponent;                                    // > 0 in this range
     // log10(2) is a little over 0.30103: a first guess of the decimal exponent, put right below.
     // In this range the exponent lies in -5 to 14, so 10^k below stays within 10^22 and mantissa * 10^k
     // within 128 bits.
@@ -99,9 +99,8 @@ bool EighteenDigits(double v, std::uint64_t& digits, int& exponent) {
         const int k = 17 - p;
         if (k < 3 || k > 22)
             return false;
-        const unsigned __int128 scaled =
-            k <= 19 ? static_cast<unsigned __int128>(mantissa) * Pow10[k]
-                    : static_cast<unsigned __int128>(mantissa * Pow10[k - 19]) * Pow10[19];
+        const unsigned __int128 scaled = k <= 19 ? static_cast<unsigned __int128>(mantissa) * Pow10[k]
+                                                 : static_cast<unsigned __int128>(mantissa * Pow10[k - 19]) * Pow10[19];
         unsigned __int128 q = scaled >> shift;
         const unsigned __int128 rest = scaled - (q << shift);
         const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);

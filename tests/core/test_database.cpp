@@ -109,9 +109,9 @@ TEST_F(DatabaseTest, LoaderGetsNullAsEmptyTextAndNamesRoundTripWithApostrophes) 
               "");
     EXPECT_EQ(Exec("Insert into Products (Product) Values ('O''NEILL BLEND');"), "");
 
-    EXPECT_EQ(LoadQuery("select Component, Price from Materials where Component = '" + StringManager.QuoteSql(name) +
-                        "';"),
-              "");
+    EXPECT_EQ(
+        LoadQuery("select Component, Price from Materials where Component = '" + StringManager.QuoteSql(name) + "';"),
+        "");
     ASSERT_EQ(Loaded.size(), 1u);
     EXPECT_EQ(Loaded[0][0], name);
     EXPECT_EQ(Loaded[0][1], "12.5") << "a price written as text is stored as a number";
@@ -188,9 +188,8 @@ namespace {
 TEST_F(DatabaseTest, AFailedCloseIsReportedAndTheConnectionIsNotLost) {
     CreateDatabase();
     sqlite3_stmt* unfinished = nullptr;
-    const std::string shown = InAction([&unfinished] {
-        sqlite3_prepare_v2(Database, "SELECT 1;", -1, &unfinished, nullptr);
-    });
+    const std::string shown =
+        InAction([&unfinished] { sqlite3_prepare_v2(Database, "SELECT 1;", -1, &unfinished, nullptr); });
     EXPECT_EQ(shown.rfind("SQLite Error 5 - ", 0), 0u) << shown;
     EXPECT_EQ(Database, nullptr);
     // The next action opens afresh and works; the old connection goes once its statement is done.

@@ -154,7 +154,7 @@ TEST(TextHelpers, ReplaceTextAndQuoteSql) {
     EXPECT_EQ(StringManager.QuoteSql("'"), "''");
     EXPECT_EQ(StringManager.QuoteSql("plain"), "plain");
 
-    EXPECT_EQ(StringManager.ReplaceText("aaa", "aa", "b"), "ba"); // matches never overlap
+    EXPECT_EQ(StringManager.ReplaceText("aaa", "aa", "b"), "ba");           // matches never overlap
     EXPECT_EQ(StringManager.ReplaceText("abab", "ab", "abab"), "abababab"); // inserted text not rescanned
     EXPECT_EQ(StringManager.ReplaceText("a.b.c", ".", ""), "abc");
     EXPECT_EQ(StringManager.ReplaceText("Abc abc", "abc", "x"), "Abc x"); // case-sensitive

@@ -2,7 +2,6 @@
 
 #include <sqlite3.h>
 
-
 #include <cstdlib>
 #include <fstream>
 #include <sstream>

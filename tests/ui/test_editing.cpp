@@ -27,7 +27,9 @@ const char* const Data =
     "INSERT INTO Products (Prod_ID, Product) VALUES (1, 'ANISETTE'), (2, 'O''NEILL BLEND');"
     "INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity) VALUES (1, 1, 1, 1.25), (2, 1, 2, 2.5), (3, 1, 3, 0.05);";
 
-std::string Today() { return QueryValue("select CURRENT_DATE;"); }
+std::string Today() {
+    return QueryValue("select CURRENT_DATE;");
+}
 
 void Type(QWidget* field, const QString& text) {
     field->setFocus();
@@ -36,7 +38,9 @@ void Type(QWidget* field, const QString& text) {
     QTest::keyClicks(field, text);
 }
 
-void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+void Click(QPushButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
 
 class EditingTest : public ProgramFixture {
 protected:
@@ -195,13 +199,14 @@ TEST_F(EditingTest, NamesWithApostrophesAndLongRecipes) {
     ThousandSeparator = '.';
     PostLine("MOTHER'S SALT", "0,75");
     Trigger(Form1->AddComponent1);
-    EXPECT_EQ(QueryRows("select Comp_ID, Quantity from Recipes where Prod_ID = 2;"), std::vector<std::string>{"4|0.75"});
+    EXPECT_EQ(QueryRows("select Comp_ID, Quantity from Recipes where Prod_ID = 2;"),
+              std::vector<std::string>{"4|0.75"});
 
     // Every line of a recipe of 25 lines can be edited and deleted.
     std::string lines;
     for (int i = 0; i < 25; ++i)
-        lines += "INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity) VALUES (" + std::to_string(100 + i) + ", 2, 1, " +
-                 std::to_string(i + 1) + ");";
+        lines += "INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity) VALUES (" + std::to_string(100 + i) +
+                 ", 2, 1, " + std::to_string(i + 1) + ");";
     RunSql(lines);
     Form1->StringGrid1DblClick();
     ASSERT_EQ(Recipe().RowCount(), 28);
@@ -238,7 +243,8 @@ TEST_F(EditingTest, NewComponentsAreStoredUpperCaseWithAPointAndToday) {
               std::vector<std::string>{"SAFFRON|real|612.5|" + Today()});
     EXPECT_EQ(Components().Cells(1, ComponentRow("SAFFRON")), "  612,50");
     const auto& choices = Rec->ComboBox1->Items();
-    EXPECT_NE(std::find(choices.begin(), choices.end(), "SAFFRON"), choices.end()) << "the recipe dialog's list follows";
+    EXPECT_NE(std::find(choices.begin(), choices.end(), "SAFFRON"), choices.end())
+        << "the recipe dialog's list follows";
     EXPECT_EQ(Rec->ComboBox1->Text(), "");
 
     // No price (Ctrl+N empties the field) is stored as 0.0.
@@ -285,7 +291,8 @@ TEST_F(EditingTest, EditingAComponentRenamesItAndKeepsItsRecipeLines) {
         Click(Mat->PostBtn);
     };
     Trigger(Form1->RenameComponent);
-    EXPECT_EQ(dialogs.Messages, std::vector<std::string>{"SQLite Error 19 - UNIQUE constraint failed: Materials.Component"});
+    EXPECT_EQ(dialogs.Messages,
+              std::vector<std::string>{"SQLite Error 19 - UNIQUE constraint failed: Materials.Component"});
     EXPECT_EQ(QueryValue("select count(*) from Materials where Component = 'WATER';"), "1");
 
     // An emptied price is stored as 0.0, not as an empty text.

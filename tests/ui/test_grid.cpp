@@ -67,7 +67,8 @@ TEST(Grid, RightClickSelectsTheCellThenOpensTheMenu) {
     menu.addAction("Delete");
     f.grid.SetPopupMenu(&menu);
     QTest::mousePress(f.grid.viewport(), Qt::RightButton, {}, f.CellCentre(4));
-    QContextMenuEvent context(QContextMenuEvent::Mouse, f.CellCentre(4), f.grid.viewport()->mapToGlobal(f.CellCentre(4)));
+    QContextMenuEvent context(QContextMenuEvent::Mouse, f.CellCentre(4),
+                              f.grid.viewport()->mapToGlobal(f.CellCentre(4)));
     QApplication::sendEvent(f.grid.viewport(), &context);
     EXPECT_EQ(f.grid.Row(), 4);
     EXPECT_EQ(f.clicks, 1);

@@ -25,7 +25,8 @@ const char* const Data =
     "INSERT INTO Materials (Comp_ID, Component, Price, Date) VALUES (1, 'ETHANOL', 2.5, '2025-01-02'),"
     " (2, 'ANETHOLE', 40.0, '2025-01-03'), (3, 'GONE', 9, '2025-01-04'), (4, 'WATER', 0.0, '2025-01-05'),"
     " (5, 'MOTHER''S SALT', 1.2, '2025-01-06');"
-    "INSERT INTO Products (Prod_ID, Product, Mass, Price, Solids) VALUES (1, 'ANISETTE', NULL, NULL, 'Stir.\nStore cool.'),"
+    "INSERT INTO Products (Prod_ID, Product, Mass, Price, Solids) VALUES (1, 'ANISETTE', NULL, NULL, 'Stir.\nStore "
+    "cool.'),"
     " (2, 'BLEND ''X', NULL, NULL, NULL), (3, 'EMPTY OLD', 50, 3.1, 'kept'), (4, 'ONLY GONE', 7, 12345.678, NULL),"
     " (5, 'O''NEILL BLEND', NULL, NULL, NULL), (6, 'ZERO', NULL, NULL, NULL);"
     "INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity) VALUES (1, 1, 1, 1.25), (2, 1, 2, 2.5), (3, 1, 4, 0.05),"
@@ -205,7 +206,8 @@ TEST_F(MainWindowTest, NewRenameAndDeleteProducts) {
     EXPECT_EQ(Form1->BevelStatusBar1->SimpleText(), " Click item to build recipe in right grid | Mode: RECIPES");
     EXPECT_EQ(Form1->MessageHint1->LastText,
               "Doubleclick in right grid on empty rows\r\n to enter components and masses.");
-    EXPECT_EQ(Form1->MessageHint1->LastAnchor, Recipe().mapToGlobal(QPoint(Recipe().width() / 2, Recipe().height() / 2)));
+    EXPECT_EQ(Form1->MessageHint1->LastAnchor,
+              Recipe().mapToGlobal(QPoint(Recipe().width() / 2, Recipe().height() / 2)));
 
     // A duplicate, Cancel and an empty answer change nothing.
     dialogs.TextAnswers = {std::string("Cake"), std::nullopt, std::string("")};

@@ -25,7 +25,9 @@ const char* const Data =
     "INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity) VALUES (1, 1, 1, 6.5), (2, 1, 2, 0.005), (3, 1, 3, 1.25),"
     " (4, 1, 4, 12.3456);";
 
-void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+void Click(QPushButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
 
 // Enters the field and leaves it again, as tabbing through it does, so its text is converted.
 void TabThrough(QWidget* field) {

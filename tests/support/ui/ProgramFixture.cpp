@@ -42,7 +42,9 @@ std::vector<std::string> ProgramFixture::Column(const TStringGrid& grid, int col
     return cells;
 }
 
-void ProgramFixture::Settle() { QApplication::processEvents(); }
+void ProgramFixture::Settle() {
+    QApplication::processEvents();
+}
 
 void ProgramFixture::Trigger(QAction* action) {
     ASSERT_NE(action, nullptr);

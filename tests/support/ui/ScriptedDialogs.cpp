@@ -3,11 +3,17 @@
 #include <QDialog>
 #include <QTest>
 
-ScriptedDialogs::ScriptedDialogs() { SetDialogService(this); }
+ScriptedDialogs::ScriptedDialogs() {
+    SetDialogService(this);
+}
 
-ScriptedDialogs::~ScriptedDialogs() { SetDialogService(nullptr); }
+ScriptedDialogs::~ScriptedDialogs() {
+    SetDialogService(nullptr);
+}
 
-void ScriptedDialogs::ShowMessage(const std::string& text) { Messages.push_back(text); }
+void ScriptedDialogs::ShowMessage(const std::string& text) {
+    Messages.push_back(text);
+}
 
 bool ScriptedDialogs::ConfirmYesNo(const std::string& text) {
     Questions.push_back(text);
@@ -43,14 +49,18 @@ void ScriptedDialogs::ShowModal(QDialog& window) {
         window.hide();
 }
 
-void ScriptedDialogs::ShowError(const std::string&, const std::string& text) { Errors.push_back(text); }
+void ScriptedDialogs::ShowError(const std::string&, const std::string& text) {
+    Errors.push_back(text);
+}
 
 bool ScriptedDialogs::ExecPrintDialog(QPrinter& printer) {
     ++PrintDialogs;
     return PrintScript ? PrintScript(printer) : false;
 }
 
-void ScriptedDialogs::OpenUrl(const std::string& url) { OpenedUrls.push_back(url); }
+void ScriptedDialogs::OpenUrl(const std::string& url) {
+    OpenedUrls.push_back(url);
+}
 
 void ScriptedDialogs::Clear() {
     Messages.clear();

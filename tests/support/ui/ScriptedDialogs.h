@@ -20,13 +20,13 @@ public:
     ~ScriptedDialogs() override;
 
     // What was shown, in order: messages, questions, errors and windows.
-    std::vector<std::string> Messages;  // ShowMessage texts
-    std::vector<std::string> Questions; // ConfirmYesNo texts
-    std::vector<std::string> Prompts;   // AskText "caption|prompt"
-    std::vector<std::string> Errors;    // general error display texts
-    std::vector<std::string> Shown;     // objectNames of windows shown modally
+    std::vector<std::string> Messages;   // ShowMessage texts
+    std::vector<std::string> Questions;  // ConfirmYesNo texts
+    std::vector<std::string> Prompts;    // AskText "caption|prompt"
+    std::vector<std::string> Errors;     // general error display texts
+    std::vector<std::string> Shown;      // objectNames of windows shown modally
     std::vector<std::string> OpenedUrls; // what the desktop was asked to open
-    int PrintDialogs = 0;               // how often the print dialog was shown
+    int PrintDialogs = 0;                // how often the print dialog was shown
 
     // Answers, taken from the front; an empty queue answers No or Cancel.
     std::deque<bool> YesNoAnswers;
