@@ -76,8 +76,16 @@ void TStringGrid::SetRowCount(int count) {
     if (count == FRowCount)
         return;
     const bool shrinking = count < FRowCount;
+    if (!shrinking) {
+        // Rows of an earlier, longer list keep their memory for the next load; they come back empty.
+        const auto used = static_cast<std::size_t>(FRowCount * FColCount);
+        const auto needed = static_cast<std::size_t>(count * FColCount);
+        for (std::size_t i = used; i < std::min(needed, FCells.size()); ++i)
+            FCells[i].clear();
+        if (needed > FCells.size())
+            FCells.resize(needed);
+    }
     FRowCount = count;
-    FCells.resize(static_cast<std::size_t>(count * FColCount));
     if (shrinking)
         FRow = 1;
     ScheduleSync();

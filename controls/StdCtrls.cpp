@@ -23,7 +23,11 @@ QVariant TItemsModel::data(const QModelIndex& index, int role) const {
 }
 
 void TItemsModel::Add(std::string_view item) {
-    FItems.emplace_back(item);
+    if (FCount < FItems.size())
+        FItems[FCount].assign(item);
+    else
+        FItems.emplace_back(item);
+    ++FCount;
     if (FSyncPending)
         return;
     FSyncPending = true;
@@ -32,14 +36,14 @@ void TItemsModel::Add(std::string_view item) {
 
 void TItemsModel::Clear() {
     beginResetModel();
-    FItems.clear();
+    FCount = 0;
     FShown = 0;
     endResetModel();
 }
 
 void TItemsModel::Sync() {
     FSyncPending = false;
-    const int count = static_cast<int>(FItems.size());
+    const int count = static_cast<int>(FCount);
     if (count <= FShown)
         return;
     beginInsertRows({}, FShown, count - 1);

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,14 +32,16 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
-    const std::vector<std::string>& Items() const { return FItems; }
+    std::span<const std::string> Items() const { return {FItems.data(), FCount}; }
     void Add(std::string_view item);
     void Clear();
     // Tells the views about the entries added since the last time.
     void Sync();
 
 private:
+    // Entries past FCount are kept for their memory: a list filled again reuses it.
     std::vector<std::string> FItems;
+    std::size_t FCount = 0;
     int FShown = 0;
     bool FSyncPending = false;
 };
@@ -51,7 +54,7 @@ public:
     std::string Text() const;
     // Shows text from its first character.
     void SetText(const std::string& text);
-    const std::vector<std::string>& Items() const { return FItems.Items(); }
+    std::span<const std::string> Items() const { return FItems.Items(); }
     void AddItem(std::string_view item);
     // Empties the text and the list.
     void Clear();
