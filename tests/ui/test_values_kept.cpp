@@ -11,6 +11,9 @@
 #include "tests/support/ui/ProgramFixture.h"
 #include "text/StrMan.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -232,6 +235,36 @@ TEST_F(ValuesKept, KeysThatAreTextCannotAddAStatement) {
     dialogs.YesNoAnswers = {true};
     Trigger(Form1->DeleteComponent1);
     EXPECT_EQ(QueryValue("select count(*) from Recipes;"), "1") << "only the chosen line goes";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ValuesKept, NumbersLineUpAndEveryControlCanBeAnnounced) {
+    Start();
+    for (TStringGrid* grid : {Form1->StringGrid1, Form1->StringGrid2, Form1->StringGrid3})
+        EXPECT_EQ(grid->model()->index(0, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight,
+                  Qt::AlignRight)
+            << grid->objectName().toStdString();
+
+    // Controls without a caption of their own carry a name a screen reader can say, in every window.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        const auto controls = window->findChildren<QWidget*>();
+        for (QWidget* control : controls) {
+            const bool captionless = qobject_cast<QLineEdit*>(control) || qobject_cast<QComboBox*>(control) ||
+                                     qobject_cast<QAbstractItemView*>(control) ||
+                                     qobject_cast<QAbstractScrollArea*>(control);
+            if (!captionless || control->objectName().isEmpty() || control->objectName().startsWith("qt_"))
+                continue;
+            EXPECT_FALSE(control->accessibleName().isEmpty())
+                << window->objectName().toStdString() << "." << control->objectName().toStdString();
+        }
+    }
+
+    // The placeholder of a new line shows from its first character.
+    dialogs.Scripts["Rec"] = [](QDialog&) { EXPECT_EQ(Rec->ComboBox1->lineEdit()->cursorPosition(), 0); };
+    Trigger(Form1->AddComponent1);
 }
 
 } // namespace
