@@ -12,10 +12,7 @@ install(TARGETS brivane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/brivane-launch DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/database/schema.sql ${CMAKE_SOURCE_DIR}/database/sample_data.sql
         DESTINATION ${BRIVANE_DATA_DIR})
-# The help file is written on its own branch; until it lands the package goes without it.
-if(EXISTS ${CMAKE_SOURCE_DIR}/resources/BRIVANE.HLP)
-    install(FILES ${CMAKE_SOURCE_DIR}/resources/BRIVANE.HLP DESTINATION ${BRIVANE_DATA_DIR})
-endif()
+install(FILES ${CMAKE_SOURCE_DIR}/resources/BRIVANE.HLP DESTINATION ${BRIVANE_DATA_DIR})
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/${BRIVANE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/resources/brivane.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME ${BRIVANE_APP_ID}.svg)

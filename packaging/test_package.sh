@@ -51,7 +51,7 @@ expected=(
     usr/share/icons/hicolor/scalable/apps/org.example.Brivane.svg
     usr/share/metainfo/org.example.Brivane.metainfo.xml
 )
-[ -e "$source_dir/resources/BRIVANE.HLP" ] && expected+=(usr/share/brivane/BRIVANE.HLP)
+expected+=(usr/share/brivane/BRIVANE.HLP)
 diff -u <(printf '%s\n' "${expected[@]}" | LC_ALL=C sort) \
     <(cd "$root" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort) || fail "the package's file list differs"
 for f in usr/bin/brivane usr/bin/brivane-launch; do
