@@ -7,6 +7,9 @@ std::string TEdit::Text() const {
 }
 
 void TEdit::SetText(const std::string& text) {
+    // A read-only field shown again with the same name (every refresh of the recipe) has nothing to redo.
+    if (isReadOnly() && text == FBytes && this->text() == FShown)
+        return;
     FBytes = text;
     FShown = ToQt(text);
     setText(FShown);

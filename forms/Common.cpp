@@ -30,11 +30,15 @@ double FormatNumberColumn(TStringGrid& grid, std::string_view mask, int width) {
     double sum = 0.0;
     std::string plain;
     for (int r = 1; r <= grid.RowCount() - 2; ++r) {
-        // CommaToPoint into one reused buffer: a list load does this for every row.
-        const std::string& cell = grid.Cells(1, r);
-        plain.assign(cell);
-        std::replace(plain.begin(), plain.end(), ',', '.');
-        const ParseResult number = ParseNumber(plain);
+        // CommaToPoint, into one reused buffer and only where there is a comma: a list load does this for
+        // every row.
+        std::string_view text = grid.Cells(1, r);
+        if (text.find(',') != std::string_view::npos) {
+            plain.assign(text);
+            std::replace(plain.begin(), plain.end(), ',', '.');
+            text = plain;
+        }
+        const ParseResult number = ParseNumber(text);
         sum += number.Value;
         grid.SetCells(1, r,
                       number.ErrorPos
