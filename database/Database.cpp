@@ -61,7 +61,11 @@ void InOpenDatabase(const std::function<void()>& work) {
     try {
         work();
     } catch (...) {
-        CloseDatabase();
+        // The first failure is the one to report; a close that fails as well still lets the handle go.
+        try {
+            CloseDatabase();
+        } catch (const ESQLite3&) {
+        }
         throw;
     }
     CloseDatabase();

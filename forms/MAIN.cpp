@@ -30,6 +30,8 @@
 #include <QStatusBar>
 #include <QTabWidget>
 
+#include <optional>
+
 TForm1* Form1 = nullptr;
 
 const char* const RecomputeProducts =
@@ -50,7 +52,7 @@ const char* const SelectProductFirst = "Please, select or create a product first
 std::vector<std::string> ShownQuantities(1);
 
 // The price of a component as the file holds it; the grid shows it rounded to the cent.
-std::string StoredPrice;
+std::optional<std::string> StoredPrice;
 int StoredPriceLoader(void*, int columns, char** values, char**) {
     if (columns > 0)
         StoredPrice = ColumnText(values, 0);
@@ -487,13 +489,17 @@ void TForm1::RenameComponentClick() {
     EditedPrice.reset();
     if (!NewMaterial) {
         // The cell shows the price rounded to the cent; a price left as it opened is written back as stored.
-        StoredPrice.clear();
-        WithDatabase([row, this] {
+        // Without the stored price (a failed read, a component gone) the field's own text is written.
+        StoredPrice.reset();
+        bool read = false;
+        WithDatabase([row, &read, this] {
             QueryText = "SELECT Price FROM Materials WHERE Component = '" +
                         StringManager.QuoteSql(StringGrid2->Cells(0, row)) + "';";
             RunQuery(StoredPriceLoader);
+            read = true;
         });
-        EditedPrice = StoredPrice;
+        if (read)
+            EditedPrice = StoredPrice;
     }
     OpenedPriceText = Mat->PriceEdit->Text();
     ShowModal(*Mat);
@@ -538,7 +544,7 @@ void TForm1::StringGrid3DblClick() {
     } else {
         // The stored quantity, not the rounded cell: what the user leaves untouched is written back as it was.
         EditedQuantity = ShownQuantities[static_cast<std::size_t>(row)];
-        const ParseResult stored = ParseNumber(EditedQuantity);
+        const ParseResult stored = ParseNumber(StringManager.CommaToPoint(EditedQuantity));
         Rec->MassEdit->SetAsFloat(stored.ErrorPos ? 0.0 : stored.Value);
     }
     OpenedMassText = Rec->MassEdit->Text();

@@ -15,6 +15,8 @@
 
 #include <sqlite3.h>
 
+#include <cstdlib>
+
 TForm2* Form2 = nullptr;
 std::string NotesText;
 
@@ -51,6 +53,14 @@ QStringList SplitLines(const std::string& text) {
     return lines;
 }
 
+} // namespace
+
+namespace {
+int ChangesLoader(void* data, int columns, char** values, char**) {
+    if (columns > 0 && values[0])
+        *static_cast<int*>(data) = std::atoi(values[0]);
+    return 0;
+}
 } // namespace
 
 int NotesRowLoader(void*, int, char** values, char**) {
@@ -119,10 +129,15 @@ void TForm2::FormClose() {
     if (TrailingBreak && !notes.empty())
         notes += LineBreak;
     bool stored = false;
+    bool gone = false;
     WithDatabase([&] {
         ExecStatements(Database, "Update Products Set Solids = '" + StringManager.QuoteSql(notes) +
                                      "' where Product = '" + StringManager.QuoteSql(NotesProduct) + "';");
-        stored = true;
+        // A product renamed or deleted meanwhile takes no notes: the update then changed no row.
+        int changed = 0;
+        CheckResult(sqlite3_exec(Database, "SELECT changes();", ChangesLoader, &changed, nullptr), Database);
+        stored = changed > 0;
+        gone = !stored;
     });
     if (stored) {
         NotesText = notes;
@@ -133,7 +148,10 @@ void TForm2::FormClose() {
     }
     UnsavedProduct = NotesProduct;
     UnsavedText = text;
-    ShowMessage("The notes of " + NotesProduct +
-                " were not saved. They are kept: open the production notes of this product again and close "
-                "the window to save them.");
+    if (gone)
+        ShowMessage("The notes of " + NotesProduct + " were not saved: the product is no longer in the database.");
+    else
+        ShowMessage("The notes of " + NotesProduct +
+                    " were not saved. They are kept: open the production notes of this product again and close "
+                    "the window to save them.");
 }

@@ -140,11 +140,8 @@ void TForm5::FormCreate() {
 
 void TForm5::ComboBox1Change() {
     TStringGrid& grid = *StringGrid1;
-    for (int r = 1; r < grid.RowCount(); ++r)
-        for (int c = 0; c < 3; ++c)
-            grid.SetCells(c, r, {});
+    grid.ClearRows();
     AnalysisRow = 1;
-    grid.SetRowCount(2);
     grid.SetColCount(3);
     const std::string product = ComboBox1->Text();
     WithDatabase([&product] {

@@ -386,8 +386,14 @@ std::string TStringManager::FormatPadded(std::string_view mask, std::int16_t wid
     const std::size_t size = width == 0 ? 0 : static_cast<std::size_t>(std::abs(static_cast<int>(width)));
     if (length >= size)
         return std::string(text, length);
-    std::string result(size - length, fill);
+    // A positive width right-aligns the number; a negative one left-aligns it, as PadText does the reverse.
+    std::string result;
+    result.reserve(size);
+    if (width > 0)
+        result.append(size - length, fill);
     result.append(text, length);
+    if (width < 0)
+        result.append(size - length, fill);
     return result;
 }
 

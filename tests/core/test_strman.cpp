@@ -209,6 +209,11 @@ std::string ByTheRule(double value, int decimals) {
     return (value < 0 && !zero ? "-" : "") + number;
 }
 
+TEST(FormatPadded, ANegativeWidthLeftAligns) {
+    EXPECT_EQ(StringManager.FormatPadded("####0.00", -8, ' ', 12.5), "12.50   ");
+    EXPECT_EQ(StringManager.FormatPadded("####0.00", 8, '*', 12.5), "***12.50");
+}
+
 TEST(FormatPadded, EveryPriceAndMassFollowsTheRule) {
     // Prices and masses as they are typed, and values no one types, across the range a list holds.
     std::uint64_t state = 88172645463325252ULL;

@@ -84,3 +84,16 @@ TEST_F(NotesTest, NotesThatCannotBeStoredAreKeptForTheNextTry) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(NotesTest, NotesForAProductDeletedMeanwhileAreReportedNotLost) {
+    Open(3, [](QPlainTextEdit& memo) {
+        RunSql("DELETE FROM Products WHERE Product = 'COLA';");
+        memo.setPlainText("Add the syrup slowly.");
+    });
+    EXPECT_EQ(dialogs.Messages,
+              std::vector<std::string>{"The notes of COLA were not saved: the product is no longer in the database."});
+}
+
+} // namespace

@@ -19,6 +19,8 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include <sqlite3.h>
+
 namespace {
 
 const char* const Data =
@@ -155,6 +157,37 @@ TEST_F(ValuesKept, EditingALineKeepsItsMassToTheLastDecimal) {
     Trigger(Form1->EditComponentMass1);
     EXPECT_EQ(QueryValue("select Quantity from Recipes where ID = 3;"), "1.255");
     EXPECT_EQ(Form1->TotalEdit->Text(), "20.1");
+
+    // A quantity an older version stored with a comma opens as the number the grid shows, and stays as it was.
+    RunSql("UPDATE Recipes SET Quantity = '6,5' WHERE ID = 1;");
+    Form1->StringGrid1DblClick();
+    Recipe().SetRow(1);
+    dialogs.Scripts["Rec"] = [](QDialog&) {
+        EXPECT_EQ(Rec->MassEdit->Text(), "6.500");
+        Click(Rec->PostBtn);
+    };
+    Trigger(Form1->EditComponentMass1);
+    EXPECT_EQ(QueryValue("select Quantity from Recipes where ID = 1;"), "6,5");
+}
+
+TEST_F(ValuesKept, APriceThatCouldNotBeReadIsNeverWrittenAsZero) {
+    Start();
+    Form1->PageControl1->setCurrentWidget(Form1->COMPONENTS);
+    Settle();
+    // Another program holds the file while the component opens, and lets go before Post.
+    sqlite3* other = nullptr;
+    sqlite3_open("Products.db3", &other);
+    sqlite3_exec(other, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr);
+    dialogs.Scripts["Mat"] = [other](QDialog&) {
+        sqlite3_exec(other, "COMMIT;", nullptr, nullptr, nullptr);
+        Click(Mat->PostBtn);
+    };
+    Components().SetRow(RowOf(Components(), "ETHANOL"));
+    Trigger(Form1->RenameComponent);
+    sqlite3_close(other);
+    ASSERT_FALSE(dialogs.Messages.empty());
+    EXPECT_EQ(dialogs.Messages.front().rfind("SQLite Error 5", 0), 0u) << dialogs.Messages.front();
+    EXPECT_EQ(QueryValue("select Price from Materials where Component = 'ETHANOL';"), "38.5");
 }
 
 TEST_F(ValuesKept, TheSelectionSurvivesProductsDeletedBeforeIt) {
