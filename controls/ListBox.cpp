@@ -72,10 +72,6 @@ TListBox::TListBox(QWidget* parent) : QListView(parent), FModel(*this) {
     setWordWrap(false);
 }
 
-void TListBox::AddItem(const std::string& line) {
-    AddItems({line});
-}
-
 void TListBox::AddItems(const std::vector<std::string>& lines) {
     if (lines.empty())
         return;

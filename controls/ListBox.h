@@ -27,7 +27,6 @@ public:
     explicit TListBox(QWidget* parent = nullptr);
 
     const std::vector<std::string>& Items() const { return FItems; }
-    void AddItem(const std::string& line);
     void AddItems(const std::vector<std::string>& lines);
     void Clear();
 
