@@ -93,8 +93,8 @@ void TListBox::SetTabWidth(int width) {
 }
 
 int TListBox::TabStopPixels() const {
-    // The average character width as the platform measures it for dialog units: the mean advance of
-    // the 52 letters, rounded.
+    // A tab width counts quarters of the font's average character width: the mean advance of the 52
+    // letters a to z and A to Z, rounded.
     const int letters = fontMetrics().horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     const int average = (letters / 26 + 1) / 2;
     return (FTabWidth * average + 2) / 4;

@@ -1,5 +1,7 @@
 #include "Database.h"
 
+#include "text/StrMan.h"
+
 #include <sqlite3.h>
 
 #include <cstring>
@@ -41,6 +43,8 @@ void OpenDatabase() {
         Database = nullptr;
         throw error;
     }
+    // A lock held briefly by another copy of the program or another tool is waited for, not reported.
+    sqlite3_busy_timeout(Database, LockWaitMilliseconds);
 }
 
 void CloseDatabase() {
@@ -98,6 +102,72 @@ void ExecStatements(sqlite3* db, const std::string& sql) {
 
 void RunQuery(TRowLoader loader) {
     CheckResult(sqlite3_exec(Database, QueryText.c_str(), loader, nullptr, nullptr), Database);
+}
+
+void InTransaction(sqlite3* db, const std::function<void()>& work) {
+    ExecStatements(db, "BEGIN IMMEDIATE;");
+    try {
+        work();
+        ExecStatements(db, "COMMIT;");
+    } catch (...) {
+        // Nothing of the action stays when any part of it failed; a rollback that fails as well (the
+        // transaction already ended) changes nothing more.
+        sqlite3_exec(db, "ROLLBACK;", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+int ChangedRows(sqlite3* db) {
+    return sqlite3_changes(db);
+}
+
+int TResultRow::Count() const {
+    return sqlite3_column_count(static_cast<sqlite3_stmt*>(FStatement));
+}
+
+bool TResultRow::IsNull(int column) const {
+    return sqlite3_column_type(static_cast<sqlite3_stmt*>(FStatement), column) == SQLITE_NULL;
+}
+
+std::string_view TResultRow::Text(int column) const {
+    auto* statement = static_cast<sqlite3_stmt*>(FStatement);
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    if (!text)
+        return {};
+    return {text, static_cast<std::size_t>(sqlite3_column_bytes(statement, column))};
+}
+
+void ForEachRow(sqlite3* db, const std::string& sql, const std::function<void(const TResultRow&)>& row) {
+    sqlite3_stmt* statement = nullptr;
+    CheckResult(sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &statement, nullptr), db);
+    if (!statement)
+        return;
+    try {
+        const TResultRow current(statement);
+        int step;
+        while ((step = sqlite3_step(statement)) == SQLITE_ROW)
+            row(current);
+        CheckResult(step, db);
+    } catch (...) {
+        sqlite3_finalize(statement);
+        throw;
+    }
+    CheckResult(sqlite3_finalize(statement), db);
+}
+
+std::optional<std::string> QueryFirst(sqlite3* db, const std::string& sql) {
+    std::optional<std::string> first;
+    ForEachRow(db, sql, [&first](const TResultRow& row) {
+        if (!first)
+            first = std::string(row.Text(0));
+    });
+    return first;
+}
+
+bool HasTable(sqlite3* db, const std::string& name) {
+    return QueryFirst(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = '" +
+                              StringManager.QuoteSql(name) + "';")
+        .has_value();
 }
 
 void ClearRecipeLineIds() {

@@ -33,6 +33,10 @@ extern int CurrentRow;
 // It grows with the recipe and holds the lines of the current display only.
 extern std::vector<std::string> RecipeLineIds;
 
+// How long an action waits for a lock that another connection holds on the file before it fails with
+// SQLite's busy error (code 5).
+inline constexpr int LockWaitMilliseconds = 2000;
+
 void OpenDatabase();
 void CloseDatabase();
 // One action's use of the file: opens it, runs work and closes it again, also when work fails;
@@ -42,6 +46,35 @@ int CheckResult(int code, sqlite3* db);
 void ExecStatements(sqlite3* db, const std::string& sql);
 // Runs QueryText on Database with the loader and checks the result.
 void RunQuery(TRowLoader loader);
+
+// One action's writes as one transaction on db: the write lock is taken (and waited for) before the first
+// change with BEGIN IMMEDIATE, and a failure anywhere in work or in the commit rolls all of it back before
+// it goes on to the caller.
+void InTransaction(sqlite3* db, const std::function<void()>& work);
+
+// The number of rows the last INSERT, UPDATE or DELETE on db changed.
+int ChangedRows(sqlite3* db);
+
+// A result row of ForEachRow: each column's text as the file holds it, with its length, so a NUL byte
+// inside a text is kept.
+class TResultRow {
+public:
+    explicit TResultRow(void* statement) : FStatement(statement) {}
+    int Count() const;
+    bool IsNull(int column) const;
+    // The column's text (an SQL NULL is the empty text); valid until the next row.
+    std::string_view Text(int column) const;
+
+private:
+    void* FStatement;
+};
+
+// Runs the one statement sql on db and calls row for every result row; failures raise ESQLite3.
+void ForEachRow(sqlite3* db, const std::string& sql, const std::function<void(const TResultRow&)>& row);
+// The first column of the first result row of sql, or nothing when there is no row.
+std::optional<std::string> QueryFirst(sqlite3* db, const std::string& sql);
+// True when db holds a table of that name.
+bool HasTable(sqlite3* db, const std::string& name);
 
 // The column text as a loader receives it: an SQL NULL is the empty text.
 inline std::string ColumnText(char** values, int c) {

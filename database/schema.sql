@@ -26,8 +26,17 @@ CREATE TABLE Recipes (
     Datum    DATE
 );
 
+-- Every price a component had before a post changed it, with the date it had been set; the program creates
+-- this table in older files on their first price write.
+CREATE TABLE PriceHistory (
+    Comp_ID INTEGER,
+    Price   REAL,
+    Date    DATE
+);
+
 CREATE INDEX Recipes_Prod_ID ON Recipes (Prod_ID);
 CREATE INDEX Recipes_Comp_ID ON Recipes (Comp_ID);
+CREATE INDEX PriceHistory_Comp_ID ON PriceHistory (Comp_ID);
 
 -- One row per recipe line whose product and component exist; Cumulative is the line's cost.
 CREATE VIEW Report AS

@@ -7,6 +7,7 @@
 #include "controls/StdCtrls.h"
 #include "database/Database.h"
 #include "forms/About.h"
+#include "forms/Backups.h"
 #include "forms/Common.h"
 #include "forms/MatUnit.h"
 #include "forms/Production.h"
@@ -261,9 +262,9 @@ void TForm1::CreateControls() {
     ShapeHint1 = new TShapeHint(this);
     ShapeHint1->setObjectName("ShapeHint1");
 
-    SetHelpContext(*StringGrid1, 6);
-    SetHelpContext(*StringGrid2, 4);
-    SetHelpContext(*StringGrid3, 7);
+    SetHelpContext(*StringGrid1, HelpProducts);
+    SetHelpContext(*StringGrid2, HelpComponents);
+    SetHelpContext(*StringGrid3, HelpRecipe);
     auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
     helpKey->setObjectName("HelpKey");
     connect(helpKey, &QShortcut::activated, this, [this] { Guarded([this] { HelpKeyPressed(); }); });
@@ -297,7 +298,7 @@ bool TForm1::event(QEvent* event) {
 
 void TForm1::FormCreate() {
     SetMenuEnabled(*Materials1, false);
-    HelpContext = 3;
+    HelpContext = HelpMainWindow;
     DatabaseFileName = "Products.db3";
 }
 
@@ -360,7 +361,7 @@ void TForm1::PageControl1Change() {
     StringGrid3->setEnabled(!components);
     SetBackground(*StringGrid3, components ? ButtonFaceColor() : WindowColor());
     BevelStatusBar1->SetSimpleText(components ? ComponentsText : ProductsText);
-    HelpContext = components ? 4 : 6;
+    HelpContext = components ? HelpComponents : HelpProducts;
     if (components)
         Refresh2Click();
     else
@@ -386,11 +387,11 @@ void TForm1::StringGrid1DblClick() {
         RunQuery(RecipeRowLoader);
     });
     TotalEdit->SetAsFloat(FormatNumberColumn(*StringGrid3, "####0.0", 8));
-    HelpContext = 6;
+    HelpContext = HelpProducts;
 }
 
 void TForm1::StringGrid3Click() {
-    HelpContext = 7;
+    HelpContext = HelpRecipe;
 }
 
 void TForm1::Quit1Click() {
@@ -414,6 +415,7 @@ void TForm1::NewProductClick() {
         return;
     Edit1->SetText(name);
     ClearRecipe();
+    BeforeUserWrite();
     WithDatabase([&name] {
         ExecStatements(Database, "Insert into Products (Product) Values ('" + StringManager.QuoteSql(name) + "');");
     });
@@ -436,6 +438,7 @@ void TForm1::RenameProductClick() {
         return;
     }
     Edit1->SetText(name);
+    BeforeUserWrite();
     WithDatabase([&] {
         ExecStatements(Database, "Update Products Set Product = '" + StringManager.QuoteSql(name) +
                                      "' where Product ='" + StringManager.QuoteSql(oldName) + "';");
@@ -448,6 +451,7 @@ void TForm1::DeleteProductClick() {
     const std::string name = StringGrid1->Cells(0, StringGrid1->Row());
     if (name.empty() || !ConfirmYesNo("Delete " + name + " ??"))
         return;
+    BeforeUserWrite();
     WithDatabase([&name] {
         ExecStatements(Database, "Delete from Products where product ='" + StringManager.QuoteSql(name) + "';");
     });
@@ -475,7 +479,7 @@ void TForm1::RenameComponentClick() {
     const int row = StringGrid2->Row();
     Mat->Edit1->SetText(StringGrid2->Cells(0, row));
     std::string price = StringGrid2->Cells(1, row);
-    HelpContext = 4;
+    HelpContext = HelpComponents;
     if (price.empty()) {
         price = "0,00";
         NewMaterial = true;
@@ -515,6 +519,7 @@ void TForm1::DeleteComponentClick() {
     const std::string name = StringGrid2->Cells(0, StringGrid2->Row());
     if (!ConfirmYesNo("Delete " + name + " ??"))
         return;
+    BeforeUserWrite();
     WithDatabase([&name] {
         ExecStatements(Database, "Delete from Materials where Component ='" + StringManager.QuoteSql(name) + "';");
     });
@@ -574,7 +579,7 @@ void TForm1::AddComponent1Click() {
     Rec->StatusBar1->showMessage("Mode: Add new component.");
     ShowModal(*Rec);
     StringGrid1DblClick();
-    HelpContext = 7;
+    HelpContext = HelpRecipe;
 }
 
 void TForm1::DeleteComponent1Click() {
@@ -585,6 +590,7 @@ void TForm1::DeleteComponent1Click() {
         return;
     if (!ConfirmYesNo("Delete " + StringGrid3->Cells(0, row) + " ??"))
         return;
+    BeforeUserWrite();
     WithDatabase(
         [&id] { ExecStatements(Database, "Delete from Recipes where ID ='" + StringManager.QuoteSql(*id) + "';"); });
     StringGrid1DblClick();

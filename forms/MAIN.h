@@ -1,6 +1,8 @@
 // The main window: the product and component lists on two tabs beside the recipe of the selected product.
 #pragma once
 
+#include "forms/HelpContexts.h"
+
 #include <QMainWindow>
 
 #include <string>
@@ -78,7 +80,7 @@ public:
 
     // The window's help context and help file, used by the help command.
     int HelpContext = 1;
-    std::string HelpFile = "Brivane.HLP";
+    std::string HelpFile = HelpFileName;
 
     void FormCreate();
     void Refresh1Click();

@@ -4,8 +4,10 @@
 #include "controls/PosFloatEdit.h"
 #include "controls/StdCtrls.h"
 #include "database/Database.h"
+#include "forms/Backups.h"
 #include "forms/Common.h"
 #include "forms/DialogLayout.h"
+#include "forms/HelpContexts.h"
 #include "forms/MAIN.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
@@ -72,6 +74,8 @@ void TMat::PostBtnClick() {
     const bool refused = NewMaterial && duplicate;
     if (refused)
         ShowMessage("Component is already present in the Components table.");
+    else
+        BeforeUserWrite();
     WithDatabase([&] {
         if (refused)
             return;
@@ -104,6 +108,6 @@ void TMat::CancelBtnClick() {
 }
 
 void TMat::HelpBtnClick() {
-    Application.HelpContext(4, "BRIVANE.HLP");
+    Application.HelpContext(HelpComponents, HelpFileName);
     Edit1->setFocus();
 }

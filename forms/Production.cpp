@@ -2,6 +2,7 @@
 
 #include "controls/StdCtrls.h"
 #include "database/Database.h"
+#include "forms/Backups.h"
 #include "forms/Common.h"
 #include "forms/MAIN.h"
 #include "platform/Application.h"
@@ -130,6 +131,7 @@ void TForm2::FormClose() {
         notes += LineBreak;
     bool stored = false;
     bool gone = false;
+    BeforeUserWrite();
     WithDatabase([&] {
         ExecStatements(Database, "Update Products Set Solids = '" + StringManager.QuoteSql(notes) +
                                      "' where Product = '" + StringManager.QuoteSql(NotesProduct) + "';");

@@ -3,7 +3,9 @@
 #include "controls/PosFloatEdit.h"
 #include "controls/StdCtrls.h"
 #include "database/Database.h"
+#include "forms/Backups.h"
 #include "forms/Common.h"
+#include "forms/HelpContexts.h"
 #include "forms/MAIN.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
@@ -99,6 +101,7 @@ void TRec::PostBtnClick() {
     const std::string product = StringManager.QuoteSql(Form1->Edit1->Text());
     const std::string component = StringManager.QuoteSql(entry);
     const char* missing = nullptr;
+    BeforeUserWrite();
     WithDatabase([&] {
         LookupValue.clear();
         QueryText = "SELECT Prod_id FROM Products WHERE Product ='" + product + "';";
@@ -140,6 +143,6 @@ void TRec::CancelBtnClick() {
 }
 
 void TRec::HelpBtnClick() {
-    Application.HelpFile = "BRIVANE.HLP";
-    Application.HelpContext(7);
+    Application.HelpFile = HelpFileName;
+    Application.HelpContext(HelpRecipe);
 }

@@ -3,6 +3,7 @@
 #include "controls/ListBox.h"
 #include "database/Database.h"
 #include "forms/Common.h"
+#include "forms/HelpContexts.h"
 #include "platform/Application.h"
 #include "text/TextFile.h"
 
@@ -151,6 +152,6 @@ void TForm4::Button6Click() {
 }
 
 void TForm4::Button7Click() {
-    Application.HelpFile = "BRIVANE.HLP";
-    Application.HelpContext(5);
+    Application.HelpFile = HelpFileName;
+    Application.HelpContext(HelpReports);
 }

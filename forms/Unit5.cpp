@@ -5,6 +5,7 @@
 #include "controls/umEdit.h"
 #include "database/Database.h"
 #include "forms/Common.h"
+#include "forms/HelpContexts.h"
 #include "platform/Application.h"
 #include "platform/QtText.h"
 #include "text/StrMan.h"
@@ -194,8 +195,8 @@ void TForm5::Button1Click() {
 }
 
 void TForm5::Button2Click() {
-    Application.HelpFile = "BRIVANE.HLP";
-    Application.HelpContext(8);
+    Application.HelpFile = HelpFileName;
+    Application.HelpContext(HelpAnalysis);
 }
 
 void TForm5::Button3Click() {

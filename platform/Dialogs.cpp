@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QFile>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -74,6 +76,16 @@ public:
     }
 
     void OpenUrl(const std::string& url) override { QDesktopServices::openUrl(QUrl(ToQt(url))); }
+
+    bool OpenFileName(const std::string& caption, const std::string& filter, std::string& fileName) override {
+        const QString chosen =
+            QFileDialog::getOpenFileName(QApplication::activeWindow(), ToQt(caption), QString(), ToQt(filter));
+        if (chosen.isEmpty())
+            return false;
+        // The path as the file system spells it, whatever the locale's encoding of names.
+        fileName = QFile::encodeName(chosen).toStdString();
+        return true;
+    }
 };
 
 QtDialogs RealDialogs;
@@ -111,4 +123,8 @@ bool ExecPrintDialog(QPrinter& printer) {
 
 void OpenUrl(const std::string& url) {
     Dialogs().OpenUrl(url);
+}
+
+bool OpenFileName(const std::string& caption, const std::string& filter, std::string& fileName) {
+    return Dialogs().OpenFileName(caption, filter, fileName);
 }

@@ -24,6 +24,9 @@ public:
     virtual bool ExecPrintDialog(QPrinter& printer) = 0;
     // Asks the desktop to open url (a mail address opens the user's mail program); the result is ignored.
     virtual void OpenUrl(const std::string& url) = 0;
+    // Asks for an existing file to open, with the caption and a filter such as "Text files (*.txt);;All
+    // files (*)"; false when the user cancels, else fileName holds the chosen file's path.
+    virtual bool OpenFileName(const std::string& caption, const std::string& filter, std::string& fileName) = 0;
 };
 
 // The service in force; the real one with Qt's boxes unless a test has installed another.
@@ -37,3 +40,4 @@ bool AskText(const std::string& caption, const std::string& prompt, std::string&
 void ShowModal(QDialog& window);
 bool ExecPrintDialog(QPrinter& printer);
 void OpenUrl(const std::string& url);
+bool OpenFileName(const std::string& caption, const std::string& filter, std::string& fileName);

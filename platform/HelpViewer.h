@@ -12,8 +12,8 @@ class QListWidget;
 class QTextBrowser;
 
 // Where the help file called name is: the current directory first, then the copy installed with the
-// program, beside the executable or in <executable's directory>/../share/brivane. Letter case does not
-// count, as on the platform the program was first written for ("Brivane.HLP" is "BRIVANE.HLP").
+// program, beside the executable or in <executable's directory>/../share/brivane. Help file names match
+// ignoring case ("Brivane.HLP" finds BRIVANE.HLP).
 // Empty when there is none.
 std::string FindHelpFile(const std::string& name);
 // Takes dir as the executable's directory when looking for the installed copy; empty returns to the

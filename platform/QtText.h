@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-// Valid UTF-8 as it is; anything else is a name written on the old platform in its 8-bit code page and
-// is read as Windows-1252, so that it shows right. Every byte value shows as a character of its own.
+// Valid UTF-8 as it is; anything else is a name that a file holds as 8-bit Windows-1252 bytes and is read
+// as such, so that it shows right. Every byte value shows as a character of its own.
 QString ToQt(std::string_view text);
 inline QString ToQt(const std::string& text) {
     return ToQt(std::string_view(text));

@@ -96,7 +96,7 @@ TEST_F(HelpTest, EveryHelpCommandAsksForItsContextAndFile) {
     EXPECT_EQ(HelpViewer(), nullptr) << "no help before it is asked for";
     Trigger(Form1->HelpIndex);
     EXPECT_EQ(Application.LastHelpContext, 6) << "the first recipe display replaced the 3 of creation";
-    EXPECT_EQ(Application.LastHelpFile, "Brivane.HLP");
+    EXPECT_EQ(Application.LastHelpFile, "BRIVANE.HLP");
     EXPECT_EQ(Viewer().TopicTitle(), "The product list");
     EXPECT_FALSE(HelpViewer()->isModal());
 

@@ -219,7 +219,7 @@ TEST_F(ValuesKept, TheSelectionSurvivesProductsDeletedBeforeIt) {
 }
 
 TEST_F(ValuesKept, EightBitNamesShowAsWindows1252AndKeepTheirBytes) {
-    // CAFÉ and CAFÈ as the old platform wrote them: one byte each, not UTF-8.
+    // CAFÉ and CAFÈ held as Windows-1252 bytes: one byte each, not UTF-8.
     Start("INSERT INTO Materials (Comp_ID, Component, Price) VALUES (1, CAST(X'434146C9' AS TEXT), 2),"
           " (2, CAST(X'434146C8' AS TEXT), 3);"
           "INSERT INTO Products (Prod_ID, Product) VALUES (1, CAST(X'4352C84D45' AS TEXT)), (2, 'CAFÉ AU LAIT');");

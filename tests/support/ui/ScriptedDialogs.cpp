@@ -62,6 +62,18 @@ void ScriptedDialogs::OpenUrl(const std::string& url) {
     OpenedUrls.push_back(url);
 }
 
+bool ScriptedDialogs::OpenFileName(const std::string& caption, const std::string& filter, std::string& fileName) {
+    FileDialogs.push_back(caption + "|" + filter);
+    if (FileAnswers.empty())
+        return false;
+    const auto answer = FileAnswers.front();
+    FileAnswers.pop_front();
+    if (!answer)
+        return false;
+    fileName = *answer;
+    return true;
+}
+
 void ScriptedDialogs::Clear() {
     Messages.clear();
     Questions.clear();
@@ -70,4 +82,5 @@ void ScriptedDialogs::Clear() {
     Shown.clear();
     OpenedUrls.clear();
     PrintDialogs = 0;
+    FileDialogs.clear();
 }

@@ -20,17 +20,19 @@ public:
     ~ScriptedDialogs() override;
 
     // What was shown, in order: messages, questions, errors and windows.
-    std::vector<std::string> Messages;   // ShowMessage texts
-    std::vector<std::string> Questions;  // ConfirmYesNo texts
-    std::vector<std::string> Prompts;    // AskText "caption|prompt"
-    std::vector<std::string> Errors;     // general error display texts
-    std::vector<std::string> Shown;      // objectNames of windows shown modally
-    std::vector<std::string> OpenedUrls; // what the desktop was asked to open
-    int PrintDialogs = 0;                // how often the print dialog was shown
+    std::vector<std::string> Messages;    // ShowMessage texts
+    std::vector<std::string> Questions;   // ConfirmYesNo texts
+    std::vector<std::string> Prompts;     // AskText "caption|prompt"
+    std::vector<std::string> Errors;      // general error display texts
+    std::vector<std::string> Shown;       // objectNames of windows shown modally
+    std::vector<std::string> OpenedUrls;  // what the desktop was asked to open
+    int PrintDialogs = 0;                 // how often the print dialog was shown
+    std::vector<std::string> FileDialogs; // "caption|filter" of every file dialog
 
     // Answers, taken from the front; an empty queue answers No or Cancel.
     std::deque<bool> YesNoAnswers;
     std::deque<std::optional<std::string>> TextAnswers; // nullopt = Cancel
+    std::deque<std::optional<std::string>> FileAnswers; // the file chosen; nullopt or none = Cancel
 
     // The script run for a window shown modally, by objectName; without one the window just closes.
     std::map<std::string, std::function<void(QDialog&)>> Scripts;
@@ -45,6 +47,7 @@ public:
     void ShowError(const std::string& caption, const std::string& text) override;
     bool ExecPrintDialog(QPrinter& printer) override;
     void OpenUrl(const std::string& url) override;
+    bool OpenFileName(const std::string& caption, const std::string& filter, std::string& fileName) override;
 
     void Clear();
 };

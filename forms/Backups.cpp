@@ -1,0 +1,5 @@
+#include "Backups.h"
+
+void BeforeUserWrite() {}
+
+void BeforeBulkWrite() {}

@@ -1,0 +1,104 @@
+// Transactions, rows read with their lengths, the price history and the impact of new prices, against
+// real files.
+#include "database/Database.h"
+#include "database/Prices.h"
+#include "tests/support/TestDatabase.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class PricesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DatabaseFileName = "Products.db3";
+        CreateDatabase();
+        RunSql("INSERT INTO Materials VALUES (1, 'SUGAR', 2.0, '2025-01-01'), (2, 'WATER', 0.5, '2025-02-02'),"
+               " (3, 'SALT', 1.0, '2025-03-03');"
+               "INSERT INTO Products (Prod_ID, Product) VALUES (1, 'SYRUP'), (2, 'BRINE'), (3, 'SWEET BRINE');"
+               "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity) VALUES (1, 1, 60), (1, 2, 40), (2, 3, 10),"
+               " (2, 2, 90), (3, 1, 1), (3, 3, 1), (3, 2, 98);");
+    }
+    TempDir dir;
+};
+
+std::vector<TPriceImpact> Impact(const std::vector<TNewPrice>& prices) {
+    std::vector<TPriceImpact> rows;
+    InOpenDatabase([&] { rows = PriceImpact(Database, prices); });
+    return rows;
+}
+
+TEST_F(PricesTest, TransactionKeepsAllOrNothingAndRowsKeepTheirBytes) {
+    EXPECT_THROW(InOpenDatabase([] {
+                     InTransaction(Database, [] {
+                         ExecStatements(Database, "UPDATE Materials SET Price = 9 WHERE Comp_ID = 1;");
+                         ExecStatements(Database, "INSERT INTO NoSuchTable VALUES (1);");
+                     });
+                 }),
+                 ESQLite3);
+    EXPECT_EQ(QueryValue("SELECT Price FROM Materials WHERE Comp_ID = 1;"), "2.0");
+
+    RunSql("UPDATE Products SET Solids = CAST(X'410042' AS TEXT) WHERE Prod_ID = 1;");
+    std::string notes;
+    InOpenDatabase([&] {
+        ForEachRow(Database, "SELECT Solids FROM Products WHERE Prod_ID = 1;",
+                   [&](const TResultRow& row) { notes = row.Text(0); });
+        ExecStatements(Database, "UPDATE Products SET Mass = 1;");
+        EXPECT_EQ(ChangedRows(Database), 3);
+    });
+    EXPECT_EQ(notes, std::string("A\0B", 3));
+}
+
+TEST_F(PricesTest, HistoryKeepsEveryReplacedPriceOnlyWhenItChanges) {
+    const auto post = [](const std::string& price) {
+        InOpenDatabase([&] {
+            InTransaction(Database, [&] {
+                RecordPriceChange(Database, "Component = 'SUGAR'", "'" + price + "'");
+                ExecStatements(Database, "UPDATE Materials SET Price = '" + price + "', Date = '2026-0" +
+                                             price.substr(2, 1) + "-01' WHERE Component = 'SUGAR';");
+            });
+        });
+    };
+    post("2.50");
+    post("2.50");
+    post("3.10");
+    EXPECT_EQ(QueryRows("SELECT Comp_ID, Price, Date FROM PriceHistory ORDER BY rowid;"),
+              (std::vector<std::string>{"1|2.0|2025-01-01", "1|2.5|2026-05-01"}));
+    InOpenDatabase([] { DeletePriceHistory(Database, "Component = 'SUGAR'"); });
+    EXPECT_EQ(QueryValue("SELECT COUNT(*) FROM PriceHistory;"), "0");
+
+    // A file made before the history existed: deleting needs no table, the first price write makes one.
+    RunSql("DROP TABLE PriceHistory;");
+    InOpenDatabase([] { DeletePriceHistory(Database, "Component = 'SALT'"); });
+    EXPECT_EQ(QueryValue("SELECT COUNT(*) FROM sqlite_master WHERE name = 'PriceHistory';"), "0");
+}
+
+TEST_F(PricesTest, ImpactIsWhatARecomputationAfterTheChangeGivesAndWritesNothing) {
+    const std::string before = ReadFile("Products.db3");
+    const auto one = Impact({{"1", "3.00"}});
+    ASSERT_EQ(one.size(), 2u);
+    EXPECT_EQ(one[0].Product, "SYRUP");
+    EXPECT_EQ(one[0].Now, "1.4");
+    EXPECT_EQ(one[0].After, "2.0");
+    EXPECT_EQ(one[1].Product, "SWEET BRINE");
+    EXPECT_EQ(ReadFile("Products.db3"), before);
+
+    // Several prices at once (through a temporary table) give the same figures as one at a time.
+    const auto both = Impact({{"1", "3.00"}, {"3", "1.00"}, {"2", "0.50"}});
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_EQ(both[0].After, one[0].After);
+    EXPECT_EQ(both[1].After, one[1].After);
+    EXPECT_EQ(ReadFile("Products.db3"), before);
+
+    RunSql("UPDATE Materials SET Price = '3.00' WHERE Comp_ID = 1;");
+    InOpenDatabase([] {
+        ExecStatements(Database, "Replace into Products (Prod_ID, Product, Mass, Price, Solids) select P.Prod_ID, "
+                                 "P.Product, SUM(R.Quantity), ROUND(SUM(R.Quantity*M.Price)/SUM(R.Quantity),2), "
+                                 "P.Solids From RECIPES R, MATERIALS M, Products P Where M.Comp_ID = R.COMP_ID AND "
+                                 "P.Prod_ID = R.PROD_ID Group by P.Product;");
+    });
+    EXPECT_EQ(QueryValue("SELECT Price FROM Products WHERE Product = 'SYRUP';"), one[0].After);
+    EXPECT_EQ(QueryValue("SELECT Price FROM Products WHERE Product = 'SWEET BRINE';"), one[1].After);
+}
+
+} // namespace
