@@ -327,12 +327,16 @@ int RecipeRowLoader(void*, int columns, char** values, char**) {
 
 void TForm1::Refresh1Click() {
     PrepareGrid(*StringGrid1);
+    // The recomputation and the list it feeds hold the write lock from the start, so another program's
+    // brief lock is waited for once and never fails the action half-way.
     WithDatabase([this] {
-        ExecStatements(Database, RecomputeProducts);
-        StringGrid1->SetCells(0, 0, " Product");
-        StringGrid1->SetCells(1, 0, " Price/kg");
-        QueryText = "Select product, price from products order by product;";
-        RunQuery(ListRowLoader);
+        InTransaction(Database, [this] {
+            ExecStatements(Database, RecomputeProducts);
+            StringGrid1->SetCells(0, 0, " Product");
+            StringGrid1->SetCells(1, 0, " Price/kg");
+            QueryText = "Select product, price from products order by product;";
+            RunQuery(ListRowLoader);
+        });
     });
     FormatNumberColumn(*StringGrid1, "####0.00", 8);
     const std::string shownBefore = Edit1->Text();
