@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstring>
 
 sqlite3* Database = nullptr;
@@ -17,6 +18,20 @@ std::string MessageFor(int code, sqlite3* db) {
     if (db)
         return "SQLite Error " + std::to_string(code) + " - " + sqlite3_errmsg(db);
     return "SQLite Error " + std::to_string(code);
+}
+
+// Naps of a millisecond until LockWaitMilliseconds have passed: another program that writes in a loop
+// frees the file only for moments, and longer naps would sleep through every one of them.
+int WaitForLock(void*, int attempt) {
+    using Clock = std::chrono::steady_clock;
+    thread_local Clock::time_point waitingSince;
+    const Clock::time_point now = Clock::now();
+    if (attempt == 0)
+        waitingSince = now;
+    if (now - waitingSince >= std::chrono::milliseconds(LockWaitMilliseconds))
+        return 0;
+    sqlite3_sleep(1);
+    return 1;
 }
 
 bool IsSuccess(int code) {
@@ -44,7 +59,7 @@ void OpenDatabase() {
         throw error;
     }
     // A lock held briefly by another copy of the program or another tool is waited for, not reported.
-    sqlite3_busy_timeout(Database, LockWaitMilliseconds);
+    sqlite3_busy_handler(Database, WaitForLock, nullptr);
 }
 
 void CloseDatabase() {
