@@ -49,7 +49,7 @@ const char* const ProductsText =
 const char* const SelectProductFirst = "Please, select or create a product first (Left Grid)";
 
 // The quantity of every recipe line on display as the file holds it, at the index of its grid row; the
-// grid shows it rounded to 0.1 kg.
+// grid shows it rounded to the gram.
 std::vector<std::string> ShownQuantities(1);
 
 // The price of a component as the file holds it; the grid shows it rounded to the cent.
@@ -244,7 +244,7 @@ void TForm1::CreateControls() {
     TotalEdit->setObjectName("TotalEdit");
     TotalEdit->setGeometry(232, 8, 73, 21);
     TotalEdit->setAlignment(Qt::AlignCenter);
-    TotalEdit->SetDecimalPlaces(1);
+    TotalEdit->SetDecimalPlaces(3);
     TotalEdit->SetColorRO(ButtonFaceColor());
     TotalEdit->SetReadOnly(true);
     TotalEdit->setAccessibleName("Total mass (kg)");
@@ -390,7 +390,8 @@ void TForm1::StringGrid1DblClick() {
                     StringManager.QuoteSql(product) + "';";
         RunQuery(RecipeRowLoader);
     });
-    TotalEdit->SetAsFloat(FormatNumberColumn(*StringGrid3, "####0.0", 8));
+    // Batches are weighed from these masses: to the gram.
+    TotalEdit->SetAsFloat(FormatNumberColumn(*StringGrid3, "####0.000", 8));
     HelpContext = HelpProducts;
 }
 

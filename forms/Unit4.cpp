@@ -2,6 +2,7 @@
 
 #include "controls/ListBox.h"
 #include "database/Database.h"
+#include "database/Prices.h"
 #include "forms/Common.h"
 #include "forms/HelpContexts.h"
 #include "platform/Application.h"
@@ -110,10 +111,13 @@ void TForm4::RunReport(const TReport& report) {
 }
 
 void TForm4::Button1Click() {
+    // Every component without a usable price: none, 0, empty or a text that is no number.
+    const std::string statement =
+        std::string("Select M.Component from Materials M where ") + NoPriceCondition + " order by M.Component;";
     RunReport({" List missing prices in the materials table | ",
                0,
                {"Prices are missing in the Materials Table for:", "-"},
-               "Select Component from Materials where Price = 0.0 order by Component;",
+               statement.c_str(),
                {"-", "Prices of products possibly derived from abovementioned", "starting materials are not correct.",
                 "Please correct errors."},
                false});
@@ -124,7 +128,9 @@ void TForm4::Button2Click() {
                0,
                {"Obsolete components in the materials table", "These materials are not found in any recipe.",
                 "These errors are not critical.", ""},
-               "SELECT M.Component FROM Materials M WHERE M.COMP_ID NOT IN (SELECT COMP_ID FROM RECIPES);",
+               // A line without a component must not hide every unused one: NOT IN over a NULL is never true.
+               "SELECT M.Component FROM Materials M WHERE M.COMP_ID NOT IN (SELECT COMP_ID FROM RECIPES WHERE COMP_ID "
+               "IS NOT NULL);",
                {},
                false});
 }

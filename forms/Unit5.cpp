@@ -4,19 +4,26 @@
 #include "controls/StdCtrls.h"
 #include "controls/umEdit.h"
 #include "database/Database.h"
+#include "database/Prices.h"
 #include "forms/Common.h"
 #include "forms/HelpContexts.h"
 #include "platform/Application.h"
+#include "platform/Dialogs.h"
 #include "platform/QtText.h"
+#include "text/Costing.h"
 #include "text/StrMan.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStatusBar>
 
-#include <cmath>
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
 
 TForm5* Form5 = nullptr;
 int AnalysisRow = 0;
@@ -26,7 +33,16 @@ double ScaledMass = 0.0;
 
 namespace {
 
-const char* const MassMask = "####0.0";
+const char* const InitialProductText = "Product";
+const char* const SelectProductText = "Select product from combobox to view recipe.";
+const char* const TotalMassRequest = "Enter the total mass in kg, a number above 0";
+
+// The recipe lines of the product the grid shows, as the database held them when it was chosen.
+std::vector<TCostLine> AnalysedLines;
+// What the status line says of the analysis the grid shows.
+std::string AnalysisStatus;
+// The lines the analysis statement running now has delivered.
+std::vector<TCostLine> LoadedLines;
 
 QLabel* MakeBigLabel(QWidget* parent, const char* name, const char* caption, QPoint at) {
     QLabel* label = MakeDialogLabel(parent, name, caption, at);
@@ -37,26 +53,16 @@ QLabel* MakeBigLabel(QWidget* parent, const char* name, const char* caption, QPo
     return label;
 }
 
-// A number as a cell of the grid holds it; a text that is no number counts as 0.
-double CellNumber(const TStringGrid& grid, int col, int row) {
-    return ParseNumber(StringManager.CommaToPoint(grid.Cells(col, row))).Value;
+std::string MassText(double mass) {
+    return StringManager.FormatPadded("####0.000", 8, ' ', mass);
 }
 
-// A quotient the grid can show: a division by zero or a result too large for a number stops the action
-// before anything but a number reaches a cell.
-double Quotient(double dividend, double divisor, const char* byZero) {
-    if (divisor == 0.0)
-        throw Exception(byZero);
-    const double result = dividend / divisor;
-    if (!std::isfinite(result))
-        throw Exception("The result of the calculation is too large to be shown");
-    return result;
+double Sum(const std::vector<double>& values) {
+    double sum = 0.0;
+    for (double v : values)
+        sum += v;
+    return sum;
 }
-
-const char* const MassByZero =
-    "Division by zero: the masses cannot be rescaled because the total mass they refer to is 0";
-const char* const CostByZero =
-    "Division by zero: the cost shares cannot be computed because the costs of the product add up to 0";
 
 } // namespace
 
@@ -72,13 +78,14 @@ TForm5::TForm5() {
     // Typing is not completed from the list: each keystroke analyses exactly the text typed so far.
     ComboBox1->setCompleter(nullptr);
     SetBackground(*ComboBox1, Qt::cyan);
-    ComboBox1->SetText("Product");
+    ComboBox1->SetText(InitialProductText);
     SetHint(*ComboBox1, "Select product\r\nto analyze");
     ComboBox1->setAccessibleName("Product");
     umEdit = new TumEdit(this);
     umEdit->setObjectName("umEdit");
     umEdit->setGeometry(200, 32, 81, 21);
-    umEdit->setText("100.0");
+    // 100 kg, written as the user types numbers here.
+    umEdit->setText(ToQt(FormatFixed(100.0, 1)));
     umEdit->SetAlignment(Qt::AlignRight);
     SetHint(*umEdit, "Enter new value\r\nfor total mass.");
     umEdit->setAccessibleName("Total mass (kg)");
@@ -108,90 +115,124 @@ TForm5::TForm5() {
 }
 
 int AnalysisRowLoader(void*, int columns, char** values, char**) {
-    TStringGrid& grid = *Form5->StringGrid1;
-    for (int c = 0; c < columns; ++c) {
-        if (LoadingProductNames)
+    if (LoadingProductNames) {
+        for (int c = 0; c < columns; ++c)
             Form5->ComboBox1->AddItem(ColumnView(values, c));
-        else
-            grid.SetCells(c, AnalysisRow, ColumnView(values, c));
+    } else {
+        const auto column = [&](int c) { return c < columns ? ColumnView(values, c) : std::string_view(); };
+        LoadedLines.push_back(ReadCostLine(column(0), column(1), column(2), column(3)));
     }
     ++AnalysisRow;
-    grid.SetRowCount(grid.RowCount() + 1);
     return 0;
 }
 
-void TForm5::FormCreate() {
+void TForm5::LoadProductNames() {
     AnalysisRow = 0;
     LoadingProductNames = true;
     {
         // Filling the list is no change of the text the user chose.
         const QSignalBlocker quiet(ComboBox1);
+        const std::string chosen = ComboBox1->Text();
+        ComboBox1->Clear();
         WithDatabase([] {
             QueryText = "SELECT Distinct Product from Products order by Product;";
             RunQuery(AnalysisRowLoader);
         });
         ComboBox1->Sync();
+        ComboBox1->SetText(chosen);
     }
     LoadingProductNames = false;
+}
+
+void TForm5::FormCreate() {
+    LoadProductNames();
+    // Until a product is chosen the grid holds one empty row per product name loaded.
+    StringGrid1->SetRowCount(StringGrid1->RowCount() + AnalysisRow);
     StringGrid1->SetCells(0, 0, " Component");
     StringGrid1->SetCells(1, 0, "  Mass (kg)");
     StringGrid1->SetCells(2, 0, "  Costs (%)");
-    StatusBar1->showMessage("Select product from combobox to view recipe.");
+    StatusBar1->showMessage(SelectProductText);
+}
+
+void TForm5::showEvent(QShowEvent* event) {
+    TDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    // Products may have been created, renamed or deleted since the last showing.
+    Guarded([this] {
+        LoadProductNames();
+        const std::string chosen = ComboBox1->Text();
+        const auto names = ComboBox1->Items();
+        if (AnalysedLines.empty() || std::find(names.begin(), names.end(), chosen) != names.end())
+            return;
+        // The product analysed is gone: its figures would mislead.
+        AnalysedLines.clear();
+        AnalysisStatus.clear();
+        ReferenceMass = 0.0;
+        ScaledMass = 0.0;
+        StringGrid1->ClearRows();
+        {
+            const QSignalBlocker quiet(ComboBox1);
+            ComboBox1->SetText(InitialProductText);
+        }
+        StatusBar1->showMessage(SelectProductText);
+    });
 }
 
 void TForm5::ComboBox1Change() {
-    TStringGrid& grid = *StringGrid1;
-    grid.ClearRows();
-    AnalysisRow = 1;
-    grid.SetColCount(3);
     const std::string product = ComboBox1->Text();
+    LoadedLines.clear();
+    AnalysisRow = 1;
     WithDatabase([&product] {
-        QueryText = "Select Component, Quantity, Cumulative from Report where Product='" +
-                    StringManager.QuoteSql(product) + "';";
+        QueryText = std::string("Select Component, Quantity, Cumulative, Component IN (Select M.Component from "
+                                "Materials M where ") +
+                    NoPriceCondition + ") from Report where Product='" + StringManager.QuoteSql(product) + "';";
         RunQuery(AnalysisRowLoader);
     });
+    std::vector<TCostLine> lines = std::move(LoadedLines);
+    LoadedLines.clear();
 
-    ReferenceMass = 0.0;
-    double costs = 0.0;
-    ScaledMass = 0.0;
-    const int last = grid.RowCount() - 2;
-    for (int r = 1; r <= last; ++r) {
-        const double mass = CellNumber(grid, 1, r);
-        const double cost = CellNumber(grid, 2, r);
-        ReferenceMass += mass;
-        costs += cost;
-        grid.SetCells(1, r, StringManager.FormatPadded(MassMask, 8, ' ', mass));
-        grid.SetCells(2, r, StringManager.FormatPadded("######0.0", 10, ' ', cost));
+    // Everything is computed before anything is shown: a refused calculation leaves the grid as it was.
+    const double reference = SumOfMasses(lines);
+    const TCostShares shares = ShareCosts(lines);
+    const std::optional<double> target = ReadTotalMass(FromQt(umEdit->text()));
+    // While a name is being typed no box interrupts: the status line asks for the total mass.
+    const std::vector<double> masses = target ? ScaleMasses(lines, reference, *target) : std::vector<double>();
+
+    TStringGrid& grid = *StringGrid1;
+    grid.ClearRows();
+    grid.SetColCount(3);
+    grid.SetRowCount(static_cast<int>(lines.size()) + 2);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const int r = static_cast<int>(i) + 1;
+        grid.SetCells(0, r, lines[i].Component);
+        grid.SetCells(1, r, target ? MassText(masses[i]) : std::string());
+        grid.SetCells(2, r,
+                      shares.Shares[i] ? StringManager.FormatPadded("######0.00", 10, ' ', *shares.Shares[i])
+                                       : std::string());
     }
-    const double target = ParseNumber(FromQt(umEdit->text())).Value;
-    // The second pass reads the rounded texts of the first: shares and masses come from what is shown.
-    for (int r = 1; r <= last; ++r) {
-        const double scaled = Quotient(target * CellNumber(grid, 1, r), ReferenceMass, MassByZero);
-        ScaledMass += scaled;
-        const double share = Quotient(100.0 * CellNumber(grid, 2, r), costs, CostByZero);
-        grid.SetCells(1, r, StringManager.FormatPadded(MassMask, 8, ' ', scaled));
-        grid.SetCells(2, r, StringManager.FormatPadded("######0.00", 10, ' ', share));
-    }
-    StatusBar1->showMessage(ToQt("Costs analysis " + product));
+    AnalysedLines = std::move(lines);
+    ReferenceMass = reference;
+    ScaledMass = Sum(masses);
+    AnalysisStatus = "Costs analysis " + product + (shares.Incomplete ? "; prices incomplete" : "");
+    StatusBar1->showMessage(ToQt(target ? AnalysisStatus : std::string(TotalMassRequest)));
 }
 
 void TForm5::Button1Click() {
-    TStringGrid& grid = *StringGrid1;
-    const int last = grid.RowCount() - 2;
-    // Before the first analysis the grid holds only the empty rows of the name loading: nothing to rescale.
-    bool anyMass = false;
-    for (int r = 1; r <= last; ++r)
-        anyMass = anyMass || !grid.Cells(1, r).empty();
-    if (!anyMass)
+    // Before the first analysis, or after one of a name that has no lines, there is nothing to rescale.
+    if (AnalysedLines.empty())
         return;
-    const double target = ParseNumber(FromQt(umEdit->text())).Value;
-    ReferenceMass = ScaledMass;
-    ScaledMass = 0.0;
-    for (int r = 1; r <= last; ++r) {
-        const double scaled = Quotient(target * CellNumber(grid, 1, r), ReferenceMass, MassByZero);
-        ScaledMass += scaled;
-        grid.SetCells(1, r, StringManager.FormatPadded(MassMask, 8, ' ', scaled));
+    const std::optional<double> target = ReadTotalMass(FromQt(umEdit->text()));
+    if (!target) {
+        ShowMessage(TotalMassRequest);
+        return;
     }
+    // From the stored masses, never from the rounded cells: every batch size gives the same proportions.
+    const std::vector<double> masses = ScaleMasses(AnalysedLines, ReferenceMass, *target);
+    for (std::size_t i = 0; i < masses.size(); ++i)
+        StringGrid1->SetCells(1, static_cast<int>(i) + 1, MassText(masses[i]));
+    ScaledMass = Sum(masses);
+    StatusBar1->showMessage(ToQt(AnalysisStatus));
 }
 
 void TForm5::Button2Click() {

@@ -30,17 +30,24 @@ public:
     void Button1Click();
     void Button2Click();
     void Button3Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    // Fills the combo box's list with the products the database holds now.
+    void LoadProductNames();
 };
 
 extern TForm5* Form5;
 
-// The grid row that AnalysisRowLoader writes next.
+// The grid row on which the row AnalysisRowLoader reads next is shown.
 extern int AnalysisRow;
 // True only while the product names are loaded into the combo box's list.
 extern bool LoadingProductNames;
-// The total mass to which the masses shown refer: the divisor of the next rescaling.
+// The total mass the stored recipe shown makes: the exact sum of its masses, the divisor of every rescaling.
 extern double ReferenceMass;
-// The sum of the unrounded masses of the last calculation.
+// The sum of the unrounded masses shown (0 while the mass column is empty).
 extern double ScaledMass;
 
 int AnalysisRowLoader(void* data, int columns, char** values, char** names);

@@ -230,10 +230,15 @@ TCharSet MakeCharSet(std::string_view members) {
 
 namespace {
 
-// FormatFixed into out (room for 64 characters); returns the length, 0 when the value cannot be written.
+// Room for the longest fixed-point text: the 309 integer digits of the largest double, a sign, the
+// separator and 30 decimals.
+constexpr std::size_t FixedTextSize = 352;
+
+// FormatFixed into out (room for FixedTextSize characters); returns the length, 0 when the value cannot
+// be written.
 std::size_t FormatFixedChars(double value, int decimals, char* out) {
-    // Such values never occur in the data; writing them as nothing is safer than a wrong text.
-    if (!std::isfinite(value) || std::fabs(value) >= 1e18)
+    // Infinity and not-a-number have no digits; writing them as nothing is safer than a wrong text.
+    if (!std::isfinite(value))
         return 0;
     decimals = std::clamp(decimals, 0, 30);
 
@@ -299,7 +304,7 @@ std::size_t FormatFixedChars(double value, int decimals, char* out) {
 
     // Mantissa digit k weighs 10^(exponent - k); keep those down to 10^-decimals, round on the next one.
     const long keep = static_cast<long>(exponent) + decimals + 1;
-    char units[64]; // the value in units of 10^-decimals, one spare place in front for a carry
+    char units[FixedTextSize]; // the value in units of 10^-decimals, one spare place in front for a carry
     std::size_t count = 0;
     units[count++] = '0';
     bool roundUp = false;
@@ -352,7 +357,7 @@ std::size_t FormatFixedChars(double value, int decimals, char* out) {
 } // namespace
 
 std::string FormatFixed(double value, int decimals) {
-    char text[64];
+    char text[FixedTextSize];
     return std::string(text, FormatFixedChars(value, decimals, text));
 }
 
@@ -381,7 +386,7 @@ std::string TStringManager::FormatPadded(std::string_view mask, std::int16_t wid
         }
     }
     // Formatted and padded in one buffer: every list load does this once per row.
-    char text[64];
+    char text[FixedTextSize];
     const std::size_t length = FormatFixedChars(value, decimals, text);
     const std::size_t size = width == 0 ? 0 : static_cast<std::size_t>(std::abs(static_cast<int>(width)));
     if (length >= size)

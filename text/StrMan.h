@@ -27,8 +27,9 @@ class TStringManager {
 public:
     std::string ReplaceChars(std::string_view text, const TCharSet& set, char ch) const;
     std::string CommaToPoint(std::string_view text) const;
-    // Formats value with one of the masks "####0.00", "####0.0", "######0.0", "######0.00" and pads it
-    // on the left to width characters (a longer text is never cut).
+    // Formats value with one of the masks "####0.00", "####0.0", "####0.000", "######0.0", "######0.00" (the
+    // placeholders after the point give the decimals; the integer part is written in full, whatever its size)
+    // and pads it on the left to width characters (a longer text is never cut).
     std::string FormatPadded(std::string_view mask, std::int16_t width, char fill, double value) const;
     // Right-aligns (width < 0) or left-aligns (width > 0) text in |width| characters; never cuts.
     std::string PadText(std::string_view text, std::int16_t width, char fill) const;
@@ -41,5 +42,5 @@ public:
 extern const TStringManager StringManager;
 
 // Fixed-point text of value with the given number of decimals and the locale decimal separator,
-// rounded from its 18 significant digits half away from zero. Empty when the value cannot be written.
+// rounded from its 18 significant digits half away from zero. Empty for infinity and not-a-number.
 std::string FormatFixed(double value, int decimals);

@@ -94,6 +94,11 @@ TEST(FormatPadded, WritesTheGridMasks) {
     EXPECT_EQ(Cell("####0.00", 8, -12.5), "  -12.50");
     EXPECT_EQ(Cell("####0.00", 0, 7.0), "7.00");
     EXPECT_EQ(StringManager.FormatPadded("####0.0", 8, '*', 1.25), "*****1.3");
+    // Masses to the gram.
+    EXPECT_EQ(Cell("####0.000", 8, 12.3456), "  12.346");
+    EXPECT_EQ(Cell("####0.000", 8, 0.02), "   0.020");
+    EXPECT_EQ(Cell("####0.000", 8, 0.0005), "   0.001");
+    EXPECT_EQ(Cell("####0.000", 8, 123456.0), "123456.000");
 }
 
 TEST(FormatPadded, RoundsFromEighteenDigits) {
@@ -116,7 +121,6 @@ TEST(FormatPadded, RoundsFromEighteenDigits) {
     // Values the program cannot write give an empty text, which the field pads.
     EXPECT_EQ(FormatFixed(std::nan(""), 2), "");
     EXPECT_EQ(FormatFixed(std::numeric_limits<double>::infinity(), 2), "");
-    EXPECT_EQ(FormatFixed(-1e18, 1), "");
     EXPECT_EQ(Cell("####0.00", 8, std::nan("")), "        ");
 }
 
@@ -207,6 +211,18 @@ std::string ByTheRule(double value, int decimals) {
     const bool zero = number.find_first_not_of('0') == std::string::npos;
     number.insert(number.size() - static_cast<std::size_t>(decimals), decimals ? "." : "");
     return (value < 0 && !zero ? "-" : "") + number;
+}
+
+TEST(FormatPadded, NumbersOfAnySizeAreWrittenInDigits) {
+    EXPECT_EQ(Cell("####0.000", 8, 1e18), "1000000000000000000.000");
+    EXPECT_EQ(FormatFixed(-1e18, 1), "-1000000000000000000.0");
+    for (double value : {9.87654321e17, 1.5e19, 1e300, std::numeric_limits<double>::max()}) {
+        for (int decimals : {0, 3, 30}) {
+            EXPECT_EQ(FormatFixed(value, decimals), ByTheRule(value, decimals)) << value;
+            EXPECT_EQ(FormatFixed(-value, decimals), ByTheRule(-value, decimals)) << value;
+        }
+    }
+    EXPECT_EQ(FormatFixed(std::numeric_limits<double>::max(), 30).size(), 309u + 1 + 30);
 }
 
 TEST(FormatPadded, ANegativeWidthLeftAligns) {

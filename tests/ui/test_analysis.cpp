@@ -65,15 +65,17 @@ TEST_F(AnalysisTest, RescaledMassesAndCostSharesKeptBetweenShowings) {
 
         Pick("BLEND");
         EXPECT_EQ(Col(0), (Cells{"ETHANOL", "ANETHOLE"}));
-        EXPECT_EQ(Col(1), (Cells{"    60.0", "    40.0"}));
+        EXPECT_EQ(Col(1), (Cells{"  60.000", "  40.000"}));
         EXPECT_EQ(Col(2), (Cells{"     80.00", "     20.00"}));
         EXPECT_EQ(Status(), "Costs analysis BLEND");
         Recalculate("50");
-        EXPECT_EQ(Col(1), (Cells{"    30.0", "    20.0"}));
+        EXPECT_EQ(Col(1), (Cells{"  30.000", "  20.000"}));
         EXPECT_EQ(Col(2), (Cells{"     80.00", "     20.00"}));
+        // Water has no price: no share, and the status says the shares leave it out.
         Pick("O'NEILL");
-        EXPECT_EQ(Col(1), (Cells{"    12.5", "    37.5"}));
-        EXPECT_EQ(Col(2), (Cells{"    100.00", "      0.00"}));
+        EXPECT_EQ(Col(1), (Cells{"  12.500", "  37.500"}));
+        EXPECT_EQ(Col(2), (Cells{"    100.00", ""}));
+        EXPECT_EQ(Status(), "Costs analysis O'NEILL; prices incomplete");
 
         QTest::mouseClick(Form5->Button2, Qt::LeftButton);
         EXPECT_EQ(Application.LastHelpContext, 8);
@@ -81,57 +83,119 @@ TEST_F(AnalysisTest, RescaledMassesAndCostSharesKeptBetweenShowings) {
         QTest::mouseClick(Form5->Button3, Qt::LeftButton);
         EXPECT_FALSE(Form5->isVisible());
     });
-    // Reopened, the window continues from the last calculation (50 kg).
+    // Reopened, the window shows the same analysis and rescales it; the list follows the database.
+    RunSql("UPDATE Products SET Product = 'BLEND 2' WHERE Product = 'BLEND';");
     Show([] {
         EXPECT_EQ(Form5->ComboBox1->Text(), "O'NEILL");
+        EXPECT_EQ(Form5->ComboBox1->findText("BLEND"), -1);
+        EXPECT_NE(Form5->ComboBox1->findText("BLEND 2"), -1);
         Recalculate("100");
-        EXPECT_EQ(Col(1), (Cells{"    25.0", "    75.0"}));
+        EXPECT_EQ(Col(1), (Cells{"  25.000", "  75.000"}));
+        EXPECT_EQ(Status(), "Costs analysis O'NEILL; prices incomplete");
+    });
+    // A product deleted meanwhile is no longer shown as if it were there.
+    RunSql("DELETE FROM Products WHERE Product = 'O''NEILL';");
+    Show([] {
+        EXPECT_EQ(Form5->ComboBox1->Text(), "Product");
+        EXPECT_EQ(Form5->StringGrid1->RowCount(), 2);
+        EXPECT_EQ(Status(), "Select product from combobox to view recipe.");
     });
     EXPECT_TRUE(dialogs.Messages.empty());
     EXPECT_TRUE(dialogs.Errors.empty());
 }
 
-TEST_F(AnalysisTest, TypingAnalysesEachKeystrokeAndADecimalCommaLocaleReadsItsOwnCells) {
+TEST_F(AnalysisTest, TypingAnalysesEachKeystrokeAndADecimalCommaLocaleReadsItsOwnNumbers) {
     RunSql("INSERT INTO Products (Prod_ID, Product) VALUES (9, 'LATE');");
     DecimalSeparator = ',';
-    Show([] {
-        EXPECT_EQ(Form5->ComboBox1->findText("LATE"), -1); // added after start-up
+    Show([this] {
+        EXPECT_NE(Form5->ComboBox1->findText("LATE"), -1) << "added after start-up";
+        // The field still holds "100.0", which is no number here: while a name is typed no box interrupts.
         QLineEdit* field = Form5->ComboBox1->lineEdit();
         field->setFocus();
         field->selectAll();
         for (const char* typed : {"S", "SO", "SOL"}) {
             QTest::keyClick(field, typed[std::strlen(typed) - 1]);
-            EXPECT_EQ(Status(), std::string("Costs analysis ") + typed);
+            EXPECT_EQ(Status(), "Enter the total mass in kg, a number above 0");
             EXPECT_EQ(Form5->StringGrid1->RowCount(), 2);
         }
         QTest::keyClick(field, 'O');
-        EXPECT_EQ(Col(1), Cells{"   100,0"});
+        EXPECT_EQ(Col(0), Cells{"ANETHOLE"});
+        EXPECT_EQ(Col(1), Cells{""});
         EXPECT_EQ(Col(2), Cells{"    100,00"});
-        Recalculate("12.5");
-        EXPECT_EQ(Col(1), Cells{"    12,5"});
+        EXPECT_TRUE(dialogs.Messages.empty());
+
+        Recalculate("12,5 ");
+        EXPECT_EQ(Col(1), Cells{"  12,500"});
+        EXPECT_EQ(Status(), "Costs analysis SOLO");
     });
 }
 
-TEST_F(AnalysisTest, DivisionsByZeroStopWithAnErrorAndLeaveNumbersInTheGrid) {
+TEST_F(AnalysisTest, AnUnusableTargetOrAZeroTotalChangesNothing) {
+    RunSql("INSERT INTO Products (Prod_ID, Product) VALUES (5, 'NIL');"
+           "INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity) VALUES (7, 5, 1, 0);");
     Show([this] {
-        // A decimal comma does not parse: the target is 0, and so is the total the next rescaling divides by.
         Recalculate("12,5");
         Pick("BLEND");
-        EXPECT_EQ(Col(1), (Cells{"     0.0", "     0.0"}));
+        EXPECT_EQ(Col(1), (Cells{"", ""}));
+        EXPECT_EQ(Col(2), (Cells{"     80.00", "     20.00"}));
+        EXPECT_EQ(Status(), "Enter the total mass in kg, a number above 0");
+        EXPECT_TRUE(dialogs.Messages.empty());
+        for (const char* target : {"12,5", "-100", "1000000001"})
+            Recalculate(target);
+        EXPECT_EQ(dialogs.Messages, Cells(3, "Enter the total mass in kg, a number above 0"));
+        EXPECT_EQ(Col(1), (Cells{"", ""}));
+        Recalculate(" 50 ");
+        EXPECT_EQ(Col(1), (Cells{"  30.000", "  20.000"}));
+        EXPECT_EQ(Status(), "Costs analysis BLEND");
+
+        // Only unpriced water: no share at all, and no error.
+        Pick("PLAIN");
+        EXPECT_EQ(Col(1), Cells{"  50.000"});
+        EXPECT_EQ(Col(2), Cells{""});
+        EXPECT_EQ(Status(), "Costs analysis PLAIN; prices incomplete");
         EXPECT_TRUE(dialogs.Errors.empty());
-        Recalculate("50");
+
+        // Masses adding up to 0 cannot be rescaled: the error is shown and the analysis before stays whole.
+        Pick("NIL");
         ASSERT_EQ(dialogs.Errors.size(), 1u);
         EXPECT_NE(dialogs.Errors[0].find("Division by zero"), std::string::npos) << dialogs.Errors[0];
-        EXPECT_EQ(Col(1), (Cells{"     0.0", "     0.0"}));
-
-        // Only free water: the costs add up to 0; the row keeps the numbers of the first pass.
-        Pick("PLAIN");
-        ASSERT_EQ(dialogs.Errors.size(), 2u);
-        EXPECT_NE(dialogs.Errors[1].find("costs"), std::string::npos) << dialogs.Errors[1];
-        EXPECT_EQ(Col(1), Cells{"    10.0"});
-        EXPECT_EQ(Col(2), Cells{"       0.0"});
-        EXPECT_EQ(Status(), "Costs analysis BLEND");
+        EXPECT_EQ(Col(0), Cells{"WATER"});
+        EXPECT_EQ(Col(1), Cells{"  50.000"});
+        EXPECT_EQ(Status(), "Costs analysis PLAIN; prices incomplete");
+        Recalculate("80");
+        EXPECT_EQ(Col(1), Cells{"  80.000"});
+        EXPECT_EQ(dialogs.Errors.size(), 1u);
     });
+}
+
+class SampleAnalysisTest : public AnalysisTest {
+protected:
+    void SetUp() override {
+        CreateDatabase("Products.db3", true);
+        StartProgram();
+    }
+    static std::string MassOf(const std::string& component) {
+        for (int r = 1; r <= Form5->StringGrid1->RowCount() - 2; ++r)
+            if (Form5->StringGrid1->Cells(0, r) == component)
+                return Form5->StringGrid1->Cells(1, r);
+        return "<none>";
+    }
+};
+
+TEST_F(SampleAnalysisTest, ABatchIsWeighedToTheGram) {
+    Show([] {
+        Pick("ANISETTE ESSENCE");
+        EXPECT_EQ(MassOf("CORIANDER SEED OIL"), "   0.200");
+        EXPECT_EQ(MassOf("VANILLIN"), "   0.080");
+        EXPECT_EQ(MassOf("FENNEL OIL SWEET"), "   3.000");
+        double sum = 0;
+        for (const std::string& cell : Col(1))
+            sum += ParseNumber(cell).Value;
+        EXPECT_NEAR(sum, 100.0, 0.001);
+        Recalculate("1000");
+        EXPECT_EQ(MassOf("ETHANOL 96%"), " 560.000");
+    });
+    EXPECT_TRUE(dialogs.Errors.empty());
 }
 
 } // namespace

@@ -100,7 +100,7 @@ TEST_F(EditingTest, AddEditAndDeleteRecipeLines) {
     EXPECT_EQ(QueryRows("select Prod_ID, Comp_ID, Quantity, Datum = CURRENT_DATE from Recipes where ID = 4;"),
               std::vector<std::string>{"1|4|12.5|1"});
     EXPECT_EQ(Column(Recipe(), 0).back(), "MOTHER'S SALT");
-    EXPECT_EQ(Form1->TotalEdit->Text(), "16.3");
+    EXPECT_EQ(Form1->TotalEdit->Text(), "16.300");
     EXPECT_EQ(Form1->HelpContext, 7);
 
     // Edit by double click: another component keeps the line's ID.

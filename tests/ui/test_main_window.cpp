@@ -104,9 +104,9 @@ TEST_F(MainWindowTest, FirstScreenShowsTheRecomputedProductsAndTheFirstRecipe) {
     EXPECT_EQ(Recipe().Cells(0, 0), " Component");
     EXPECT_EQ(Recipe().Cells(1, 0), "   Mass");
     EXPECT_EQ(Column(Recipe(), 0), (std::vector<std::string>{"ETHANOL", "ANETHOLE", "WATER"}));
-    EXPECT_EQ(Column(Recipe(), 1), (std::vector<std::string>{"     1.3", "     2.5", "     0.1"}));
+    EXPECT_EQ(Column(Recipe(), 1), (std::vector<std::string>{"   1.250", "   2.500", "   0.050"}));
     EXPECT_NEAR(Form1->TotalEdit->AsFloat(), 3.8, 1e-9);
-    EXPECT_EQ(Form1->TotalEdit->Text(), "3.8");
+    EXPECT_EQ(Form1->TotalEdit->Text(), "3.800");
     EXPECT_EQ(Form1->HelpContext, 6);
     EXPECT_EQ(Form1->BevelStatusBar1->SimpleText(),
               "@Tarnock |  Rightclick item for menu |  Click item to change recipe |");
@@ -127,13 +127,13 @@ TEST_F(MainWindowTest, ClickingAndArrowKeysShowEachRecipe) {
     ClickRow(Products(), 4);
     EXPECT_EQ(Form1->Edit1->Text(), "O'NEILL BLEND") << "a name with an apostrophe has its recipe found";
     EXPECT_EQ(Column(Recipe(), 0), std::vector<std::string>{"MOTHER'S SALT"});
-    EXPECT_EQ(Form1->TotalEdit->Text(), "2.0");
+    EXPECT_EQ(Form1->TotalEdit->Text(), "2.000");
 
     Products().setFocus();
     QTest::keyClick(&Products(), Qt::Key_Down);
     EXPECT_EQ(Form1->Edit1->Text(), "ONLY GONE");
     EXPECT_EQ(Recipe().RowCount(), 2) << "lines of deleted components are not shown";
-    EXPECT_EQ(Form1->TotalEdit->Text(), "0.0");
+    EXPECT_EQ(Form1->TotalEdit->Text(), "0.000");
     QTest::keyClick(&Products(), Qt::Key_Up);
     QTest::keyClick(&Products(), Qt::Key_Up);
     EXPECT_EQ(Form1->Edit1->Text(), "EMPTY OLD");
@@ -279,7 +279,7 @@ TEST_F(MainWindowTest, DeletingTheOnlyProductLeavesEmptyLists) {
     EXPECT_EQ(Products().RowCount(), 2);
     EXPECT_EQ(Form1->Edit1->Text(), "");
     EXPECT_EQ(Recipe().RowCount(), 2);
-    EXPECT_EQ(Form1->TotalEdit->Text(), "0.0");
+    EXPECT_EQ(Form1->TotalEdit->Text(), "0.000");
 }
 
 TEST_F(MainWindowTest, AnErrorEscapingAHandlerIsShownAndTheProgramGoesOn) {

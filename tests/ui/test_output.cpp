@@ -1,6 +1,8 @@
 // The exports to text files and the printed lists, read from the grids as the user sees them; printing
 // goes through the real printer device to a PDF file chosen in the (scripted) print dialog.
 #include "controls/Grids.h"
+#include "controls/PosFloatEdit.h"
+#include "controls/StdCtrls.h"
 #include "forms/MAIN.h"
 #include "platform/Printers.h"
 #include "tests/support/ui/ProgramFixture.h"
@@ -77,12 +79,26 @@ TEST_F(OutputTest, ExportsWriteTheGridsAsShownUnderEitherDecimalSeparator) {
         EXPECT_EQ(ReadFile("Products.txt"),
                   numbers("PRODUCT\tPRICE\r\nEMPTY BASE\t\r\nLEMON CORDIAL\t    6.25\r\n\t\r\n"));
         EXPECT_EQ(ReadFile("Recipe.txt"), numbers("Recipe of LEMON CORDIAL\r\nComponent\tMass (kg)\r\n"
-                                                  "SUGAR\t     2.0\r\nWATER\t     2.0\r\n\t\r\n"));
+                                                  "SUGAR\t   2.000\r\nWATER\t   2.000\r\n\t\r\n"));
         EXPECT_EQ(dialogs.Messages, (std::vector<std::string>{"Done... See Materials.txt", "Done... See Products.txt",
                                                               "Done... See Recipe.txt"}));
         EXPECT_TRUE(dialogs.Errors.empty());
         dialogs.Clear();
     }
+}
+
+TEST_F(OutputTest, RecipeMassesShowAndExportToTheGram) {
+    RunSql("INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity) VALUES (3, 1, 1, 0.005), (4, 1, 2, 0.02),"
+           " (5, 1, 3, 1.25), (6, 1, 4, 12.3456);");
+    StartProgram();
+    ClickRow(*Form1->StringGrid1, 1);
+    ASSERT_EQ(Form1->Edit1->Text(), "EMPTY BASE");
+    EXPECT_EQ(Column(*Form1->StringGrid3, 1),
+              (std::vector<std::string>{"   0.005", "   0.020", "   1.250", "  12.346"}));
+    EXPECT_EQ(Form1->TotalEdit->Text(), "13.621");
+    Trigger(Form1->ExporttoProducttxt1);
+    EXPECT_EQ(ReadFile("Recipe.txt"), "Recipe of EMPTY BASE\r\nComponent\tMass (kg)\r\nETHANOL\t   0.005\r\n"
+                                      "NOPRICE\t   0.020\r\nSUGAR\t   1.250\r\nWATER\t  12.346\r\n\t\r\n");
 }
 
 TEST_F(OutputTest, AFileThatCannotBeWrittenIsReportedWithoutDone) {

@@ -133,4 +133,20 @@ TEST_F(ReportsTest, AReportFileThatCannotBeWrittenIsReported) {
     EXPECT_TRUE(dialogs.Messages.empty());
 }
 
+TEST_F(ReportsTest, EveryComponentWithoutAPriceAndEveryUnusedOneIsListed) {
+    RunSql("INSERT INTO Materials (Comp_ID, Component, Price) VALUES (7, 'NULL PRICE', NULL), (8, 'EMPTY PRICE', ''),"
+           " (9, 'TEXT PRICE', 'n/a'), (10, 'PRICED', 3);"
+           "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity) VALUES (1, NULL, 1), (1, 10, 1);");
+    Show([] {
+        Expect(Form4->Button1, "Prices are missing in the Materials Table for:\n-\nCAF\xC9\nEMPTY PRICE\nNULL PRICE\n"
+                               "TEXT PRICE\nWATER\n-\nPrices of products possibly derived from abovementioned\n"
+                               "starting materials are not correct.\nPlease correct errors.\n");
+        // A recipe line without a component hides none of the unused ones.
+        Expect(Form4->Button2, "Obsolete components in the materials table\nThese materials are not found in any "
+                               "recipe.\nThese errors are not critical.\n\nEMPTY PRICE\nMOTHER'S SALT\nNULL PRICE\n"
+                               "TEXT PRICE\n");
+    });
+    EXPECT_TRUE(dialogs.Messages.empty());
+}
+
 } // namespace

@@ -1,0 +1,90 @@
+#include "text/Costing.h"
+
+#include "text/StrMan.h"
+#include "text/SysUtils.h"
+
+#include <cmath>
+
+namespace {
+
+double StoredNumber(std::string_view text) {
+    return ParseNumber(StringManager.CommaToPoint(text)).Value;
+}
+
+// A quotient a cell can show: a division by zero or a result too large for a number stops the calculation
+// before anything but a number is given.
+double Quotient(double dividend, double divisor, const char* byZero) {
+    if (divisor == 0.0)
+        throw Exception(byZero);
+    const double result = dividend / divisor;
+    if (!std::isfinite(result))
+        throw Exception("The result of the calculation is too large to be shown");
+    return result;
+}
+
+} // namespace
+
+TCostLine ReadCostLine(std::string_view component, std::string_view mass, std::string_view cost,
+                       std::string_view noPrice) {
+    TCostLine line;
+    line.Component = component;
+    line.Mass = StoredNumber(mass);
+    line.Priced = noPrice != "1";
+    // Without a price the database's product of mass and price means nothing (a text price reads as 0).
+    line.Cost = line.Priced ? StoredNumber(cost) : 0.0;
+    return line;
+}
+
+std::optional<double> ReadTotalMass(std::string_view text) {
+    std::string plain = Trim(text);
+    // The parser reads "."; a "." that is not the locale's separator must not pass as one.
+    for (char& c : plain) {
+        if (c == DecimalSeparator)
+            c = '.';
+        else if (c == '.')
+            c = ',';
+    }
+    const ParseResult number = ParseNumber(plain);
+    if (number.ErrorPos != 0 || !(number.Value > 0.0) || number.Value > MaxTotalMass)
+        return std::nullopt;
+    return number.Value;
+}
+
+double SumOfMasses(const std::vector<TCostLine>& lines) {
+    double sum = 0.0;
+    for (const TCostLine& line : lines)
+        sum += line.Mass;
+    return sum;
+}
+
+std::vector<double> ScaleMasses(const std::vector<TCostLine>& lines, double referenceMass, double total) {
+    std::vector<double> masses;
+    masses.reserve(lines.size());
+    for (const TCostLine& line : lines)
+        masses.push_back(Quotient(total * line.Mass, referenceMass,
+                                  "Division by zero: the masses cannot be rescaled because the masses of the "
+                                  "recipe add up to 0"));
+    return masses;
+}
+
+TCostShares ShareCosts(const std::vector<TCostLine>& lines) {
+    TCostShares result;
+    double costs = 0.0;
+    for (const TCostLine& line : lines) {
+        if (line.Priced)
+            costs += line.Cost;
+        else
+            result.Incomplete = true;
+    }
+    result.Shares.reserve(lines.size());
+    for (const TCostLine& line : lines) {
+        if (!line.Priced) {
+            result.Shares.emplace_back();
+            continue;
+        }
+        result.Shares.emplace_back(Quotient(100.0 * line.Cost, costs,
+                                            "Division by zero: the cost shares cannot be computed because the "
+                                            "costs of the product add up to 0"));
+    }
+    return result;
+}

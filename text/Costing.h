@@ -1,0 +1,47 @@
+// The arithmetic of the price analysis, done on the figures the database holds and never on the rounded
+// texts of a grid: each recipe line's mass rescaled to a batch of another total mass, and each line's share
+// of the product's cost.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One recipe line of the product analysed.
+struct TCostLine {
+    std::string Component;
+    double Mass = 0.0;   // kg as stored; a stored text that is no number counts as 0
+    double Cost = 0.0;   // the line's cost: its mass times its component's price
+    bool Priced = false; // the component has a usable price
+};
+
+// A line from the texts of its columns as the database gives them: name, quantity, cost, and "1" when the
+// component has no usable price. A quantity an older version stored with a decimal comma reads as its number.
+TCostLine ReadCostLine(std::string_view component, std::string_view mass, std::string_view cost,
+                       std::string_view noPrice);
+
+// The largest total mass a batch may be scaled to, in kg.
+constexpr double MaxTotalMass = 1e9;
+
+// The total mass the user typed: the locale's decimal separator, blanks around it ignored. Nothing when
+// the text is no number, not above 0 or above MaxTotalMass.
+std::optional<double> ReadTotalMass(std::string_view text);
+
+// The exact sum of the lines' masses: the total mass the stored recipe makes.
+double SumOfMasses(const std::vector<TCostLine>& lines);
+
+// Each line's mass in a batch of total kg: total × mass ÷ referenceMass (the sum of the stored masses), so
+// the results add up to total and a batch of half the total gives exactly half of every mass. Throws
+// Exception when referenceMass is 0 or a result is too large for a number.
+std::vector<double> ScaleMasses(const std::vector<TCostLine>& lines, double referenceMass, double total);
+
+struct TCostShares {
+    // Per line, its share in percent of the summed cost of the lines with a price; none without a price.
+    std::vector<std::optional<double>> Shares;
+    // Some line has no price, so the shares leave part of the cost out.
+    bool Incomplete = false;
+};
+
+// Throws Exception when lines with a price cost 0 together, so no share can be given.
+TCostShares ShareCosts(const std::vector<TCostLine>& lines);
