@@ -86,10 +86,11 @@ std::string LocalStamp(std::time_t now) {
 
 std::string BackupFileName(const std::string& databaseFile, const std::string& stamp, int number) {
     const fs::path database(databaseFile);
-    std::string name = database.stem().string() + "-" + stamp;
+    std::string name = database.stem().string();
+    name.append("-").append(stamp);
     if (number > 1)
-        name += "-" + std::to_string(number);
-    return name + database.extension().string();
+        name.append("-").append(std::to_string(number));
+    return name.append(database.extension().string());
 }
 
 bool AllDigits(std::string_view text) {

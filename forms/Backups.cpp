@@ -17,6 +17,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QPointer>
@@ -145,6 +146,8 @@ TBackups::TBackups(QWidget* parent) : QDialog(parent) {
     StringGrid1->SetCells(1, 0, "Size");
     StringGrid1->SetCells(2, 0, "Components");
     StringGrid1->SetCells(3, 0, "Products");
+    // The dates take what the window gives beyond the numbers' widths.
+    StringGrid1->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     StringGrid1->setMinimumSize(200, 120);
     StringGrid1->OnClick = [this] { StringGrid1Click(); };
 

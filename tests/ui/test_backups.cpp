@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QUrl>
 
+#include <sqlite3.h>
+
 #include <fstream>
 
 namespace fs = std::filesystem;
@@ -130,6 +132,25 @@ TEST_F(BackupsTest, TheWindowListsTheBackupsAndRestoresOneAfterBackingUpTheCurre
     EXPECT_EQ(Names(Rec->ComboBox1->Items().begin(), Rec->ComboBox1->Items().end()), (Names{"ETHANOL", "WATER"}));
     EXPECT_EQ(Names(Form5->ComboBox1->Items().begin(), Form5->ComboBox1->Items().end()), (Names{"ANISETTE", "GIN"}));
     EXPECT_EQ(Form5->ComboBox1->Text(), "Product");
+}
+
+TEST_F(BackupsTest, NothingIsRestoredWhenTheCurrentDataCannotBeBackedUpFirst) {
+    MakeBackup(DatabaseFileName);
+    RunSql("DELETE FROM Recipes;");
+    const auto current = DumpDatabase();
+    // Another program holds the file locked for writing longer than a backup waits.
+    sqlite3* other = nullptr;
+    sqlite3_open("Products.db3", &other);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr), SQLITE_OK);
+    dialogs.YesNoAnswers = {true};
+    dialogs.Scripts["Backups"] = [](QDialog&) { QTest::mouseClick(BackupsWindow()->RestoreBtn, Qt::LeftButton); };
+    Trigger(Form1->RestoreBackup);
+    sqlite3_close_v2(other);
+    ASSERT_EQ(dialogs.Messages.size(), 1u);
+    EXPECT_EQ(dialogs.Messages[0].rfind("Nothing was restored: the current data could not be backed up first", 0), 0u)
+        << dialogs.Messages[0];
+    EXPECT_EQ(DumpDatabase(), current);
+    EXPECT_EQ(Made().size(), 1u);
 }
 
 } // namespace
