@@ -1,5 +1,5 @@
-// Backups of the database file: checked copies in "backups", the ten newest kept, copies taken while
-// another program writes, and a restore that brings back exactly what was copied.
+// Backups of the database file: checked copies in "backups", the ten newest kept, and copies taken while
+// another program writes.
 #include "database/Backup.h"
 #include "database/Database.h"
 #include "tests/support/TestDatabase.h"
@@ -109,29 +109,6 @@ TEST_F(BackupTest, AFolderThatCannotTakeTheCopyIsReportedAndLeavesNothing) {
     EXPECT_THROW(MakeBackup(DatabaseFileName), Exception);
     fs::permissions("backups", fs::perms::owner_all);
     EXPECT_TRUE(FolderNames().empty());
-}
-
-TEST_F(BackupTest, RestoreBringsBackExactlyTheCopyAndRefusesAnUnreadableFile) {
-    const auto before = DumpDatabase();
-    const fs::path backup = MakeBackup(DatabaseFileName);
-    RunSql("DELETE FROM Recipes; UPDATE Materials SET Price = 9; INSERT INTO Products (Product) VALUES ('NEW');"
-           "CREATE TABLE Extra (x); INSERT INTO Extra VALUES (1);");
-    const auto changed = DumpDatabase();
-    Plant("Products-20000101-000000.db3");
-
-    const auto list = ListBackups(DatabaseFileName);
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0].Path, backup);
-    EXPECT_TRUE(list[0].Readable);
-    EXPECT_EQ(list[0].Components, 2);
-    EXPECT_EQ(list[0].Products, 2);
-    EXPECT_EQ(list[0].Size, fs::file_size(backup));
-    EXPECT_FALSE(list[1].Readable);
-
-    EXPECT_THROW(RestoreBackup(list[1].Path, DatabaseFileName), Exception);
-    EXPECT_EQ(DumpDatabase(), changed);
-    RestoreBackup(backup, DatabaseFileName);
-    EXPECT_EQ(DumpDatabase(), before);
 }
 
 } // namespace
