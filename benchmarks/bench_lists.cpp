@@ -1,6 +1,7 @@
 // The list loads of the windows against SQLite running the same statements with a no-op callback in the
 // same process, on a database of 5,000 components, 10,000 products and 200,000 recipe lines.
 // Run by hand: cmake -DBRIVANE_BENCHMARKS=ON -DCMAKE_BUILD_TYPE=Release, then build/benchmarks/bench_lists.
+#include "benchmarks/BenchDatabase.h"
 #include "controls/Grids.h"
 #include "controls/StdCtrls.h"
 #include "database/Database.h"
@@ -23,54 +24,6 @@
 #include <string>
 
 namespace {
-
-const char* const Schema = BRIVANE_SOURCE_DIR "/database/schema.sql";
-
-// 5,000 components with prices, 10,000 products, 20 lines each.
-const char* const Data =
-    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000)"
-    " INSERT INTO Materials (Comp_ID, Component, Price, Date)"
-    " SELECT i, printf('COMPONENT %05d OF THE LIST', i), (i % 997) * 1.37 + 0.25, '2024-05-01' FROM n;"
-    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 10000)"
-    " INSERT INTO Products (Prod_ID, Product) SELECT i, printf('PRODUCT %05d BLEND', i) FROM n;"
-    "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 199999)"
-    " INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity, Datum)"
-    " SELECT i + 1, i / 20 + 1, (i * 7919) % 5000 + 1, (i % 50) * 0.25 + 0.125, '2024-05-01' FROM n;";
-
-void Exec(sqlite3* db, const std::string& sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string text = error ? error : "?";
-        sqlite3_free(error);
-        throw std::runtime_error(text);
-    }
-}
-
-std::string ReadAll(const char* path) {
-    std::string text;
-    if (FILE* f = std::fopen(path, "rb")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-            text.append(buffer, n);
-        std::fclose(f);
-    }
-    return text;
-}
-
-void MakeDatabase() {
-    const auto dir = std::filesystem::temp_directory_path() / "brivane-bench";
-    std::filesystem::create_directories(dir);
-    std::filesystem::current_path(dir);
-    if (std::filesystem::exists("Products.db3"))
-        return;
-    sqlite3* db = nullptr;
-    sqlite3_open("Products.db3.new", &db);
-    Exec(db, ReadAll(Schema));
-    Exec(db, Data);
-    sqlite3_close(db);
-    std::filesystem::rename("Products.db3.new", "Products.db3");
-}
 
 int NoOp(void*, int, char**, char**) {
     return 0;
@@ -165,7 +118,7 @@ BENCHMARK(ProgramComponentChoice)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    MakeDatabase();
+    MakeBenchDatabase("brivane-bench");
     CreateWindows();
     Form1->show();
     QApplication::processEvents();

@@ -71,7 +71,7 @@ TForm3::TForm3() {
     SetColors(*Panel1, QPalette::Window, QApplication::palette().color(QPalette::Button));
     SetColors(*Panel1, QPalette::Light, Qt::white);
 
-    Label5 = MakeAboutLabel(this, "Label5", "Back up Products.db3 before large changes.", {96, 176}, Qt::yellow, 11);
+    Label5 = MakeAboutLabel(this, "Label5", "Products.db3 is backed up automatically.", {96, 176}, Qt::yellow, 11);
     Label6 = MakeAboutLabel(this, "Label6", "Mailto:", {96, 200}, Qt::white, 13);
 
     URLLink = new TURLLink(this);

@@ -1,5 +1,280 @@
 #include "Backups.h"
 
-void BeforeUserWrite() {}
+#include "controls/Grids.h"
+#include "controls/StdCtrls.h"
+#include "database/Database.h"
+#include "forms/Common.h"
+#include "forms/DialogLayout.h"
+#include "forms/HelpContexts.h"
+#include "forms/MAIN.h"
+#include "forms/RecUnit.h"
+#include "forms/Unit5.h"
+#include "platform/Application.h"
+#include "platform/Dialogs.h"
+#include "platform/QtText.h"
+#include "text/StrMan.h"
 
-void BeforeBulkWrite() {}
+#include <QDateTime>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The first write the user asks for in a run has had its backup made (or reported).
+bool UserWriteBackedUp = false;
+
+QPointer<TBackups> Window;
+
+std::string DatabaseName() {
+    return fs::path(DatabaseFileName).filename().string();
+}
+
+// Backs the database up; a failure is shown once, with its reason, and the write goes ahead.
+void BackUpBeforeWrite() {
+    try {
+        MakeBackup(DatabaseFileName);
+    } catch (const std::exception& e) {
+        ShowMessage("No backup of " + DatabaseName() + " could be made: " + e.what() +
+                    ".\r\nThe change goes ahead without a backup.");
+    }
+}
+
+// The date and time of a backup from its name, the date in the locale's short form; the second and later
+// backups of one second carry their number.
+std::string BackupDate(const TBackupName& name) {
+    const QDateTime when = QDateTime::fromString(QString::fromStdString(name.Stamp), "yyyyMMdd-HHmmss");
+    std::string text =
+        when.isValid()
+            ? FromQt(QLocale().toString(when.date(), QLocale::ShortFormat) + " " + when.time().toString("HH:mm:ss"))
+            : name.Stamp;
+    if (name.Number > 1)
+        text += " (" + std::to_string(name.Number) + ")";
+    return text;
+}
+
+// Whole kilobytes, rounded up so that no file shows as 0 kB, grouped as the locale groups digits.
+std::string KiloBytes(std::uintmax_t bytes) {
+    const std::string digits = std::to_string((bytes + 1023) / 1024);
+    std::string text;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0 && ThousandSeparator)
+            text += ThousandSeparator;
+        text += digits[i];
+    }
+    return text + " kB";
+}
+
+// Every list reads the restored data, as at start-up.
+void ReloadLists() {
+    if (!Form1)
+        return;
+    if (MenuEnabled(*Form1->Materials1)) {
+        Form1->Refresh2Click();
+        // The recipe beside the component list shows what the restored data holds for its product.
+        const int help = Form1->HelpContext;
+        Form1->StringGrid1DblClick();
+        Form1->HelpContext = help;
+    } else {
+        Form1->Refresh1Click();
+    }
+    if (Rec)
+        Rec->FormCreate();
+    if (Form5) {
+        {
+            const QSignalBlocker quiet(Form5->ComboBox1);
+            Form5->ComboBox1->Clear();
+            Form5->ComboBox1->SetText("Product");
+        }
+        Form5->StringGrid1->ClearRows();
+        Form5->FormCreate();
+    }
+}
+
+} // namespace
+
+void BeforeUserWrite() {
+    if (UserWriteBackedUp)
+        return;
+    UserWriteBackedUp = true;
+    BackUpBeforeWrite();
+}
+
+void BeforeBulkWrite() {
+    BackUpBeforeWrite();
+}
+
+void StartBackupRun() {
+    UserWriteBackedUp = false;
+}
+
+TBackups::TBackups(QWidget* parent) : QDialog(parent) {
+    setObjectName("Backups");
+    setWindowTitle(ToQt("Backups of " + DatabaseName()));
+    setModal(true);
+    setSizeGripEnabled(true);
+
+    Label1 = new QLabel(this);
+    Label1->setObjectName("Label1");
+    Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long folder path is cut at the window's edge rather than widening the window; its hint shows it whole.
+    Label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    StringGrid1 = new TStringGrid(this);
+    StringGrid1->setObjectName("StringGrid1");
+    StringGrid1->setAccessibleName("Backups");
+    StringGrid1->SetColCount(4);
+    StringGrid1->SetColWidth(0, 170);
+    StringGrid1->SetColWidth(1, 80);
+    StringGrid1->SetColWidth(2, 90);
+    StringGrid1->SetColWidth(3, 80);
+    for (int c = 1; c <= 3; ++c)
+        StringGrid1->SetColAlignment(c, Qt::AlignRight);
+    StringGrid1->SetCells(0, 0, "Date");
+    StringGrid1->SetCells(1, 0, "Size");
+    StringGrid1->SetCells(2, 0, "Components");
+    StringGrid1->SetCells(3, 0, "Products");
+    // The dates take what the window gives beyond the numbers' widths.
+    StringGrid1->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    StringGrid1->setMinimumSize(200, 120);
+    StringGrid1->OnClick = [this] { StringGrid1Click(); };
+
+    auto makeButton = [this](const char* name, const char* caption) {
+        auto* button = new QPushButton(caption, this);
+        button->setObjectName(name);
+        button->setAutoDefault(false);
+        return button;
+    };
+    RestoreBtn = makeButton("RestoreBtn", "&Restore");
+    SetHint(*RestoreBtn, "Replace the current data with the chosen backup");
+    OpenFolderBtn = makeButton("OpenFolderBtn", "&Open folder");
+    HelpBtn = makeButton("HelpBtn", "&Help");
+    CloseBtn = makeButton("CloseBtn", "&Close");
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName("StatusBar1");
+    StatusBar1->setSizeGripEnabled(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(RestoreBtn);
+    buttons->addWidget(OpenFolderBtn);
+    buttons->addStretch();
+    buttons->addWidget(HelpBtn);
+    buttons->addWidget(CloseBtn);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Label1);
+    layout->addWidget(StringGrid1, 1);
+    layout->addLayout(buttons);
+    layout->addWidget(StatusBar1);
+    resize(500, 340);
+
+    ConnectButton(RestoreBtn, [this] { RestoreBtnClick(); });
+    ConnectButton(OpenFolderBtn, [this] { OpenFolderBtnClick(); });
+    ConnectButton(HelpBtn, [this] { HelpBtnClick(); });
+    ConnectButton(CloseBtn, [this] { CloseBtnClick(); });
+}
+
+void TBackups::FormShow() {
+    const fs::path folder = fs::absolute(BackupFolder(DatabaseFileName));
+    Label1->setText(ToQt("Folder: " + folder.string()));
+    Label1->setToolTip(ToQt(folder.string()));
+    std::error_code ec;
+    OpenFolderBtn->setEnabled(fs::is_directory(folder, ec));
+
+    FBackups = ListBackups(DatabaseFileName);
+    TStringGrid& grid = *StringGrid1;
+    grid.ClearRows();
+    grid.SetRowCount(static_cast<int>(FBackups.size()) + 2);
+    for (std::size_t i = 0; i < FBackups.size(); ++i) {
+        const TBackupInfo& backup = FBackups[i];
+        const int row = static_cast<int>(i) + 1;
+        grid.SetCells(0, row, BackupDate(backup.Name));
+        grid.SetCells(1, row, KiloBytes(backup.Size));
+        grid.SetCells(2, row, backup.Readable ? std::to_string(backup.Components) : "unreadable");
+        grid.SetCells(3, row, backup.Readable ? std::to_string(backup.Products) : "");
+    }
+    grid.Sync();
+    StringGrid1Click();
+    if (FBackups.empty())
+        StatusBar1->showMessage("No backups yet: one is made before the first change of each run.");
+    else
+        StatusBar1->clearMessage();
+}
+
+const TBackupInfo* TBackups::Chosen() const {
+    const int row = StringGrid1->Row();
+    if (row < 1 || static_cast<std::size_t>(row) > FBackups.size())
+        return nullptr;
+    return &FBackups[static_cast<std::size_t>(row) - 1];
+}
+
+void TBackups::StringGrid1Click() {
+    const TBackupInfo* chosen = Chosen();
+    RestoreBtn->setEnabled(chosen && chosen->Readable);
+}
+
+void TBackups::RestoreBtnClick() {
+    const TBackupInfo* chosen = Chosen();
+    if (!chosen || !chosen->Readable)
+        return;
+    const TBackupInfo backup = *chosen;
+    const std::string date = StringGrid1->Cells(0, StringGrid1->Row());
+    if (!ConfirmYesNo("Replace the current data with the backup of " + date + "? The current data is backed up first."))
+        return;
+    // The question promised a copy of what is replaced: without one nothing is replaced.
+    try {
+        MakeBackup(DatabaseFileName, backup.Path);
+    } catch (const std::exception& e) {
+        ShowMessage("Nothing was restored: the current data could not be backed up first (" + std::string(e.what()) +
+                    ").");
+        FormShow();
+        return;
+    }
+    try {
+        RestoreBackup(backup.Path, DatabaseFileName);
+    } catch (const std::exception& e) {
+        ShowMessage("The backup of " + date + " could not be restored: " + e.what() +
+                    ".\r\nThe current data is unchanged.");
+        FormShow();
+        return;
+    }
+    ReloadLists();
+    FormShow();
+    StatusBar1->showMessage(ToQt("Restored the backup of " + date + ". The data it replaced is in the newest backup."));
+}
+
+void TBackups::OpenFolderBtnClick() {
+    const fs::path folder = fs::absolute(BackupFolder(DatabaseFileName));
+    OpenUrl(QUrl::fromLocalFile(QFile::decodeName(folder.c_str())).toEncoded().toStdString());
+}
+
+void TBackups::HelpBtnClick() {
+    Application.HelpContext(HelpBackups, HelpFileName);
+}
+
+void TBackups::CloseBtnClick() {
+    close();
+}
+
+TBackups* BackupsWindow() {
+    if (!Window)
+        Window = new TBackups(Form1);
+    return Window;
+}
+
+void ShowBackups() {
+    TBackups& window = *BackupsWindow();
+    window.FormShow();
+    ShowModal(window);
+}

@@ -129,6 +129,8 @@ void TForm1::CreateMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName("MainMenu1");
     Connect1 = AddMenu(bar, "Connect1", "&File");
+    RestoreBackup = AddItem(Connect1, "RestoreBackup", "Restore a backup..");
+    Connect1->addSeparator();
     Exit1 = AddItem(Connect1, "Exit1", "&Exit");
     Materials1 = AddMenu(bar, "Materials1", "&Materials");
     PrintMaterials = AddItem(Materials1, "PrintMaterials", "&Print Materials..");
@@ -147,6 +149,7 @@ void TForm1::CreateMenus() {
     HelpIndex = AddItem(Help1, "HelpIndex", "&Help");
     Quit1 = bar->addAction("&Quit");
     Quit1->setObjectName("Quit1");
+    Connect(RestoreBackup, this, &TForm1::RestoreBackupClick);
     Connect(Exit1, this, &TForm1::Exit1Click);
     Connect(Quit1, this, &TForm1::Quit1Click);
     Connect(PrintMaterials, this, &TForm1::PrintMaterialsClick);
@@ -617,6 +620,10 @@ void TForm1::AboutClick() {
 
 void TForm1::ProductionnotesClick() {
     ShowModal(*Form2);
+}
+
+void TForm1::RestoreBackupClick() {
+    ShowBackups();
 }
 
 void TForm1::HelpIndexClick() {

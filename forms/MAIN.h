@@ -47,6 +47,7 @@ public:
     TShapeHint* ShapeHint1;
 
     QMenu* Connect1;
+    QAction* RestoreBackup;
     QAction* Exit1;
     QMenu* Materials1;
     QAction* PrintMaterials;
@@ -111,6 +112,7 @@ public:
     void AboutClick();
     void ProductionnotesClick();
     void HelpIndexClick();
+    void RestoreBackupClick();
     // F1: the help of the focused control's context, else of the window's current one.
     void HelpKeyPressed();
 

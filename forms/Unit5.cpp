@@ -1,6 +1,7 @@
 #include "Unit5.h"
 
 #include "controls/Grids.h"
+#include "controls/ShareBarDelegate.h"
 #include "controls/StdCtrls.h"
 #include "controls/umEdit.h"
 #include "database/Database.h"
@@ -102,6 +103,7 @@ TForm5::TForm5() {
     StringGrid1->SetColAlignment(2, Qt::AlignRight);
     StringGrid1->SetDefaultRowHeight(20);
     StringGrid1->setAccessibleName("Price analysis");
+    StringGrid1->setItemDelegateForColumn(2, new TShareBarDelegate(StringGrid1));
     Button2 = MakeDialogButton(this, "Button2", "&Help", {240, 376, 75, 25});
     SetHint(*Button2, "Context sensitive help");
     Button3 = MakeDialogButton(this, "Button3", "&Close", {320, 376, 75, 25});

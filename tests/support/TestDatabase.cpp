@@ -88,3 +88,12 @@ std::string QueryValue(const std::string& sql, const std::string& file) {
     const auto bar = rows.front().find('|');
     return bar == std::string::npos ? rows.front() : rows.front().substr(0, bar);
 }
+
+std::vector<std::string> DumpDatabase(const std::string& file) {
+    std::vector<std::string> dump = QueryRows("SELECT type, name, sql FROM sqlite_master ORDER BY name;", file);
+    for (const std::string& table :
+         QueryRows("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name;", file))
+        for (const std::string& row : QueryRows("SELECT * FROM \"" + table + "\" ORDER BY rowid;", file))
+            dump.push_back(table + ": " + row);
+    return dump;
+}

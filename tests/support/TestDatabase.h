@@ -26,5 +26,7 @@ void CreateDatabase(const std::string& file = "Products.db3", bool withSample = 
 void RunSql(const std::string& sql, const std::string& file = "Products.db3");
 // Rows of a query on file, each row's columns joined by "|" (NULL as "<null>").
 std::vector<std::string> QueryRows(const std::string& sql, const std::string& file = "Products.db3");
+// Everything file holds: its schema, then every row of every table.
+std::vector<std::string> DumpDatabase(const std::string& file = "Products.db3");
 // The first column of the first row, or "<none>".
 std::string QueryValue(const std::string& sql, const std::string& file = "Products.db3");

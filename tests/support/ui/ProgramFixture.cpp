@@ -2,6 +2,7 @@
 
 #include "controls/Grids.h"
 #include "forms/About.h"
+#include "forms/Backups.h"
 #include "forms/MAIN.h"
 #include "forms/MatUnit.h"
 #include "forms/Production.h"
@@ -28,6 +29,7 @@ void ProgramFixture::TearDown() {
 
 void ProgramFixture::StartProgram() {
     Application.Title = "Brivane 2.0 Recipe Management";
+    StartBackupRun();
     CreateWindows();
     Form1->show();
     Form1->activateWindow();

@@ -1,0 +1,48 @@
+// Copies of the database file in a folder "backups" beside it, made and put back with SQLite's online
+// backup, so that a copy is consistent even while another program writes to the file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+// How many backups the folder keeps: a new backup removes the older ones beyond this number.
+inline constexpr std::size_t BackupsKept = 10;
+
+// The folder "backups" in the folder of databaseFile.
+std::filesystem::path BackupFolder(const std::string& databaseFile);
+
+// What the name of a backup tells: NAME-YYYYMMDD-HHMMSS.EXT, or NAME-YYYYMMDD-HHMMSS-N.EXT for the N-th
+// backup of the same second, after the name and extension of the database file ("Products.db3").
+struct TBackupName {
+    std::string Stamp; // YYYYMMDD-HHMMSS, local time
+    int Number = 1;
+};
+// The stamp and number of fileName when it is the name of a backup of databaseFile.
+std::optional<TBackupName> ParseBackupName(const std::string& databaseFile, const std::string& fileName);
+
+// Copies databaseFile into a new file of its backup folder, checks the copy, and then removes the oldest
+// backups beyond BackupsKept, never the new one nor keep. Returns the new file, or an empty path when there
+// is no database file to copy. When no sound copy can be made, raises Exception with the reason and leaves
+// nothing of the copy behind.
+std::filesystem::path MakeBackup(const std::string& databaseFile, const std::filesystem::path& keep = {});
+
+struct TBackupInfo {
+    std::filesystem::path Path;
+    TBackupName Name;
+    std::uintmax_t Size = 0; // bytes
+    // False when the file is no database holding the lists; the counts are then 0.
+    bool Readable = false;
+    std::int64_t Components = 0;
+    std::int64_t Products = 0;
+};
+// The backups of databaseFile in its folder, newest first, each file opened read-only to count its lists.
+std::vector<TBackupInfo> ListBackups(const std::string& databaseFile);
+
+// Replaces the content of databaseFile with that of backupFile as one transaction: all of it or, when it
+// fails, nothing. A backup that fails its check or holds no lists is refused. Failures raise Exception
+// with the reason.
+void RestoreBackup(const std::filesystem::path& backupFile, const std::string& databaseFile);

@@ -1,0 +1,156 @@
+// Backups made before the user's writes, and the window that lists them and restores one.
+#include "controls/Grids.h"
+#include "controls/PosFloatEdit.h"
+#include "controls/StdCtrls.h"
+#include "database/Database.h"
+#include "forms/Backups.h"
+#include "forms/MAIN.h"
+#include "forms/RecUnit.h"
+#include "forms/Unit5.h"
+#include "platform/Application.h"
+#include "tests/support/ui/ProgramFixture.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QUrl>
+
+#include <sqlite3.h>
+
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+class BackupsTest : public ProgramFixture {
+protected:
+    void SetUp() override {
+        CreateDatabase();
+        RunSql("INSERT INTO Materials (Comp_ID, Component, Price) VALUES (1, 'ETHANOL', 2.5), (2, 'WATER', 0.0);"
+               "INSERT INTO Products (Prod_ID, Product) VALUES (1, 'ANISETTE'), (2, 'GIN');"
+               "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity) VALUES (1, 1, 1.25);");
+        StartProgram();
+    }
+    // Adds a line of water to the recipe on display through the Edit Recipe dialog.
+    void PostWater() {
+        dialogs.Scripts["Rec"] = [](QDialog&) {
+            Rec->ComboBox1->setCurrentIndex(Rec->ComboBox1->findText("WATER"));
+            Rec->MassEdit->setFocus();
+            QTest::keyClicks(Rec->MassEdit, "3");
+            QTest::mouseClick(Rec->PostBtn, Qt::LeftButton);
+        };
+        Trigger(Form1->AddComponent1);
+    }
+    static std::vector<fs::path> Made() {
+        std::vector<fs::path> paths;
+        for (const TBackupInfo& backup : ListBackups(DatabaseFileName))
+            paths.push_back(backup.Path);
+        return paths;
+    }
+};
+
+TEST_F(BackupsTest, EachRunBacksUpBeforeItsFirstWriteAndTheTenNewestStay) {
+    EXPECT_FALSE(fs::exists("backups")) << "the recomputation at start-up is no write of the user's";
+    const auto before = DumpDatabase();
+    PostWater();
+    PostWater();
+    const auto first = Made();
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(DumpDatabase(first[0].string()), before);
+    EXPECT_EQ(QueryValue("SELECT COUNT(*) FROM Recipes;"), "3");
+
+    for (int run = 2; run <= 12; ++run) {
+        StartBackupRun();
+        PostWater();
+    }
+    const auto kept = Made();
+    EXPECT_EQ(kept.size(), 10u);
+    EXPECT_EQ(std::count(kept.begin(), kept.end(), first[0]), 0) << "the oldest went first";
+    EXPECT_EQ(QueryValue("SELECT COUNT(*) FROM Recipes;", kept.front().string()), "13");
+    EXPECT_TRUE(dialogs.Messages.empty());
+}
+
+TEST_F(BackupsTest, ABackupThatCannotBeMadeIsReportedOnceAndTheWritesStillLand) {
+    // A file where the folder belongs stops the copy even for the superuser.
+    std::ofstream("backups") << "";
+    PostWater();
+    PostWater();
+    ASSERT_EQ(dialogs.Messages.size(), 1u);
+    EXPECT_EQ(dialogs.Messages[0].rfind("No backup of Products.db3 could be made: the folder ", 0), 0u)
+        << dialogs.Messages[0];
+    EXPECT_EQ(QueryValue("SELECT COUNT(*) FROM Recipes;"), "3");
+}
+
+TEST_F(BackupsTest, TheWindowListsTheBackupsAndRestoresOneAfterBackingUpTheCurrentData) {
+    const auto original = DumpDatabase();
+    const fs::path backup = MakeBackup(DatabaseFileName);
+    std::ofstream("backups/Products-20000101-000000.db3") << "not a database";
+    RunSql("DELETE FROM Products WHERE Product = 'GIN'; UPDATE Materials SET Component = 'ALCOHOL' WHERE Comp_ID = 1;");
+    const auto replaced = DumpDatabase();
+
+    dialogs.YesNoAnswers = {true};
+    dialogs.Scripts["Backups"] = [this](QDialog& window) {
+        TBackups& backups = *BackupsWindow();
+        TStringGrid& grid = *backups.StringGrid1;
+        EXPECT_EQ(window.windowTitle(), "Backups of Products.db3");
+        EXPECT_EQ((Names{grid.Cells(0, 0), grid.Cells(1, 0), grid.Cells(2, 0), grid.Cells(3, 0)}),
+                  (Names{"Date", "Size", "Components", "Products"}));
+        ASSERT_EQ(grid.RowCount(), 4);
+        EXPECT_EQ(grid.Cells(1, 1), std::to_string((fs::file_size(Made()[0]) + 1023) / 1024) + " kB");
+        EXPECT_EQ((Names{grid.Cells(2, 1), grid.Cells(3, 1)}), (Names{"2", "2"}));
+        EXPECT_EQ(grid.Cells(0, 2), "1 Jan 2000 00:00:00");
+        EXPECT_EQ((Names{grid.Cells(2, 2), grid.Cells(3, 2)}), (Names{"unreadable", ""}));
+        ClickRow(grid, 2);
+        EXPECT_FALSE(backups.RestoreBtn->isEnabled());
+        ClickRow(grid, 1);
+        ASSERT_TRUE(backups.RestoreBtn->isEnabled());
+        const std::string date = grid.Cells(0, 1);
+        QTest::mouseClick(backups.RestoreBtn, Qt::LeftButton);
+        EXPECT_EQ(dialogs.Questions, Names{"Replace the current data with the backup of " + date +
+                                           "? The current data is backed up first."});
+        EXPECT_EQ(grid.RowCount(), 5) << "the data replaced is the newest backup";
+
+        QTest::mouseClick(backups.OpenFolderBtn, Qt::LeftButton);
+        EXPECT_EQ(
+            dialogs.OpenedUrls,
+            Names{QUrl::fromLocalFile(QFile::decodeName(fs::absolute("backups").c_str())).toEncoded().toStdString()});
+        QTest::mouseClick(backups.HelpBtn, Qt::LeftButton);
+        EXPECT_EQ(Application.LastHelpContext, 12);
+    };
+    Trigger(Form1->RestoreBackup);
+    EXPECT_EQ(DumpDatabase(), original);
+    EXPECT_EQ(DumpDatabase(Made()[0].string()), replaced);
+    EXPECT_TRUE(fs::exists(backup));
+    EXPECT_TRUE(dialogs.Messages.empty());
+    // Every list shows the restored data.
+    EXPECT_EQ(Column(*Form1->StringGrid1, 0), (Names{"ANISETTE", "GIN"}));
+    EXPECT_EQ(Column(*Form1->StringGrid3, 0), Names{"ETHANOL"});
+    EXPECT_EQ(Names(Rec->ComboBox1->Items().begin(), Rec->ComboBox1->Items().end()), (Names{"ETHANOL", "WATER"}));
+    EXPECT_EQ(Names(Form5->ComboBox1->Items().begin(), Form5->ComboBox1->Items().end()), (Names{"ANISETTE", "GIN"}));
+    EXPECT_EQ(Form5->ComboBox1->Text(), "Product");
+}
+
+TEST_F(BackupsTest, NothingIsRestoredWhenTheCurrentDataCannotBeBackedUpFirst) {
+    MakeBackup(DatabaseFileName);
+    RunSql("DELETE FROM Recipes;");
+    const auto current = DumpDatabase();
+    // Another program holds the file locked for writing longer than a backup waits.
+    sqlite3* other = nullptr;
+    sqlite3_open("Products.db3", &other);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr), SQLITE_OK);
+    dialogs.YesNoAnswers = {true};
+    dialogs.Scripts["Backups"] = [](QDialog&) { QTest::mouseClick(BackupsWindow()->RestoreBtn, Qt::LeftButton); };
+    Trigger(Form1->RestoreBackup);
+    sqlite3_close_v2(other);
+    ASSERT_EQ(dialogs.Messages.size(), 1u);
+    EXPECT_EQ(dialogs.Messages[0].rfind("Nothing was restored: the current data could not be backed up first", 0), 0u)
+        << dialogs.Messages[0];
+    EXPECT_EQ(DumpDatabase(), current);
+    EXPECT_EQ(Made().size(), 1u);
+}
+
+} // namespace
