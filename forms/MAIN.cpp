@@ -24,7 +24,9 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -123,6 +125,18 @@ TForm1::TForm1() {
     resize(ClientWidth, height);
     setMaximumSize(ClientWidth, height);
     move(118, 125);
+    // An open menu takes the keys, so F1 on it is caught here.
+    for (QMenu* menu : findChildren<QMenu*>())
+        menu->installEventFilter(this);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
+        qobject_cast<QMenu*>(watched)) {
+        Guarded([this] { HelpMenuKeyPressed(); });
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::CreateMenus() {
@@ -625,6 +639,14 @@ void TForm1::HelpIndexClick() {
 void TForm1::HelpKeyPressed() {
     const int control = ControlHelpContext(QApplication::focusWidget());
     Application.HelpContext(control ? control : HelpContext, HelpFile);
+}
+
+void TForm1::HelpMenuKeyPressed() {
+    // The menus close, so that the help shows in front of the window.
+    while (QWidget* menu = QApplication::activePopupWidget())
+        if (!menu->close())
+            break;
+    Application.HelpContext(HelpContext, HelpFile);
 }
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -113,6 +113,8 @@ public:
     void HelpIndexClick();
     // F1: the help of the focused control's context, else of the window's current one.
     void HelpKeyPressed();
+    // F1 on an open menu: no menu item has a context of its own, so the window's current one.
+    void HelpMenuKeyPressed();
 
     // Exports to text files and printed lists.
     void ExporttoMaterialstxt1Click();
@@ -126,6 +128,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
