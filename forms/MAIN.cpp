@@ -685,45 +685,59 @@ void TForm1::ExporttoProducttxt1Click() {
 namespace {
 
 // The listing of a grid in a fixed-pitch font: three empty lines, the title, an empty line, then every row
-// (the header row followed by an empty line) as the name padded to 30 characters and the number cell.
-void PrintGrid(TForm1& form, const TStringGrid& grid, const std::string& title, int titleSize, int rowSize) {
-    // The window's printer settings are made on the first print and kept for the next.
+// (the header row followed by an empty line) as the name padded to 30 characters and the number cell. The
+// padding counts the characters a name shows, so an accented name keeps the numbers in their column.
+TListingWriter GridListing(const TStringGrid& grid, const std::string& title, int titleSize, int rowSize) {
+    return [&grid, title, titleSize, rowSize](TPrinterText& printer) {
+        const std::string margin = StringManager.RepeatChar(' ', 8);
+        printer.SetFont("Courier New", titleSize);
+        for (int i = 0; i < 3; ++i)
+            printer.WriteLn();
+        printer.WriteLn(margin + title);
+        printer.WriteLn();
+        printer.SetFontSize(rowSize);
+        for (int r = 0; r < grid.RowCount(); ++r) {
+            const std::string& name = grid.Cells(0, r);
+            printer.Write(margin);
+            printer.Write(name + std::string(static_cast<std::size_t>(std::max(30 - ShownLength(name), 0)), ' '));
+            printer.WriteLn(grid.Cells(1, r));
+            if (r == 0)
+                printer.WriteLn();
+        }
+    };
+}
+
+TListingWriter ProductList(const TForm1& form) {
+    return GridListing(*form.StringGrid1, "Pricelist of Products", 14, 12);
+}
+
+TListingWriter ComponentList(const TForm1& form) {
+    return GridListing(*form.StringGrid2, "Pricelist of Components", 10, 10);
+}
+
+TListingWriter RecipeList(const TForm1& form) {
+    return GridListing(*form.StringGrid3, form.Edit1->Text(), 14, 12);
+}
+
+// The window's printer settings are made on the first print and kept for the next.
+TPrintDialog& PrintDialogOf(TForm1& form) {
     if (!form.PrintDialog1) {
         form.PrintDialog1 = new TPrintDialog(&form);
         form.PrintDialog1->setObjectName("PrintDialog1");
     }
-    TPrintDialog& dialog = *form.PrintDialog1;
-    if (!dialog.Execute())
-        return;
-    const std::string margin = StringManager.RepeatChar(' ', 8);
-    TPrinterText printer(dialog.Printer());
-    printer.Open();
-    printer.SetFont("Courier New", titleSize);
-    for (int i = 0; i < 3; ++i)
-        printer.WriteLn();
-    printer.WriteLn(margin + title);
-    printer.WriteLn();
-    printer.SetFontSize(rowSize);
-    for (int r = 0; r < grid.RowCount(); ++r) {
-        printer.Write(margin);
-        printer.Write(StringManager.PadText(grid.Cells(0, r), 30, ' '));
-        printer.WriteLn(grid.Cells(1, r));
-        if (r == 0)
-            printer.WriteLn();
-    }
-    printer.Close();
+    return *form.PrintDialog1;
 }
 
 } // namespace
 
 void TForm1::PrintProductsClick() {
-    PrintGrid(*this, *StringGrid1, "Pricelist of Products", 14, 12);
+    PrintDialogOf(*this).Print(ProductList(*this));
 }
 
 void TForm1::PrintMaterialsClick() {
-    PrintGrid(*this, *StringGrid2, "Pricelist of Components", 10, 10);
+    PrintDialogOf(*this).Print(ComponentList(*this));
 }
 
 void TForm1::PrintRecipeClick() {
-    PrintGrid(*this, *StringGrid3, Edit1->Text(), 14, 12);
+    PrintDialogOf(*this).Print(RecipeList(*this));
 }
