@@ -10,6 +10,7 @@
 #include "forms/Backups.h"
 #include "forms/Common.h"
 #include "forms/MatUnit.h"
+#include "forms/PrintPreview.h"
 #include "forms/Production.h"
 #include "forms/RecUnit.h"
 #include "forms/Unit4.h"
@@ -146,14 +147,17 @@ void TForm1::CreateMenus() {
     Exit1 = AddItem(Connect1, "Exit1", "&Exit");
     Materials1 = AddMenu(bar, "Materials1", "&Materials");
     PrintMaterials = AddItem(Materials1, "PrintMaterials", "&Print Materials..");
+    PreviewMaterials = AddItem(Materials1, "PreviewMaterials", "Print preview..");
     Reports = AddItem(Materials1, "Reports", "&Reports..");
     ExporttoMaterialstxt1 = AddItem(Materials1, "ExporttoMaterialstxt1", "Export to Materials.txt");
     Products1 = AddMenu(bar, "Products1", "Products");
     PrintProducts = AddItem(Products1, "PrintProducts", "&Print Products..");
+    PreviewProducts = AddItem(Products1, "PreviewProducts", "Print preview..");
     PriceAnalysis = AddItem(Products1, "PriceAnalysis", "Price &Analysis ..");
     ExporttoProductstxt1 = AddItem(Products1, "ExporttoProductstxt1", "&Export to Products.txt");
     Recipes1 = AddMenu(bar, "Recipes1", "&Recipes");
     PrintRecipe = AddItem(Recipes1, "PrintRecipe", "&Print Recipe..");
+    PreviewRecipe = AddItem(Recipes1, "PreviewRecipe", "Print preview..");
     ExporttoProducttxt1 = AddItem(Recipes1, "ExporttoProducttxt1", "&Export to Recipe.txt");
     Productionnotes = AddItem(Recipes1, "Productionnotes", "Production &notes..");
     Help1 = AddMenu(bar, "Help1", "&Help");
@@ -164,12 +168,15 @@ void TForm1::CreateMenus() {
     Connect(Exit1, this, &TForm1::Exit1Click);
     Connect(Quit1, this, &TForm1::Quit1Click);
     Connect(PrintMaterials, this, &TForm1::PrintMaterialsClick);
+    Connect(PreviewMaterials, this, &TForm1::PreviewMaterialsClick);
     Connect(Reports, this, &TForm1::ReportsClick);
     Connect(ExporttoMaterialstxt1, this, &TForm1::ExporttoMaterialstxt1Click);
     Connect(PrintProducts, this, &TForm1::PrintProductsClick);
+    Connect(PreviewProducts, this, &TForm1::PreviewProductsClick);
     Connect(PriceAnalysis, this, &TForm1::PriceAnalysisClick);
     Connect(ExporttoProductstxt1, this, &TForm1::ExporttoProductstxt1Click);
     Connect(PrintRecipe, this, &TForm1::PrintRecipeClick);
+    Connect(PreviewRecipe, this, &TForm1::PreviewRecipeClick);
     Connect(ExporttoProducttxt1, this, &TForm1::ExporttoProducttxt1Click);
     Connect(Productionnotes, this, &TForm1::ProductionnotesClick);
     Connect(About, this, &TForm1::AboutClick);
@@ -719,13 +726,18 @@ TListingWriter RecipeList(const TForm1& form) {
     return GridListing(*form.StringGrid3, form.Edit1->Text(), 14, 12);
 }
 
-// The window's printer settings are made on the first print and kept for the next.
+// The window's printer settings are made on the first print or preview and kept for the next.
 TPrintDialog& PrintDialogOf(TForm1& form) {
     if (!form.PrintDialog1) {
         form.PrintDialog1 = new TPrintDialog(&form);
         form.PrintDialog1->setObjectName("PrintDialog1");
     }
     return *form.PrintDialog1;
+}
+
+void PreviewList(TForm1& form, const TListingWriter& listing) {
+    TPrintPreview preview(PrintDialogOf(form), listing, &form);
+    ShowModal(preview);
 }
 
 } // namespace
@@ -740,4 +752,16 @@ void TForm1::PrintMaterialsClick() {
 
 void TForm1::PrintRecipeClick() {
     PrintDialogOf(*this).Print(RecipeList(*this));
+}
+
+void TForm1::PreviewProductsClick() {
+    PreviewList(*this, ProductList(*this));
+}
+
+void TForm1::PreviewMaterialsClick() {
+    PreviewList(*this, ComponentList(*this));
+}
+
+void TForm1::PreviewRecipeClick() {
+    PreviewList(*this, RecipeList(*this));
 }

@@ -50,14 +50,17 @@ public:
     QAction* Exit1;
     QMenu* Materials1;
     QAction* PrintMaterials;
+    QAction* PreviewMaterials;
     QAction* Reports;
     QAction* ExporttoMaterialstxt1;
     QMenu* Products1;
     QAction* PrintProducts;
+    QAction* PreviewProducts;
     QAction* PriceAnalysis;
     QAction* ExporttoProductstxt1;
     QMenu* Recipes1;
     QAction* PrintRecipe;
+    QAction* PreviewRecipe;
     QAction* ExporttoProducttxt1;
     QAction* Productionnotes;
     QMenu* Help1;
@@ -123,7 +126,11 @@ public:
     void PrintProductsClick();
     void PrintMaterialsClick();
     void PrintRecipeClick();
-    // The printer and print dialog of the printed lists, made on the first print.
+    // The same listings shown page by page before they are printed.
+    void PreviewProductsClick();
+    void PreviewMaterialsClick();
+    void PreviewRecipeClick();
+    // The printer and print dialog of the printed lists, made on the first print or preview.
     TPrintDialog* PrintDialog1 = nullptr;
 
 protected:

@@ -1,15 +1,22 @@
-// The exports to text files and the printed lists, read from the grids as the user sees
+// The exports to text files, the printed lists and their preview, read from the grids as the user sees
 // them; printing goes through the real printer device to a PDF file chosen in the (scripted) print dialog,
 // and what the PDF holds is read back with pdftotext (poppler-utils).
 #include "controls/Grids.h"
 #include "forms/MAIN.h"
+#include "forms/PrintPreview.h"
 #include "platform/Printers.h"
 #include "tests/support/ui/ProgramFixture.h"
 #include "text/StrMan.h"
 
+#include <QComboBox>
+#include <QPrintPreviewWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
 
 #include <algorithm>
 #include <filesystem>
@@ -199,7 +206,7 @@ TEST_F(OutputTest, PricesStandInOneColumnWhateverTheNamesAccents) {
               std::string::npos);
 }
 
-TEST_F(OutputTest, OnlyThePagesChosenArePrinted) {
+TEST_F(OutputTest, OnlyThePagesChosenArePrintedAndThePreviewShowsThemAll) {
     RunSql(LongList);
     StartProgram();
     ShowTab(Form1->COMPONENTS);
@@ -225,6 +232,36 @@ TEST_F(OutputTest, OnlyThePagesChosenArePrinted) {
     EXPECT_EQ(dialogs.Errors, std::vector<std::string>{"Nothing was printed: the pages chosen begin at page " +
                                                        std::to_string(pages + 1) + ", and the last page is page " +
                                                        std::to_string(pages) + "."});
+
+    dialogs.Scripts["PrintPreview"] = [&](QDialog& window) {
+        auto& preview = dynamic_cast<TPrintPreview&>(window);
+        EXPECT_EQ(preview.PageCount(), pages);
+        EXPECT_EQ(PrintedJobs(), jobs) << "showing pages prints nothing";
+        QTest::mouseClick(preview.LastPageBtn, Qt::LeftButton);
+        EXPECT_FALSE(preview.NextPageBtn->isEnabled());
+        QTest::mouseClick(preview.PriorPageBtn, Qt::LeftButton);
+        EXPECT_EQ(preview.PageEdit->value(), pages - 1);
+        const double fitted = preview.Pages->zoomFactor();
+        QTest::mouseClick(preview.ZoomInBtn, Qt::LeftButton);
+        EXPECT_GT(preview.Pages->zoomFactor(), fitted);
+        for (QWidget* control : std::initializer_list<QWidget*>{preview.FirstPageBtn, preview.PageEdit,
+                                                                preview.ZoomOutBtn, preview.ZoomBox, preview.Pages})
+            EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
+        // Cancelled, the print dialog leaves the preview open; printed, the preview closes.
+        dialogs.PrintScript = nullptr;
+        QTest::mouseClick(preview.PrintBtn, Qt::LeftButton);
+        EXPECT_TRUE(window.isVisible());
+        PrintTo("previewed.pdf");
+        QTest::mouseClick(preview.PrintBtn, Qt::LeftButton);
+        EXPECT_FALSE(window.isVisible());
+    };
+    Trigger(Form1->PreviewMaterials);
+    EXPECT_EQ(PdfPages("previewed.pdf"), all);
+    dialogs.Scripts.clear();
+    ShowTab(Form1->PRODUCTS);
+    Trigger(Form1->PreviewProducts);
+    Trigger(Form1->PreviewRecipe);
+    EXPECT_EQ(dialogs.Shown, std::vector<std::string>(3, "PrintPreview"));
 }
 
 } // namespace
