@@ -2,6 +2,7 @@
 #include "forms/MAIN.h"
 #include "forms/Windows.h"
 #include "platform/Application.h"
+#include "platform/Fonts.h"
 #include "platform/Images.h"
 #include "platform/Locale.h"
 
@@ -10,6 +11,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     ReadRegionalSettings();
+    MapWindowsFonts();
     Application.Title = "Brivane 2.0 Recipe Management";
     QApplication::setApplicationName("Brivane");
     QApplication::setDesktopFileName("org.example.Brivane");

@@ -2,15 +2,73 @@
 
 #include "platform/Application.h"
 
+#include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QStatusBar>
+
+#include <vector>
 
 namespace {
 // The frame of a window around its client area: borders and caption.
 constexpr int FrameWidth = 8;
 constexpr int FrameHeight = 27;
+
+// Moves and sizes the anchored controls of one window by how far the window is from its laid-out size.
+class TAnchorLayout : public QObject {
+public:
+    explicit TAnchorLayout(QWidget& window) : QObject(&window), FWindow(window), FLaidOut(window.size()) {
+        window.installEventFilter(this);
+    }
+
+    void Add(QWidget& control, int anchors) {
+        FControls.push_back({&control, anchors, control.geometry()});
+        Place(FControls.back());
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == &FWindow && event->type() == QEvent::Resize)
+            for (const TAnchored& anchored : FControls)
+                Place(anchored);
+        return false;
+    }
+
+private:
+    struct TAnchored {
+        QPointer<QWidget> Control;
+        int Anchors;
+        QRect LaidOut;
+    };
+
+    void Place(const TAnchored& anchored) const {
+        if (!anchored.Control)
+            return;
+        const int dx = FWindow.width() - FLaidOut.width();
+        const int dy = FWindow.height() - FLaidOut.height();
+        QRect place = anchored.LaidOut;
+        if (anchored.Anchors & AnchorRight) {
+            if (anchored.Anchors & AnchorLeft)
+                place.setWidth(place.width() + dx);
+            else
+                place.translate(dx, 0);
+        }
+        if (anchored.Anchors & AnchorBottom) {
+            if (anchored.Anchors & AnchorTop)
+                place.setHeight(place.height() + dy);
+            else
+                place.translate(0, dy);
+        }
+        anchored.Control->setGeometry(place);
+    }
+
+    QWidget& FWindow;
+    QSize FLaidOut;
+    std::vector<TAnchored> FControls;
+};
+
 } // namespace
 
 void TDialog::keyPressEvent(QKeyEvent* event) {
@@ -61,6 +119,22 @@ void FitCaption(QWidget& control, const QString& caption, int width) {
     while (size > 8 && QFontMetrics(font).horizontalAdvance(shown) > width)
         font.setPixelSize(--size);
     control.setFont(font);
+}
+
+void MakeSizeable(QDialog& dialog) {
+    dialog.setMinimumSize(dialog.size());
+    dialog.setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    // The window is laid out for this size; the anchors measure from it.
+    new TAnchorLayout(dialog);
+}
+
+void SetAnchors(QWidget& control, int anchors) {
+    if (QWidget* window = control.parentWidget())
+        for (QObject* child : window->children())
+            if (auto* layout = dynamic_cast<TAnchorLayout*>(child)) {
+                layout->Add(control, anchors);
+                return;
+            }
 }
 
 QStatusBar* MakeDialogStatusBar(QWidget* parent) {

@@ -28,6 +28,14 @@ QPushButton* MakeDialogButton(QWidget* parent, const char* name, const char* cap
 // A substitute for a font the windows ask for by name can be wider than it: a caption that would not fit
 // within width pixels is drawn a pixel size smaller until it does.
 void FitCaption(QWidget& control, const QString& caption, int width);
+// The edges of its window that a control keeps its distance to while the window is resized. A control
+// anchored left and right grows with the window's width, one anchored right only moves with the right edge;
+// likewise top and bottom.
+enum TAnchors { AnchorLeft = 1, AnchorTop = 2, AnchorRight = 4, AnchorBottom = 8 };
+// Lets the user resize the window from its laid-out size upwards; its controls follow their anchors.
+void MakeSizeable(QDialog& dialog);
+// Anchors control (a child of a window made sizeable) at its present place.
+void SetAnchors(QWidget& control, int anchors);
 // A status bar of one panel along the bottom of the dialog.
 QStatusBar* MakeDialogStatusBar(QWidget* parent);
 // Runs handler inside the event guard when the button is clicked.

@@ -10,6 +10,7 @@
 #include "forms/Backups.h"
 #include "forms/Common.h"
 #include "forms/MatUnit.h"
+#include "forms/PrintPreview.h"
 #include "forms/Production.h"
 #include "forms/RecUnit.h"
 #include "forms/Unit4.h"
@@ -24,7 +25,9 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -123,6 +126,18 @@ TForm1::TForm1() {
     resize(ClientWidth, height);
     setMaximumSize(ClientWidth, height);
     move(118, 125);
+    // An open menu takes the keys, so F1 on it is caught here.
+    for (QMenu* menu : findChildren<QMenu*>())
+        menu->installEventFilter(this);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
+        qobject_cast<QMenu*>(watched)) {
+        Guarded([this] { HelpMenuKeyPressed(); });
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::CreateMenus() {
@@ -134,14 +149,17 @@ void TForm1::CreateMenus() {
     Exit1 = AddItem(Connect1, "Exit1", "&Exit");
     Materials1 = AddMenu(bar, "Materials1", "&Materials");
     PrintMaterials = AddItem(Materials1, "PrintMaterials", "&Print Materials..");
+    PreviewMaterials = AddItem(Materials1, "PreviewMaterials", "Print preview..");
     Reports = AddItem(Materials1, "Reports", "&Reports..");
     ExporttoMaterialstxt1 = AddItem(Materials1, "ExporttoMaterialstxt1", "Export to Materials.txt");
     Products1 = AddMenu(bar, "Products1", "Products");
     PrintProducts = AddItem(Products1, "PrintProducts", "&Print Products..");
+    PreviewProducts = AddItem(Products1, "PreviewProducts", "Print preview..");
     PriceAnalysis = AddItem(Products1, "PriceAnalysis", "Price &Analysis ..");
     ExporttoProductstxt1 = AddItem(Products1, "ExporttoProductstxt1", "&Export to Products.txt");
     Recipes1 = AddMenu(bar, "Recipes1", "&Recipes");
     PrintRecipe = AddItem(Recipes1, "PrintRecipe", "&Print Recipe..");
+    PreviewRecipe = AddItem(Recipes1, "PreviewRecipe", "Print preview..");
     ExporttoProducttxt1 = AddItem(Recipes1, "ExporttoProducttxt1", "&Export to Recipe.txt");
     Productionnotes = AddItem(Recipes1, "Productionnotes", "Production &notes..");
     Help1 = AddMenu(bar, "Help1", "&Help");
@@ -153,12 +171,15 @@ void TForm1::CreateMenus() {
     Connect(Exit1, this, &TForm1::Exit1Click);
     Connect(Quit1, this, &TForm1::Quit1Click);
     Connect(PrintMaterials, this, &TForm1::PrintMaterialsClick);
+    Connect(PreviewMaterials, this, &TForm1::PreviewMaterialsClick);
     Connect(Reports, this, &TForm1::ReportsClick);
     Connect(ExporttoMaterialstxt1, this, &TForm1::ExporttoMaterialstxt1Click);
     Connect(PrintProducts, this, &TForm1::PrintProductsClick);
+    Connect(PreviewProducts, this, &TForm1::PreviewProductsClick);
     Connect(PriceAnalysis, this, &TForm1::PriceAnalysisClick);
     Connect(ExporttoProductstxt1, this, &TForm1::ExporttoProductstxt1Click);
     Connect(PrintRecipe, this, &TForm1::PrintRecipeClick);
+    Connect(PreviewRecipe, this, &TForm1::PreviewRecipeClick);
     Connect(ExporttoProducttxt1, this, &TForm1::ExporttoProducttxt1Click);
     Connect(Productionnotes, this, &TForm1::ProductionnotesClick);
     Connect(About, this, &TForm1::AboutClick);
@@ -635,6 +656,14 @@ void TForm1::HelpKeyPressed() {
     Application.HelpContext(control ? control : HelpContext, HelpFile);
 }
 
+void TForm1::HelpMenuKeyPressed() {
+    // The menus close, so that the help shows in front of the window.
+    while (QWidget* menu = QApplication::activePopupWidget())
+        if (!menu->close())
+            break;
+    Application.HelpContext(HelpContext, HelpFile);
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 // Exports to text files
 
@@ -671,45 +700,76 @@ void TForm1::ExporttoProducttxt1Click() {
 namespace {
 
 // The listing of a grid in a fixed-pitch font: three empty lines, the title, an empty line, then every row
-// (the header row followed by an empty line) as the name padded to 30 characters and the number cell.
-void PrintGrid(TForm1& form, const TStringGrid& grid, const std::string& title, int titleSize, int rowSize) {
-    // The window's printer settings are made on the first print and kept for the next.
+// (the header row followed by an empty line) as the name padded to 30 characters and the number cell. The
+// padding counts the characters a name shows, so an accented name keeps the numbers in their column.
+TListingWriter GridListing(const TStringGrid& grid, const std::string& title, int titleSize, int rowSize) {
+    return [&grid, title, titleSize, rowSize](TPrinterText& printer) {
+        const std::string margin = StringManager.RepeatChar(' ', 8);
+        printer.SetFont("Courier New", titleSize);
+        for (int i = 0; i < 3; ++i)
+            printer.WriteLn();
+        printer.WriteLn(margin + title);
+        printer.WriteLn();
+        printer.SetFontSize(rowSize);
+        for (int r = 0; r < grid.RowCount(); ++r) {
+            const std::string& name = grid.Cells(0, r);
+            printer.Write(margin);
+            printer.Write(name + std::string(static_cast<std::size_t>(std::max(30 - ShownLength(name), 0)), ' '));
+            printer.WriteLn(grid.Cells(1, r));
+            if (r == 0)
+                printer.WriteLn();
+        }
+    };
+}
+
+TListingWriter ProductList(const TForm1& form) {
+    return GridListing(*form.StringGrid1, "Pricelist of Products", 14, 12);
+}
+
+TListingWriter ComponentList(const TForm1& form) {
+    return GridListing(*form.StringGrid2, "Pricelist of Components", 10, 10);
+}
+
+TListingWriter RecipeList(const TForm1& form) {
+    return GridListing(*form.StringGrid3, form.Edit1->Text(), 14, 12);
+}
+
+// The window's printer settings are made on the first print or preview and kept for the next.
+TPrintDialog& PrintDialogOf(TForm1& form) {
     if (!form.PrintDialog1) {
         form.PrintDialog1 = new TPrintDialog(&form);
         form.PrintDialog1->setObjectName("PrintDialog1");
     }
-    TPrintDialog& dialog = *form.PrintDialog1;
-    if (!dialog.Execute())
-        return;
-    const std::string margin = StringManager.RepeatChar(' ', 8);
-    TPrinterText printer(dialog.Printer());
-    printer.Open();
-    printer.SetFont("Courier New", titleSize);
-    for (int i = 0; i < 3; ++i)
-        printer.WriteLn();
-    printer.WriteLn(margin + title);
-    printer.WriteLn();
-    printer.SetFontSize(rowSize);
-    for (int r = 0; r < grid.RowCount(); ++r) {
-        printer.Write(margin);
-        printer.Write(StringManager.PadText(grid.Cells(0, r), 30, ' '));
-        printer.WriteLn(grid.Cells(1, r));
-        if (r == 0)
-            printer.WriteLn();
-    }
-    printer.Close();
+    return *form.PrintDialog1;
+}
+
+void PreviewList(TForm1& form, const TListingWriter& listing) {
+    TPrintPreview preview(PrintDialogOf(form), listing, &form);
+    ShowModal(preview);
 }
 
 } // namespace
 
 void TForm1::PrintProductsClick() {
-    PrintGrid(*this, *StringGrid1, "Pricelist of Products", 14, 12);
+    PrintDialogOf(*this).Print(ProductList(*this));
 }
 
 void TForm1::PrintMaterialsClick() {
-    PrintGrid(*this, *StringGrid2, "Pricelist of Components", 10, 10);
+    PrintDialogOf(*this).Print(ComponentList(*this));
 }
 
 void TForm1::PrintRecipeClick() {
-    PrintGrid(*this, *StringGrid3, Edit1->Text(), 14, 12);
+    PrintDialogOf(*this).Print(RecipeList(*this));
+}
+
+void TForm1::PreviewProductsClick() {
+    PreviewList(*this, ProductList(*this));
+}
+
+void TForm1::PreviewMaterialsClick() {
+    PreviewList(*this, ComponentList(*this));
+}
+
+void TForm1::PreviewRecipeClick() {
+    PreviewList(*this, RecipeList(*this));
 }

@@ -51,14 +51,17 @@ public:
     QAction* Exit1;
     QMenu* Materials1;
     QAction* PrintMaterials;
+    QAction* PreviewMaterials;
     QAction* Reports;
     QAction* ExporttoMaterialstxt1;
     QMenu* Products1;
     QAction* PrintProducts;
+    QAction* PreviewProducts;
     QAction* PriceAnalysis;
     QAction* ExporttoProductstxt1;
     QMenu* Recipes1;
     QAction* PrintRecipe;
+    QAction* PreviewRecipe;
     QAction* ExporttoProducttxt1;
     QAction* Productionnotes;
     QMenu* Help1;
@@ -115,6 +118,8 @@ public:
     void RestoreBackupClick();
     // F1: the help of the focused control's context, else of the window's current one.
     void HelpKeyPressed();
+    // F1 on an open menu: no menu item has a context of its own, so the window's current one.
+    void HelpMenuKeyPressed();
 
     // Exports to text files and printed lists.
     void ExporttoMaterialstxt1Click();
@@ -123,11 +128,16 @@ public:
     void PrintProductsClick();
     void PrintMaterialsClick();
     void PrintRecipeClick();
-    // The printer and print dialog of the printed lists, made on the first print.
+    // The same listings shown page by page before they are printed.
+    void PreviewProductsClick();
+    void PreviewMaterialsClick();
+    void PreviewRecipeClick();
+    // The printer and print dialog of the printed lists, made on the first print or preview.
     TPrintDialog* PrintDialog1 = nullptr;
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

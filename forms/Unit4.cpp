@@ -48,6 +48,12 @@ TForm4::TForm4() {
     StatusBar1 = MakeDialogStatusBar(this);
     StatusBar1->setGeometry(0, height() - 16, width(), 16);
     StatusBar1->showMessage("Reports on starting materials (components).");
+    // Resized, the list takes the room; the buttons stay by the bottom right corner.
+    MakeSizeable(*this);
+    SetAnchors(*ListBox1, AnchorLeft | AnchorTop | AnchorRight | AnchorBottom);
+    for (QPushButton* button : {Button2, Button5, Button7, Button1, Button4, Button6})
+        SetAnchors(*button, AnchorRight | AnchorBottom);
+    SetAnchors(*StatusBar1, AnchorLeft | AnchorRight | AnchorBottom);
     ConnectButton(Button1, [this] { Button1Click(); });
     ConnectButton(Button2, [this] { Button2Click(); });
     ConnectButton(Button4, [this] { Button4Click(); });

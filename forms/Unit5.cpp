@@ -108,6 +108,15 @@ TForm5::TForm5() {
     SetHint(*Button2, "Context sensitive help");
     Button3 = MakeDialogButton(this, "Button3", "&Close", {320, 376, 75, 25});
     StatusBar1 = MakeDialogStatusBar(this);
+    // Resized, the product field and the grid take the room; the fields and buttons on the right stay there.
+    MakeSizeable(*this);
+    SetAnchors(*ComboBox1, AnchorLeft | AnchorTop | AnchorRight);
+    for (QWidget* control : std::initializer_list<QWidget*>{Label2, umEdit, Button1})
+        SetAnchors(*control, AnchorTop | AnchorRight);
+    SetAnchors(*StringGrid1, AnchorLeft | AnchorTop | AnchorRight | AnchorBottom);
+    SetAnchors(*Button2, AnchorRight | AnchorBottom);
+    SetAnchors(*Button3, AnchorRight | AnchorBottom);
+    SetAnchors(*StatusBar1, AnchorLeft | AnchorRight | AnchorBottom);
     setTabOrder(ComboBox1, umEdit);
     setTabOrder(umEdit, Button1);
     connect(ComboBox1, &QComboBox::editTextChanged, this, [this] { Guarded([this] { ComboBox1Change(); }); });

@@ -8,6 +8,8 @@
 #include <QPagedPaintDevice>
 #include <QPrinter>
 
+#include <algorithm>
+
 namespace {
 
 std::vector<TPrintedLine> LastLines;
@@ -36,6 +38,13 @@ bool TPrintDialog::Execute() {
     return ExecPrintDialog(Printer());
 }
 
+bool TPrintDialog::Print(const TListingWriter& listing) {
+    if (!Execute())
+        return false;
+    PrintPages(Printer(), listing);
+    return true;
+}
+
 QPrinter& TPrintDialog::Printer() {
     // Made on first use: asking the system for its printers can take a moment.
     if (!FPrinter)
@@ -50,7 +59,7 @@ std::string TPrintedLine::Text() const {
     return text;
 }
 
-TPrinterText::TPrinterText(QPaintDevice& device) : FDevice(device) {}
+TPrinterText::TPrinterText(QPaintDevice& device, TJob job) : FDevice(device), FJob(job) {}
 
 TPrinterText::~TPrinterText() {
     if (!FPainter.isActive())
@@ -60,15 +69,37 @@ TPrinterText::~TPrinterText() {
     FPainter.end();
 }
 
+void TPrinterText::SetPageRange(int first, int last) {
+    FFirstPage = std::max(first, 1);
+    FLastPage = last > 0 ? std::max(last, FFirstPage) : 0;
+}
+
 void TPrinterText::Open() {
-    if (!FPainter.begin(&FDevice))
-        Fail("Cannot print to ");
-    FPainter.setFont(FFont);
-    FPainter.setPen(Qt::black);
     FX = FY = FLineHeight = 0;
     FPage = 1;
+    FPagesPut = 0;
     FLine = {};
     FLines.clear();
+    BeginPage();
+}
+
+void TPrinterText::BeginPage() {
+    if (!PageInRange())
+        return;
+    // The job starts with the first page put on the device, so a range past the end of the listing starts
+    // none; each further page put on it is a new one.
+    if (FPagesPut == 0) {
+        if (!FPainter.begin(&FDevice))
+            Fail("Cannot print to ");
+        FPainter.setFont(FFont);
+        FPainter.setPen(Qt::black);
+    } else {
+        // A device without pages (an image) is drawn over from the top.
+        auto* paged = dynamic_cast<QPagedPaintDevice*>(&FDevice);
+        if (paged && !paged->newPage())
+            Fail("Cannot begin a new page on ");
+    }
+    ++FPagesPut;
 }
 
 void TPrinterText::SetFont(const std::string& name, int points) {
@@ -87,7 +118,7 @@ void TPrinterText::SetFontSize(int points) {
 void TPrinterText::Write(const std::string& text) {
     QString rest = ToQt(text);
     while (!rest.isEmpty()) {
-        const QFontMetrics metrics = FPainter.fontMetrics();
+        const QFontMetrics metrics = Metrics();
         const int room = FDevice.width() - FX;
         // The longest start of the piece that fits in the rest of the line.
         qsizetype fits = 0;
@@ -114,11 +145,19 @@ void TPrinterText::Write(const std::string& text) {
 }
 
 void TPrinterText::DrawPiece(const QString& piece) {
-    const QFontMetrics metrics = FPainter.fontMetrics();
-    FPainter.drawText(QPoint(FX, FY + metrics.ascent()), piece);
-    FLine.Pieces.push_back({FromQt(piece), FX});
+    const QFontMetrics metrics = Metrics();
+    if (PageInRange()) {
+        FPainter.drawText(QPoint(FX, FY + metrics.ascent()), piece);
+        FLine.Pieces.push_back({FromQt(piece), FX});
+    }
     FX += metrics.horizontalAdvance(piece);
     FLineHeight = std::max(FLineHeight, metrics.height() + 2);
+}
+
+QFontMetrics TPrinterText::Metrics() const {
+    // The layout goes on before the job starts and between the pages put on the device, so it measures the
+    // font on the device itself, as the painter does.
+    return QFontMetrics(FFont, &FDevice);
 }
 
 void TPrinterText::WriteLn(const std::string& text) {
@@ -126,14 +165,19 @@ void TPrinterText::WriteLn(const std::string& text) {
     EndLine();
 }
 
-void TPrinterText::EndLine() {
-    const bool drawn = FLineHeight > 0;
-    const int height = drawn ? FLineHeight : FPainter.fontMetrics().height();
+void TPrinterText::KeepLine() {
     FLine.Page = FPage;
     FLine.Y = FY;
-    FLine.Height = height;
-    FLines.push_back(std::move(FLine));
+    if (PageInRange())
+        FLines.push_back(std::move(FLine));
     FLine = {};
+}
+
+void TPrinterText::EndLine() {
+    const bool drawn = FLineHeight > 0;
+    const int height = drawn ? FLineHeight : Metrics().height();
+    FLine.Height = height;
+    KeepLine();
     FX = 0;
     FY += height;
     FLineHeight = 0;
@@ -142,26 +186,37 @@ void TPrinterText::EndLine() {
 }
 
 void TPrinterText::NewPage() {
-    // A device without pages (an image) is drawn over from the top.
-    if (auto* paged = dynamic_cast<QPagedPaintDevice*>(&FDevice); paged && !paged->newPage())
-        Fail("Cannot begin a new page on ");
     ++FPage;
     FX = FY = 0;
+    BeginPage();
+}
+
+void TPrinterText::NewCopy() {
+    if (!FLine.Pieces.empty()) {
+        FLine.Height = FLineHeight;
+        KeepLine();
+    }
+    FPage = 1;
+    FX = FY = FLineHeight = 0;
+    BeginPage();
 }
 
 void TPrinterText::Close() {
     if (!FLine.Pieces.empty()) {
-        FLine.Page = FPage;
-        FLine.Y = FY;
         FLine.Height = FLineHeight;
-        FLines.push_back(std::move(FLine));
-        FLine = {};
+        KeepLine();
     }
+    // Every page lies before the range: no job was started.
+    if (FPagesPut == 0)
+        throw Exception("Nothing was printed: the pages chosen begin at page " + std::to_string(FFirstPage) +
+                        ", and the last page is page " + std::to_string(FPage));
     const auto* printer = dynamic_cast<const QPrinter*>(&FDevice);
     if (!FPainter.end() || (printer && printer->printerState() == QPrinter::Error))
         Fail("Cannot finish printing to ");
-    LastLines = FLines;
-    ++Jobs;
+    if (FJob == TJob::Print) {
+        LastLines = FLines;
+        ++Jobs;
+    }
 }
 
 void TPrinterText::Fail(const std::string& what) const {
@@ -174,4 +229,25 @@ const std::vector<TPrintedLine>& LastPrintedLines() {
 
 int PrintedJobs() {
     return Jobs;
+}
+
+void PrintPages(QPrinter& printer, const TListingWriter& listing) {
+    TPrinterText text(printer);
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0)
+        text.SetPageRange(printer.fromPage(), printer.toPage());
+    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(printer.copyCount(), 1);
+    text.Open();
+    for (int copy = 0; copy < copies; ++copy) {
+        if (copy > 0)
+            text.NewCopy();
+        listing(text);
+    }
+    text.Close();
+}
+
+void PreviewPages(QPrinter& printer, const TListingWriter& listing) {
+    TPrinterText text(printer, TPrinterText::TJob::Preview);
+    text.Open();
+    listing(text);
+    text.Close();
 }

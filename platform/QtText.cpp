@@ -1,6 +1,7 @@
 #include "QtText.h"
 
 #include <QStringDecoder>
+#include <QTextBoundaryFinder>
 
 namespace {
 
@@ -35,4 +36,14 @@ QString ToQt(std::string_view text) {
         *out++ = QChar(byte >= 0x80 && byte < 0xA0 ? Windows1252High[byte - 0x80] : char16_t(byte));
     }
     return result;
+}
+
+int ShownLength(std::string_view text) {
+    if (IsAscii(text))
+        return static_cast<int>(text.size());
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, ToQt(text));
+    int count = 0;
+    while (characters.toNextBoundary() > 0)
+        ++count;
+    return count;
 }

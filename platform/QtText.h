@@ -14,6 +14,9 @@ inline QString ToQt(const std::string& text) {
 inline QString ToQt(const char* text) {
     return ToQt(std::string_view(text));
 }
+// How many characters text shows as: a UTF-8 sequence is one, so is each byte of a Windows-1252 name, and
+// a letter with its combining accents is one.
+int ShownLength(std::string_view text);
 // What the user typed, as UTF-8.
 inline std::string FromQt(const QString& text) {
     return text.toUtf8().toStdString();

@@ -11,6 +11,7 @@
 #include "tests/support/ui/ProgramFixture.h"
 
 #include <QEnterEvent>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -114,6 +115,17 @@ TEST_F(HelpTest, EveryHelpCommandAsksForItsContextAndFile) {
     EXPECT_EQ(Application.LastHelpContext, 6);
     Key(Form1->StringGrid1, Qt::Key_F1);
     EXPECT_EQ(Application.LastHelpContext, 6);
+    // F1 on an open menu's highlighted item: the window's current context, and the menu closes.
+    Form1->HelpContext = 7;
+    for (QMenu* menu : {Form1->Recipes1, Form1->ProductMenu}) {
+        Application.LastHelpContext = -1;
+        menu->popup(Form1->mapToGlobal(QPoint(20, 20)));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        menu->setActiveAction(menu->actions().at(0));
+        QTest::keyClick(menu, Qt::Key_F1);
+        EXPECT_EQ(Application.LastHelpContext, 7) << menu->objectName().toStdString();
+        EXPECT_FALSE(menu->isVisible());
+    }
     Form1->PageControl1->setCurrentWidget(Form1->COMPONENTS);
     Settle();
     Trigger(Form1->HelpIndex);

@@ -1,14 +1,24 @@
-// The exports to text files and the printed lists, read from the grids as the user sees them; printing
-// goes through the real printer device to a PDF file chosen in the (scripted) print dialog.
+// The exports to text files, the printed lists and their preview, read from the grids as the user sees
+// them; printing goes through the real printer device to a PDF file chosen in the (scripted) print dialog,
+// and what the PDF holds is read back with pdftotext (poppler-utils).
 #include "controls/Grids.h"
 #include "controls/PosFloatEdit.h"
 #include "controls/StdCtrls.h"
 #include "forms/MAIN.h"
+#include "forms/PrintPreview.h"
 #include "platform/Printers.h"
 #include "tests/support/ui/ProgramFixture.h"
 #include "text/StrMan.h"
 
+#include <QComboBox>
+#include <QPrintPreviewWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
 #include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
 
 #include <algorithm>
 #include <filesystem>
@@ -22,8 +32,31 @@ const char* const Data =
     "INSERT INTO Products (Prod_ID, Product) VALUES (1, 'EMPTY BASE'), (2, 'LEMON CORDIAL');"
     "INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity) VALUES (1, 2, 3, 2.0), (2, 2, 4, 2.0);";
 
+// A component list of 206 names, three pages long: one name of 35 characters, ZINC and PART 001 to 200.
+const char* const LongList =
+    "INSERT INTO Materials (Component, Price) VALUES ('LLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLLL', 3), ('ZINC', 4);"
+    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)"
+    " INSERT INTO Materials (Component, Price) SELECT printf('PART %03d', i), i FROM n;";
+
 std::string Blanks(std::size_t n) {
     return std::string(n, ' ');
+}
+
+// The words of a PDF file as pdftotext finds them, page by page: each word's text and the right edge of its box.
+using PdfPage = std::vector<std::pair<std::string, double>>;
+std::vector<PdfPage> PdfPages(const std::string& file) {
+    QProcess pdftotext;
+    pdftotext.start("pdftotext", {"-bbox", QString::fromStdString(file), "-"});
+    EXPECT_TRUE(pdftotext.waitForFinished(60000) && pdftotext.exitCode() == 0) << "pdftotext could not read " << file;
+    static const QRegularExpression tag(R"re(<page |<word [^>]* xMax="([^"]*)"[^>]*>([^<]*)</word>)re");
+    std::vector<PdfPage> pages;
+    for (const auto& match : tag.globalMatch(QString::fromUtf8(pdftotext.readAllStandardOutput()))) {
+        if (match.captured(1).isEmpty())
+            pages.emplace_back();
+        else
+            pages.back().emplace_back(match.captured(2).toStdString(), match.captured(1).toDouble());
+    }
+    return pages;
 }
 
 class OutputTest : public ProgramFixture {
@@ -41,10 +74,14 @@ protected:
         Form1->PageControl1->setCurrentWidget(tab);
         Settle();
     }
-    void PrintTo(const std::string& file) {
-        dialogs.PrintScript = [file](QPrinter& printer) {
+    // Answers the print dialog with a PDF file, pages first to last (0: all) and copies.
+    void PrintTo(const std::string& file, int first = 0, int last = 0, int copies = 1) {
+        dialogs.PrintScript = [=](QPrinter& printer) {
             printer.setOutputFormat(QPrinter::PdfFormat);
             printer.setOutputFileName(QString::fromStdString(file));
+            printer.setPrintRange(first ? QPrinter::PageRange : QPrinter::AllPages);
+            printer.setFromTo(first, last);
+            printer.setCopyCount(copies);
             return true;
         };
     }
@@ -131,10 +168,7 @@ TEST_F(OutputTest, PrintedListsKeepTheirLayoutOnEveryPage) {
     EXPECT_EQ(Texts().at(3), margin + "LEMON CORDIAL");
 
     // Components: a name of 35 characters and a list longer than a page.
-    RunSql("INSERT INTO Materials (Component, Price) VALUES ('" + std::string(35, 'L') +
-           "', 3), ('ZINC', 4);"
-           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)"
-           " INSERT INTO Materials (Component, Price) SELECT printf('PART %03d', i), i FROM n;");
+    RunSql(LongList);
     ShowTab(Form1->COMPONENTS);
     Trigger(Form1->PrintMaterials);
     const auto& list = LastPrintedLines();
@@ -164,6 +198,86 @@ TEST_F(OutputTest, CancelOrAFailingPrinterPrintsNothing) {
     EXPECT_EQ(PrintedJobs(), jobs);
     EXPECT_EQ(dialogs.Errors, std::vector<std::string>{"Cannot print to missing/list.pdf."});
     EXPECT_TRUE(dialogs.Messages.empty());
+}
+
+TEST_F(OutputTest, PricesStandInOneColumnWhateverTheNamesAccents) {
+    const std::string acai = "A\xC3\x87"
+                             "A\xC3\x8D"; // UTF-8; CAF\xC9 is an 8-bit name
+    RunSql("INSERT INTO Materials (Component, Price) VALUES ('" + acai + " BERRY EXTRACT', 21.5), ('CAF\xC9', 9.75);");
+    StartProgram();
+    ShowTab(Form1->COMPONENTS);
+    PrintTo("accents.pdf");
+    Trigger(Form1->PrintMaterials);
+    const auto pages = PdfPages("accents.pdf");
+    std::vector<double> prices;
+    for (const auto& [word, right] : pages.at(0))
+        if (QRegularExpression(R"(^\d+\.\d\d$)").match(QString::fromStdString(word)).hasMatch())
+            prices.push_back(right);
+    ASSERT_EQ(prices.size(), 5u);
+    for (const double right : prices)
+        EXPECT_NEAR(right, prices[0], 0.05);
+    // The export keeps the names' bytes.
+    Trigger(Form1->ExporttoMaterialstxt1);
+    EXPECT_NE(ReadFile("Materials.txt").find("\r\n" + acai + " BERRY EXTRACT\t   21.50\r\nCAF\xC9\t    9.75\r\n"),
+              std::string::npos);
+}
+
+TEST_F(OutputTest, OnlyThePagesChosenArePrintedAndThePreviewShowsThemAll) {
+    RunSql(LongList);
+    StartProgram();
+    ShowTab(Form1->COMPONENTS);
+    PrintTo("all.pdf");
+    Trigger(Form1->PrintMaterials);
+    const auto all = PdfPages("all.pdf");
+    ASSERT_GE(all.size(), 3u);
+    const int pages = static_cast<int>(all.size());
+
+    PrintTo("second.pdf", 2, 2);
+    Trigger(Form1->PrintMaterials);
+    EXPECT_EQ(PdfPages("second.pdf"), std::vector<PdfPage>{all[1]});
+    // A PDF file makes no copies itself: each copy is the chosen pages again.
+    PrintTo("copies.pdf", 2, 3, 2);
+    Trigger(Form1->PrintMaterials);
+    EXPECT_EQ(PdfPages("copies.pdf"), (std::vector<PdfPage>{all[1], all[2], all[1], all[2]}));
+    // Pages past the end: no job, no file, and the user is told.
+    const int jobs = PrintedJobs();
+    PrintTo("none.pdf", pages + 1, pages + 2);
+    Trigger(Form1->PrintMaterials);
+    EXPECT_EQ(PrintedJobs(), jobs);
+    EXPECT_FALSE(std::filesystem::exists("none.pdf"));
+    EXPECT_EQ(dialogs.Errors, std::vector<std::string>{"Nothing was printed: the pages chosen begin at page " +
+                                                       std::to_string(pages + 1) + ", and the last page is page " +
+                                                       std::to_string(pages) + "."});
+
+    dialogs.Scripts["PrintPreview"] = [&](QDialog& window) {
+        auto& preview = dynamic_cast<TPrintPreview&>(window);
+        EXPECT_EQ(preview.PageCount(), pages);
+        EXPECT_EQ(PrintedJobs(), jobs) << "showing pages prints nothing";
+        QTest::mouseClick(preview.LastPageBtn, Qt::LeftButton);
+        EXPECT_FALSE(preview.NextPageBtn->isEnabled());
+        QTest::mouseClick(preview.PriorPageBtn, Qt::LeftButton);
+        EXPECT_EQ(preview.PageEdit->value(), pages - 1);
+        const double fitted = preview.Pages->zoomFactor();
+        QTest::mouseClick(preview.ZoomInBtn, Qt::LeftButton);
+        EXPECT_GT(preview.Pages->zoomFactor(), fitted);
+        for (QWidget* control : std::initializer_list<QWidget*>{preview.FirstPageBtn, preview.PageEdit,
+                                                                preview.ZoomOutBtn, preview.ZoomBox, preview.Pages})
+            EXPECT_FALSE(control->accessibleName().isEmpty()) << control->objectName().toStdString();
+        // Cancelled, the print dialog leaves the preview open; printed, the preview closes.
+        dialogs.PrintScript = nullptr;
+        QTest::mouseClick(preview.PrintBtn, Qt::LeftButton);
+        EXPECT_TRUE(window.isVisible());
+        PrintTo("previewed.pdf");
+        QTest::mouseClick(preview.PrintBtn, Qt::LeftButton);
+        EXPECT_FALSE(window.isVisible());
+    };
+    Trigger(Form1->PreviewMaterials);
+    EXPECT_EQ(PdfPages("previewed.pdf"), all);
+    dialogs.Scripts.clear();
+    ShowTab(Form1->PRODUCTS);
+    Trigger(Form1->PreviewProducts);
+    Trigger(Form1->PreviewRecipe);
+    EXPECT_EQ(dialogs.Shown, std::vector<std::string>(3, "PrintPreview"));
 }
 
 } // namespace
