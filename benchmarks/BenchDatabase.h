@@ -9,8 +9,8 @@
 #include <string>
 
 // Makes folder (under the temporary directory) the current directory and creates "Products.db3" there
-// unless an earlier run left it.
-inline void MakeBenchDatabase(const char* folder) {
+// unless an earlier run left it; extra is SQL run on the new file after the data.
+inline void MakeBenchDatabase(const char* folder, const char* extra = "") {
     const char* const data =
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000)"
         " INSERT INTO Materials (Comp_ID, Component, Price, Date)"
@@ -35,7 +35,7 @@ inline void MakeBenchDatabase(const char* folder) {
     }
     sqlite3* db = nullptr;
     sqlite3_open("Products.db3.new", &db);
-    for (const std::string& sql : {schema, std::string(data)}) {
+    for (const std::string& sql : {schema, std::string(data), std::string(extra)}) {
         char* error = nullptr;
         if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
             const std::string text = error ? error : "?";

@@ -1,10 +1,12 @@
 // The list loads of the windows against SQLite running the same statements with a no-op callback in the
-// same process, on a database of 5,000 components, 10,000 products and 200,000 recipe lines.
+// same process, on a database of 5,000 components, 10,000 products and 200,000 recipe lines; the product
+// list also on a copy in which 3 % of the components lack a price or were deleted (6,000 products flagged).
 // Run by hand: cmake -DBRIVANE_BENCHMARKS=ON -DCMAKE_BUILD_TYPE=Release, then build/benchmarks/bench_lists.
 #include "benchmarks/BenchDatabase.h"
 #include "controls/Grids.h"
 #include "controls/StdCtrls.h"
 #include "database/Database.h"
+#include "database/Prices.h"
 #include "forms/MAIN.h"
 #include "forms/RecUnit.h"
 #include "forms/Windows.h"
@@ -22,8 +24,17 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
+
+// Of every hundred components one has no price, one the price 0 and one was deleted.
+const char* const Incomplete = "UPDATE Materials SET Price = NULL WHERE Comp_ID % 100 = 1;"
+                               "UPDATE Materials SET Price = 0 WHERE Comp_ID % 100 = 2;"
+                               "DELETE FROM Materials WHERE Comp_ID % 100 = 3;";
+
+const auto BenchDir = std::filesystem::temp_directory_path() / "brivane-bench";
+const auto IncompleteDir = std::filesystem::temp_directory_path() / "brivane-bench-incomplete";
 
 int NoOp(void*, int, char**, char**) {
     return 0;
@@ -71,6 +82,11 @@ const std::string RecipeOf =
     "SELECT R.ID, M.Component, R.Quantity FROM Products P, Materials M, Recipes R WHERE M.COMP_ID = "
     "R.COMP_ID AND P.PROD_ID = R.PROD_ID AND P.Product = 'PRODUCT 00001 BLEND';";
 
+const std::string RecipeFlags = NoPriceLinesQuery("PRODUCT 00001 BLEND");
+// The product list's load: recomputation, list and flags in one transaction, then the first recipe.
+const std::vector<std::string> ProductLoad = {
+    "BEGIN IMMEDIATE;", RecomputeProducts, ProductList, IncompletePricesQuery(), "COMMIT;", RecipeOf, RecipeFlags};
+
 void SqliteComponentList(benchmark::State& s) {
     SqliteAlone(s, {ComponentList});
 }
@@ -86,13 +102,24 @@ void ProgramComponentList(benchmark::State& s) {
     ShowTab(Form1->PRODUCTS);
 }
 void SqliteProductList(benchmark::State& s) {
-    SqliteAlone(s, {RecomputeProducts, ProductList, RecipeOf});
+    SqliteAlone(s, ProductLoad);
 }
 void ProgramProductList(benchmark::State& s) {
     Program(s, [] { Form1->Refresh1Click(); });
 }
+// The same on the file with incomplete prices.
+void SqliteIncompleteList(benchmark::State& s) {
+    std::filesystem::current_path(IncompleteDir);
+    SqliteAlone(s, ProductLoad);
+    std::filesystem::current_path(BenchDir);
+}
+void ProgramIncompleteList(benchmark::State& s) {
+    std::filesystem::current_path(IncompleteDir);
+    Program(s, [] { Form1->Refresh1Click(); });
+    std::filesystem::current_path(BenchDir);
+}
 void SqliteRecipe(benchmark::State& s) {
-    SqliteAlone(s, {RecipeOf});
+    SqliteAlone(s, {RecipeOf, RecipeFlags});
 }
 void ProgramRecipe(benchmark::State& s) {
     Program(s, [] { Form1->StringGrid1DblClick(); });
@@ -110,6 +137,8 @@ BENCHMARK(SqliteComponentList)->Unit(benchmark::kMillisecond);
 BENCHMARK(ProgramComponentList)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(SqliteProductList)->Unit(benchmark::kMillisecond);
 BENCHMARK(ProgramProductList)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(SqliteIncompleteList)->Unit(benchmark::kMillisecond);
+BENCHMARK(ProgramIncompleteList)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(SqliteRecipe)->Unit(benchmark::kMillisecond);
 BENCHMARK(ProgramRecipe)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(SqliteComponentChoice)->Unit(benchmark::kMillisecond);
@@ -118,6 +147,7 @@ BENCHMARK(ProgramComponentChoice)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    MakeBenchDatabase("brivane-bench-incomplete", Incomplete);
     MakeBenchDatabase("brivane-bench");
     CreateWindows();
     Form1->show();

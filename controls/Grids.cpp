@@ -21,11 +21,13 @@ int TGridModel::columnCount(const QModelIndex& parent) const {
 QVariant TGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
+    if (role == Qt::DisplayRole)
+        return ToQt(FGrid.Cells(index.column(), index.row() + 1));
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(FGrid.ColAlignment(index.column()));
-    if (role != Qt::DisplayRole)
+    if (FGrid.FCellData.empty())
         return {};
-    return ToQt(FGrid.Cells(index.column(), index.row() + 1));
+    return FGrid.CellData(index.column(), index.row() + 1, role);
 }
 
 QVariant TGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -53,6 +55,8 @@ TStringGrid::TStringGrid(QWidget* parent) : QTableView(parent), FModel(*this) {
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // Moves of the mouse keep the tooltip of the cell under it up to date.
+    viewport()->setMouseTracking(true);
     SetDefaultRowHeight(18);
     Sync();
 }
@@ -86,8 +90,10 @@ void TStringGrid::SetRowCount(int count) {
             FCells.resize(needed);
     }
     FRowCount = count;
-    if (shrinking)
+    if (shrinking) {
         FRow = 1;
+        DropCellData(count, FColCount);
+    }
     ScheduleSync();
 }
 
@@ -101,6 +107,7 @@ void TStringGrid::SetColCount(int count) {
             cells[static_cast<std::size_t>(r * count + c)] =
                 std::move(FCells[static_cast<std::size_t>(r * FColCount + c)]);
     FCells = std::move(cells);
+    DropCellData(FRowCount, count);
     FColCount = count;
     FCol = std::min(FCol, count - 1);
     ScheduleSync();
@@ -111,7 +118,51 @@ void TStringGrid::ClearRows() {
     SetRowCount(2);
     for (int c = 0; c < FColCount; ++c)
         FCells[static_cast<std::size_t>(FColCount + c)].clear();
+    DropCellData(1, FColCount);
     ScheduleSync();
+}
+
+void TStringGrid::SetCellData(int col, int row, int role, const QVariant& value) {
+    if (row < 0 || row >= FRowCount || col < 0 || col >= FColCount)
+        return;
+    auto& roles = FCellData[CellKey(col, row)];
+    const auto held = std::find_if(roles.begin(), roles.end(), [role](const auto& r) { return r.first == role; });
+    if (held != roles.end())
+        held->second = value;
+    else
+        roles.emplace_back(role, value);
+    ScheduleSync();
+}
+
+QVariant TStringGrid::CellData(int col, int row, int role) const {
+    const auto cell = FCellData.find(CellKey(col, row));
+    if (cell == FCellData.end())
+        return {};
+    for (const auto& [held, value] : cell->second)
+        if (held == role)
+            return value;
+    return {};
+}
+
+void TStringGrid::DropCellData(int fromRow, int fromCol) {
+    if (FCellData.empty())
+        return;
+    std::erase_if(FCellData, [fromRow, fromCol](const auto& cell) {
+        const auto row = static_cast<int>(cell.first >> 32);
+        const auto col = static_cast<int>(cell.first & 0xffffffffu);
+        return row >= fromRow || col >= fromCol;
+    });
+}
+
+void TStringGrid::ShowCellTip(QPoint at) {
+    QString tip;
+    if (!FCellData.empty()) {
+        const QModelIndex index = indexAt(at);
+        if (index.isValid())
+            tip = CellData(index.column(), index.row() + 1, Qt::ToolTipRole).toString();
+    }
+    if (viewport()->toolTip() != tip)
+        viewport()->setToolTip(tip);
 }
 
 void TStringGrid::SetRow(int row) {
@@ -266,6 +317,15 @@ void TStringGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     FMouseSelecting = false;
     if (event->button() == Qt::LeftButton && index.isValid() && OnDblClick)
         Guarded([this] { OnDblClick(); });
+}
+
+bool TStringGrid::viewportEvent(QEvent* event) {
+    // A cell without a tooltip leaves the viewport without one, so the grid's own hint shows there.
+    if (event->type() == QEvent::MouseMove)
+        ShowCellTip(static_cast<QMouseEvent*>(event)->position().toPoint());
+    else if (event->type() == QEvent::Leave && !viewport()->toolTip().isEmpty())
+        viewport()->setToolTip({});
+    return QTableView::viewportEvent(event);
 }
 
 void TStringGrid::contextMenuEvent(QContextMenuEvent* event) {

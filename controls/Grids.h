@@ -5,10 +5,14 @@
 
 #include <QAbstractTableModel>
 #include <QTableView>
+#include <QVariant>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 class QMenu;
@@ -54,6 +58,11 @@ public:
     void SetColAlignment(int col, Qt::Alignment alignment);
     Qt::Alignment ColAlignment(int col) const;
     void SetDefaultRowHeight(int height);
+    // A value of the cell for one more role of the model (a background, a tooltip, an accessible
+    // description); its text stays its own. Emptying or shrinking the grid drops the values of the rows
+    // that go, so a reload starts without them.
+    void SetCellData(int col, int row, int role, const QVariant& value);
+    QVariant CellData(int col, int row, int role) const;
     void SetPopupMenu(QMenu* menu) { FPopupMenu = menu; }
     QMenu* PopupMenu() const { return FPopupMenu; }
 
@@ -69,12 +78,16 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     friend class TGridModel;
     void ScheduleSync();
     void FireClick();
     void SyncCurrentCell();
+    void DropCellData(int fromRow, int fromCol);
+    // The tooltip of the cell under the mouse, on the viewport, where the program's hints look for it.
+    void ShowCellTip(QPoint at);
 
     TGridModel FModel;
     std::vector<std::string> FCells; // row by row, ColCount cells each
@@ -88,4 +101,9 @@ private:
     bool FPressedOnCell = false;
     QMenu* FPopupMenu = nullptr;
     std::vector<Qt::Alignment> FColAlignments;
+    // Few cells carry data of other roles: they are kept apart from the texts, by row and column.
+    static std::uint64_t CellKey(int col, int row) {
+        return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) << 32) | static_cast<std::uint32_t>(col);
+    }
+    std::unordered_map<std::uint64_t, std::vector<std::pair<int, QVariant>>> FCellData;
 };

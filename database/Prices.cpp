@@ -21,6 +21,53 @@ std::string RecomputedPrice(const std::string& price) {
 
 } // namespace
 
+const std::string& IncompletePricesQuery() {
+    // The lines in question are found by component through the index on Recipes.Comp_ID; only the
+    // component numbers of all lines are read in full, from that index.
+    static const std::string query =
+        std::string("SELECT P.Product, COUNT(DISTINCT CASE WHEN M.Comp_ID IS NOT NULL THEN R.Comp_ID END), "
+                    "SUM(M.Comp_ID IS NULL) FROM Recipes R JOIN Products P ON P.Prod_ID = R.Prod_ID LEFT JOIN "
+                    "Materials M ON M.Comp_ID = R.Comp_ID WHERE R.Comp_ID IN (SELECT Comp_ID FROM Materials M WHERE ") +
+        NoPriceCondition +
+        " UNION ALL SELECT Comp_ID FROM Recipes WHERE Comp_ID NOT IN (SELECT Comp_ID FROM Materials)) OR "
+        "R.Comp_ID IS NULL GROUP BY P.Prod_ID ORDER BY P.Product;";
+    return query;
+}
+
+std::vector<TIncompletePrice> IncompletePrices(sqlite3* db) {
+    std::vector<TIncompletePrice> products;
+    ForEachRow(db, IncompletePricesQuery(), [&products](const TResultRow& row) {
+        products.push_back({std::string(row.Text(0)), static_cast<int>(ParseNumber(row.Text(1)).Value),
+                            static_cast<int>(ParseNumber(row.Text(2)).Value)});
+    });
+    return products;
+}
+
+std::string IncompletePriceNote(int noPrice, int deleted) {
+    std::string note;
+    if (noPrice > 0)
+        note = noPrice == 1 ? "1 component without a price" : std::to_string(noPrice) + " components without a price";
+    if (deleted > 0) {
+        if (!note.empty())
+            note += "; ";
+        note += deleted == 1 ? "1 line refers to a deleted component"
+                             : std::to_string(deleted) + " lines refer to deleted components";
+    }
+    return note.empty() ? note : "Price incomplete: " + note;
+}
+
+std::string NoPriceLinesQuery(const std::string& product) {
+    return "SELECT R.ID FROM Products P, Materials M, Recipes R WHERE M.COMP_ID = R.COMP_ID AND P.PROD_ID = "
+           "R.PROD_ID AND P.Product = " +
+           Quoted(product) + " AND " + NoPriceCondition + ";";
+}
+
+std::vector<std::string> NoPriceLines(sqlite3* db, const std::string& product) {
+    std::vector<std::string> ids;
+    ForEachRow(db, NoPriceLinesQuery(product), [&ids](const TResultRow& row) { ids.emplace_back(row.Text(0)); });
+    return ids;
+}
+
 void EnsurePriceHistory(sqlite3* db) {
     ExecStatements(db, "CREATE TABLE IF NOT EXISTS PriceHistory (Comp_ID INTEGER, Price REAL, Date DATE);"
                        "CREATE INDEX IF NOT EXISTS PriceHistory_Comp_ID ON PriceHistory (Comp_ID);");
@@ -41,8 +88,8 @@ void DeletePriceHistory(sqlite3* db, const std::string& condition) {
                            ");");
 }
 
-std::vector<TPriceImpact> PriceImpact(sqlite3* db, const std::vector<TNewPrice>& prices) {
-    std::vector<TPriceImpact> impact;
+std::vector<TProductImpact> PriceImpact(sqlite3* db, const std::vector<TNewPrice>& prices) {
+    std::vector<TProductImpact> impact;
     if (prices.empty())
         return impact;
     std::string newPrice;

@@ -12,6 +12,24 @@ struct sqlite3;
 // that is no number. Such a component adds nothing to a product's cost.
 extern const char* const NoPriceCondition;
 
+// A product whose price per kg leaves recipe lines out: the components without a price among its lines, and
+// its lines whose component no longer exists.
+struct TIncompletePrice {
+    std::string Product;
+    int NoPrice = 0;
+    int Deleted = 0;
+};
+
+// The one query that finds them all, in the order of the product list (by name, byte order).
+const std::string& IncompletePricesQuery();
+std::vector<TIncompletePrice> IncompletePrices(sqlite3* db);
+// What the product list says of such a price: "Price incomplete: ..."; empty for a complete one.
+std::string IncompletePriceNote(int noPrice, int deleted);
+
+// The Recipes.ID of every line of the product's recipe whose component has no price.
+std::string NoPriceLinesQuery(const std::string& product);
+std::vector<std::string> NoPriceLines(sqlite3* db, const std::string& product);
+
 // Creates the table PriceHistory when the file has none yet; older files gain it on their first price write.
 void EnsurePriceHistory(sqlite3* db);
 
@@ -32,7 +50,7 @@ struct TNewPrice {
 
 // A product whose price per kg the new prices change: the prices now and after, and the change in
 // percent, as SQLite's texts (the change is empty when the price now is 0 or empty).
-struct TPriceImpact {
+struct TProductImpact {
     std::string Product;
     std::string Now;
     std::string After;
@@ -41,4 +59,4 @@ struct TPriceImpact {
 
 // Every product whose rounded price per kg the new prices move, largest change in percent first. Nothing
 // is written to the file: several prices go through a temporary table of the connection.
-std::vector<TPriceImpact> PriceImpact(sqlite3* db, const std::vector<TNewPrice>& prices);
+std::vector<TProductImpact> PriceImpact(sqlite3* db, const std::vector<TNewPrice>& prices);

@@ -6,6 +6,7 @@
 #include "controls/StatusBar.h"
 #include "controls/StdCtrls.h"
 #include "database/Database.h"
+#include "database/Prices.h"
 #include "forms/About.h"
 #include "forms/Backups.h"
 #include "forms/Common.h"
@@ -34,6 +35,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 
+#include <algorithm>
 #include <optional>
 
 TForm1* Form1 = nullptr;
@@ -55,12 +57,38 @@ const char* const SelectProductFirst = "Please, select or create a product first
 // grid shows it rounded to the gram.
 std::vector<std::string> ShownQuantities(1);
 
-// The price of a component as the file holds it; the grid shows it rounded to the cent.
+// The price of a component as the file holds it (the grid shows it rounded to the cent), and its number.
 std::optional<std::string> StoredPrice;
+std::optional<std::string> StoredCompId;
 int StoredPriceLoader(void*, int columns, char** values, char**) {
-    if (columns > 0)
+    if (columns > 1) {
         StoredPrice = ColumnText(values, 0);
+        StoredCompId = ColumnText(values, 1);
+    }
     return 0;
+}
+
+// What the status bar says of the product list's incomplete prices; the one shown last is replaced, never
+// repeated.
+std::string IncompleteStatus;
+
+// A warm tint of the grid's own background: light in a light palette, dark in a dark one, so the text
+// keeps its contrast either way.
+QColor IncompleteColor(const QWidget& grid) {
+    const QColor base = grid.palette().color(QPalette::Base);
+    const QColor warm(255, 160, 0);
+    constexpr double share = 0.35;
+    return QColor::fromRgbF(static_cast<float>(base.redF() + (warm.redF() - base.redF()) * share),
+                            static_cast<float>(base.greenF() + (warm.greenF() - base.greenF()) * share),
+                            static_cast<float>(base.blueF() + (warm.blueF() - base.blueF()) * share));
+}
+
+// Marks the number cell of row: its background, and the note as tooltip and for screen readers.
+void MarkIncomplete(TStringGrid& grid, int row, const std::string& note) {
+    const QString text = ToQt(note);
+    grid.SetCellData(1, row, Qt::BackgroundRole, IncompleteColor(grid));
+    grid.SetCellData(1, row, Qt::ToolTipRole, text);
+    grid.SetCellData(1, row, Qt::AccessibleDescriptionRole, text);
 }
 
 // Client size of the window below its menu bar; the window never grows beyond it.
@@ -351,21 +379,51 @@ int RecipeRowLoader(void*, int columns, char** values, char**) {
 
 void TForm1::Refresh1Click() {
     PrepareGrid(*StringGrid1);
+    std::vector<TIncompletePrice> incomplete;
     // The recomputation and the list it feeds hold the write lock from the start, so another program's
     // brief lock is waited for once and never fails the action half-way.
-    WithDatabase([this] {
-        InTransaction(Database, [this] {
+    WithDatabase([this, &incomplete] {
+        InTransaction(Database, [this, &incomplete] {
             ExecStatements(Database, RecomputeProducts);
             StringGrid1->SetCells(0, 0, " Product");
             StringGrid1->SetCells(1, 0, " Price/kg");
             QueryText = "Select product, price from products order by product;";
             RunQuery(ListRowLoader);
+            incomplete = IncompletePrices(Database);
         });
     });
     FormatNumberColumn(*StringGrid1, "####0.00", 8);
+    ShowIncompletePrices(incomplete);
     const std::string shownBefore = Edit1->Text();
     StringGrid1DblClick();
     SelectRowByName(*StringGrid1, shownBefore);
+}
+
+void TForm1::ShowIncompletePrices(const std::vector<TIncompletePrice>& products) {
+    // Both lists come sorted by name in byte order: one pass over the grid finds every row.
+    TStringGrid& grid = *StringGrid1;
+    const int last = grid.RowCount() - 2;
+    int row = 1;
+    int count = 0;
+    for (const TIncompletePrice& product : products) {
+        while (row <= last && grid.Cells(0, row) < product.Product)
+            ++row;
+        if (row <= last && grid.Cells(0, row) == product.Product) {
+            MarkIncomplete(grid, row, IncompletePriceNote(product.NoPrice, product.Deleted));
+            ++count;
+            ++row;
+        }
+    }
+    std::string status = BevelStatusBar1->SimpleText();
+    if (!IncompleteStatus.empty() && status.ends_with(IncompleteStatus))
+        status.resize(status.size() - IncompleteStatus.size());
+    if (count == 0)
+        IncompleteStatus.clear();
+    else if (count == 1)
+        IncompleteStatus = "  1 product with an incomplete price |";
+    else
+        IncompleteStatus = "  " + std::to_string(count) + " products with incomplete prices |";
+    BevelStatusBar1->SetSimpleText(status + IncompleteStatus);
 }
 
 void TForm1::Refresh2Click() {
@@ -408,14 +466,19 @@ void TForm1::StringGrid1DblClick() {
     StringGrid3->SetCells(1, 0, "   Mass");
     const std::string product = StringGrid1->Cells(0, StringGrid1->Row());
     Edit1->SetText(product);
-    WithDatabase([&product] {
+    std::vector<std::string> noPrice;
+    WithDatabase([&product, &noPrice] {
         QueryText = "SELECT R.ID, M.Component, R.Quantity FROM Products P, Materials M, Recipes R WHERE M.COMP_ID = "
                     "R.COMP_ID AND P.PROD_ID = R.PROD_ID AND P.Product = '" +
                     StringManager.QuoteSql(product) + "';";
         RunQuery(RecipeRowLoader);
+        noPrice = NoPriceLines(Database, product);
     });
     // Batches are weighed from these masses: to the gram.
     TotalEdit->SetAsFloat(FormatNumberColumn(*StringGrid3, "####0.000", 8));
+    for (int r = 1; !noPrice.empty() && r <= StringGrid3->RowCount() - 2; ++r)
+        if (const auto id = RecipeLineId(r); id && std::find(noPrice.begin(), noPrice.end(), *id) != noPrice.end())
+            MarkIncomplete(*StringGrid3, r, "No price for this component");
     HelpContext = HelpProducts;
 }
 
@@ -520,19 +583,23 @@ void TForm1::RenameComponentClick() {
     const ParseResult number = ParseNumber(StringManager.CommaToPoint(price));
     Mat->PriceEdit->SetAsFloat(number.ErrorPos ? 0.0 : number.Value);
     EditedPrice.reset();
+    EditedCompId.reset();
     if (!NewMaterial) {
         // The cell shows the price rounded to the cent; a price left as it opened is written back as stored.
         // Without the stored price (a failed read, a component gone) the field's own text is written.
         StoredPrice.reset();
+        StoredCompId.reset();
         bool read = false;
         WithDatabase([row, &read, this] {
-            QueryText = "SELECT Price FROM Materials WHERE Component = '" +
+            QueryText = "SELECT Price, Comp_ID FROM Materials WHERE Component = '" +
                         StringManager.QuoteSql(StringGrid2->Cells(0, row)) + "';";
             RunQuery(StoredPriceLoader);
             read = true;
         });
-        if (read)
+        if (read) {
             EditedPrice = StoredPrice;
+            EditedCompId = StoredCompId;
+        }
     }
     OpenedPriceText = Mat->PriceEdit->Text();
     ShowModal(*Mat);
@@ -549,8 +616,13 @@ void TForm1::DeleteComponentClick() {
     if (!ConfirmYesNo("Delete " + name + " ??"))
         return;
     BeforeUserWrite();
+    // The component's price history goes with it, or nothing goes.
     WithDatabase([&name] {
-        ExecStatements(Database, "Delete from Materials where Component ='" + StringManager.QuoteSql(name) + "';");
+        InTransaction(Database, [&name] {
+            const std::string quoted = StringManager.QuoteSql(name);
+            DeletePriceHistory(Database, "Component ='" + quoted + "'");
+            ExecStatements(Database, "Delete from Materials where Component ='" + quoted + "';");
+        });
     });
     ReloadComponents();
 }

@@ -6,7 +6,9 @@
 #include <QMainWindow>
 
 #include <string>
+#include <vector>
 
+struct TIncompletePrice;
 class QAction;
 class QLabel;
 class QMenu;
@@ -143,6 +145,8 @@ protected:
 private:
     void CreateMenus();
     void CreateControls();
+    // Marks the prices of the product list that leave lines out, and counts them in the status bar.
+    void ShowIncompletePrices(const std::vector<TIncompletePrice>& products);
     // The main window's part of every component command: the lists follow the change.
     void ReloadComponents();
     // Empties the recipe grid; no line is on display afterwards.

@@ -22,8 +22,8 @@ protected:
     TempDir dir;
 };
 
-std::vector<TPriceImpact> Impact(const std::vector<TNewPrice>& prices) {
-    std::vector<TPriceImpact> rows;
+std::vector<TProductImpact> Impact(const std::vector<TNewPrice>& prices) {
+    std::vector<TProductImpact> rows;
     InOpenDatabase([&] { rows = PriceImpact(Database, prices); });
     return rows;
 }

@@ -1,0 +1,266 @@
+// Prices a formulator can trust: incomplete prices flagged in the lists, the history every post keeps and
+// its window with the chart, and the impact of a price before it is posted.
+#include "controls/Grids.h"
+#include "controls/PosFloatEdit.h"
+#include "controls/PriceChart.h"
+#include "controls/StatusBar.h"
+#include "controls/StdCtrls.h"
+#include "forms/MAIN.h"
+#include "forms/MatUnit.h"
+#include "forms/PriceHistory.h"
+#include "forms/PriceImpact.h"
+#include "platform/Application.h"
+#include "tests/support/ui/ProgramFixture.h"
+#include "text/StrMan.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QApplication>
+#include <QTest>
+
+#include <sqlite3.h>
+
+#include <map>
+
+namespace {
+
+using Cells = std::vector<std::string>;
+
+// SYRUP is the 60/40 blend; the others each lack something: a price that is NULL, a price of 0, a
+// component that was deleted (Comp_ID 9 and 8 are no longer in the list).
+const char* const Data =
+    "INSERT INTO Materials (Comp_ID, Component, Price, Date) VALUES (1, 'SUGAR', 2.0, '2025-01-01'),"
+    " (2, 'WATER', 0.5, '2025-01-02'), (3, 'AROMA', NULL, '2025-01-03'), (4, 'SALT', 0, '2025-01-04');"
+    "INSERT INTO Products (Prod_ID, Product) VALUES (1, 'SYRUP'), (2, 'AROMATIC'), (3, 'BRINE'), (4, 'LOST'),"
+    " (5, 'MIXED');"
+    "INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity) VALUES (1, 1, 1, 60), (2, 1, 2, 40), (3, 2, 1, 5),"
+    " (4, 2, 3, 1), (5, 3, 4, 3), (6, 3, 2, 97), (7, 4, 1, 10), (8, 4, 9, 2), (9, 5, 3, 1), (10, 5, 4, 1),"
+    " (11, 5, 9, 1), (12, 5, 8, 1), (13, 5, 2, 5);";
+
+const char* const StartText = "@Tarnock |  Rightclick item for menu |  Click item to change recipe |";
+
+void Type(QWidget* field, const QString& text) {
+    field->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(field))
+        edit->selectAll();
+    QTest::keyClicks(field, text);
+}
+
+class PriceWindows : public ProgramFixture {
+protected:
+    void SetUp() override {
+        CreateDatabase();
+        RunSql(Data);
+        StartProgram();
+    }
+    void TearDown() override {
+        DecimalSeparator = '.';
+        ThousandSeparator = ',';
+        ProgramFixture::TearDown();
+    }
+    // The separators of fr_FR as the program reads them.
+    static void French() {
+        DecimalSeparator = ',';
+        ThousandSeparator = ' ';
+    }
+    static TStringGrid& Products() { return *Form1->StringGrid1; }
+    static std::string Status() { return Form1->BevelStatusBar1->SimpleText(); }
+    static QVariant Role(const TStringGrid& grid, int row, int role) {
+        return grid.model()->index(row - 1, 1).data(role);
+    }
+    static int RowOf(const TStringGrid& grid, const std::string& name) {
+        for (int r = 1; r <= grid.RowCount() - 2; ++r)
+            if (grid.Cells(0, r) == name)
+                return r;
+        return -1;
+    }
+    // Opens Edit Materials on a component of the list and runs script in it.
+    void EditComponent(const std::string& name, const std::function<void()>& script) {
+        Form1->PageControl1->setCurrentWidget(Form1->COMPONENTS);
+        Settle();
+        Form1->StringGrid2->SetRow(RowOf(*Form1->StringGrid2, name));
+        dialogs.Scripts["Mat"] = [script](QDialog&) { script(); };
+        Trigger(Form1->RenameComponent);
+    }
+    void PostPrice(const std::string& name, const QString& price) {
+        EditComponent(name, [price] {
+            Type(Mat->PriceEdit, price);
+            QTest::mouseClick(Mat->PostBtn, Qt::LeftButton);
+        });
+    }
+};
+
+TEST_F(PriceWindows, IncompletePricesAreFlaggedInTheListsAndCountedOnce) {
+    const std::map<std::string, std::string> notes = {
+        {"AROMATIC", "Price incomplete: 1 component without a price"},
+        {"BRINE", "Price incomplete: 1 component without a price"},
+        {"LOST", "Price incomplete: 1 line refers to a deleted component"},
+        {"MIXED", "Price incomplete: 2 components without a price; 2 lines refer to deleted components"},
+        {"SYRUP", ""}};
+    const QColor base = Products().palette().color(QPalette::Base);
+    for (const auto& [product, note] : notes) {
+        const int row = RowOf(Products(), product);
+        ASSERT_GT(row, 0) << product;
+        EXPECT_EQ(Role(Products(), row, Qt::ToolTipRole).toString().toStdString(), note);
+        EXPECT_EQ(Role(Products(), row, Qt::AccessibleDescriptionRole).toString().toStdString(), note);
+        const QVariant background = Role(Products(), row, Qt::BackgroundRole);
+        EXPECT_EQ(background.isValid(), !note.empty()) << product;
+        if (background.isValid()) {
+            EXPECT_NE(background.value<QColor>(), base);
+        }
+    }
+    EXPECT_EQ(Status(), std::string(StartText) + "  4 products with incomplete prices |");
+
+    // The recipe marks the line whose component has no price, and only that one.
+    ClickRow(Products(), RowOf(Products(), "AROMATIC"));
+    const TStringGrid& recipe = *Form1->StringGrid3;
+    ASSERT_EQ(Column(recipe, 0), (Cells{"SUGAR", "AROMA"}));
+    EXPECT_TRUE(Role(recipe, 1, Qt::ToolTipRole).isNull());
+    EXPECT_EQ(Role(recipe, 2, Qt::ToolTipRole).toString(), "No price for this component");
+    EXPECT_EQ(Role(recipe, 2, Qt::AccessibleDescriptionRole).toString(), "No price for this component");
+    EXPECT_TRUE(Role(recipe, 2, Qt::BackgroundRole).isValid());
+
+    // Mended prices lose their marks at the next load; the count is replaced, never added twice.
+    RunSql("UPDATE Materials SET Price = 1 WHERE Comp_ID IN (3, 4); DELETE FROM Recipes WHERE Comp_ID = 9;");
+    QTest::mouseClick(Form1->Refresh1, Qt::LeftButton);
+    EXPECT_TRUE(Role(Products(), RowOf(Products(), "AROMATIC"), Qt::BackgroundRole).isNull());
+    EXPECT_EQ(Role(Products(), RowOf(Products(), "MIXED"), Qt::ToolTipRole).toString(),
+              "Price incomplete: 1 line refers to a deleted component");
+    EXPECT_EQ(Status(), std::string(StartText) + "  1 product with an incomplete price |");
+    QTest::mouseClick(Form1->Refresh1, Qt::LeftButton);
+    EXPECT_EQ(Status(), std::string(StartText) + "  1 product with an incomplete price |");
+    RunSql("DELETE FROM Recipes WHERE Comp_ID = 8;");
+    QTest::mouseClick(Form1->Refresh1, Qt::LeftButton);
+    EXPECT_EQ(Status(), StartText);
+    for (int r = 1; r <= Products().RowCount() - 2; ++r)
+        EXPECT_TRUE(Role(Products(), r, Qt::BackgroundRole).isNull());
+}
+
+// True when the chart shows its line's colour within two pixels of at.
+bool LineAt(const QImage& image, QPointF at, const QColor& line) {
+    for (int dy = -2; dy <= 2; ++dy) {
+        const QColor pixel = image.pixelColor(qRound(at.x()), qRound(at.y()) + dy);
+        if (std::abs(pixel.red() - line.red()) + std::abs(pixel.green() - line.green()) +
+                std::abs(pixel.blue() - line.blue()) <
+            60)
+            return true;
+    }
+    return false;
+}
+
+TEST_F(PriceWindows, PostsThatChangeThePriceKeepTheOldOneAndTheWindowShowsThem) {
+    // A file made before the history existed: its window shows the current price, its first price write
+    // creates the table.
+    RunSql("DROP TABLE PriceHistory;");
+    dialogs.Scripts["PriceHistory"] = [](QDialog& window) {
+        EXPECT_EQ(window.windowTitle(), "Price history of SUGAR");
+        EXPECT_EQ(Column(*Mat->History->StringGrid1, 1), Cells{"    2.00"});
+        EXPECT_EQ(Mat->History->PriceChart->Points().size(), 1u);
+    };
+    EditComponent("SUGAR", [] { QTest::mouseClick(Mat->HistoryBtn, Qt::LeftButton); });
+    PostPrice("SUGAR", "2.50");
+    PostPrice("SUGAR", "2.50");
+    PostPrice("SUGAR", "3.10");
+    const std::string today = QueryValue("SELECT CURRENT_DATE;");
+    EXPECT_EQ(QueryRows("SELECT Comp_ID, Price, Date FROM PriceHistory ORDER BY rowid;"),
+              (Cells{"1|2.0|2025-01-01", "1|2.5|" + today}));
+
+    French();
+    bool shown = false;
+    dialogs.Scripts["PriceHistory"] = [&shown, &today](QDialog& window) {
+        shown = true;
+        const TPriceHistory& history = *Mat->History;
+        EXPECT_EQ(Column(*history.StringGrid1, 0), (Cells{today, today, "2025-01-01"}));
+        EXPECT_EQ(Column(*history.StringGrid1, 1), (Cells{"    3,10", "    2,50", "    2,00"}));
+        // The step: 2.00 holds from its date until the change to 2.50, drawn at its height.
+        TPriceChart& chart = *history.PriceChart;
+        ASSERT_EQ(chart.Points().size(), 3u);
+        const QColor line = chart.palette().color(QPalette::Highlight);
+        const QPointF first = chart.PointPosition(0);
+        const QPointF second = chart.PointPosition(1);
+        EXPECT_LT(first.x(), second.x());
+        EXPECT_GT(first.y(), second.y());
+        EXPECT_TRUE(LineAt(chart.grab().toImage(), QPointF((first.x() + second.x()) / 2, first.y()), line));
+        // It scales with the window.
+        window.resize(window.width() + 200, window.height() + 100);
+        QApplication::processEvents();
+        EXPECT_GT(chart.PointPosition(1).x() - chart.PointPosition(0).x(), second.x() - first.x());
+        QTest::mouseClick(history.HelpBtn, Qt::LeftButton);
+        EXPECT_EQ(Application.LastHelpContext, 9);
+    };
+    EditComponent("SUGAR", [] {
+        EXPECT_TRUE(Mat->HistoryBtn->isEnabled());
+        QTest::mouseClick(Mat->HistoryBtn, Qt::LeftButton);
+        QTest::mouseClick(Mat->CancelBtn, Qt::LeftButton);
+    });
+    EXPECT_TRUE(shown);
+    // A new component has no history to show.
+    dialogs.Scripts["Mat"] = [](QDialog&) { EXPECT_FALSE(Mat->HistoryBtn->isEnabled()); };
+    Trigger(Form1->NewComponent);
+}
+
+TEST_F(PriceWindows, AWriteThatFailsLeavesNeitherPriceNorHistory) {
+    // Another program holds the file: the post waits for it, then gives up without a trace.
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open("Products.db3", &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr), SQLITE_OK);
+    PostPrice("SUGAR", "2.50");
+    sqlite3_exec(other, "COMMIT;", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    ASSERT_EQ(dialogs.Messages, Cells{"SQLite Error 5 - database is locked"});
+    // A rename onto a name that is taken fails after the history row was written: it goes too.
+    EditComponent("SUGAR", [] {
+        Type(Mat->Edit1, "WATER");
+        Type(Mat->PriceEdit, "2.75");
+        QTest::mouseClick(Mat->PostBtn, Qt::LeftButton);
+    });
+    EXPECT_EQ(dialogs.Messages.size(), 2u);
+    EXPECT_EQ(QueryRows("SELECT Component, Price FROM Materials WHERE Comp_ID = 1;"), Cells{"SUGAR|2.0"});
+    EXPECT_EQ(QueryValue("SELECT COUNT(*) FROM PriceHistory;"), "0");
+
+    // Deleting a component deletes its history with it.
+    PostPrice("SUGAR", "2.50");
+    PostPrice("WATER", "0.60");
+    Form1->StringGrid2->SetRow(RowOf(*Form1->StringGrid2, "SUGAR"));
+    dialogs.YesNoAnswers = {true};
+    Trigger(Form1->DeleteComponent);
+    EXPECT_EQ(QueryRows("SELECT Comp_ID FROM PriceHistory;"), Cells{"2"});
+}
+
+TEST_F(PriceWindows, ImpactIsWhatARefreshAfterPostShowsAndCancelWritesNothing) {
+    French();
+    const std::string before = ReadFile("Products.db3");
+    Cells syrup;
+    dialogs.Scripts["PriceImpact"] = [&syrup](QDialog& window) {
+        EXPECT_EQ(window.windowTitle(), "Price impact of SUGAR");
+        const TStringGrid& grid = *Mat->Impact->StringGrid1;
+        // Largest change first.
+        EXPECT_EQ(Column(grid, 0), (Cells{"LOST", "AROMATIC", "SYRUP"}));
+        EXPECT_EQ(Column(grid, 3), (Cells{"   50,00", "   49,70", "   42,86"}));
+        syrup = {grid.Cells(0, 3), grid.Cells(1, 3), grid.Cells(2, 3)};
+        QTest::mouseClick(Mat->Impact->HelpBtn, Qt::LeftButton);
+        EXPECT_EQ(Application.LastHelpContext, 10);
+    };
+    EditComponent("SUGAR", [] {
+        EXPECT_FALSE(Mat->ImpactBtn->isEnabled());
+        Type(Mat->PriceEdit, "3,00");
+        EXPECT_TRUE(QTest::qWaitFor([] { return Mat->Label3->text() == "Changes the price/kg of 3 products"; }));
+        // Back to the stored price: nothing changes.
+        Type(Mat->PriceEdit, "2");
+        EXPECT_TRUE(Mat->Label3->text().isEmpty());
+        EXPECT_FALSE(Mat->ImpactBtn->isEnabled());
+        Type(Mat->PriceEdit, "3,00");
+        QTest::mouseClick(Mat->ImpactBtn, Qt::LeftButton);
+        QTest::mouseClick(Mat->CancelBtn, Qt::LeftButton);
+    });
+    EXPECT_EQ(syrup, (Cells{"SYRUP", "    1,40", "    2,00"}));
+    EXPECT_EQ(ReadFile("Products.db3"), before);
+
+    PostPrice("SUGAR", "3,00");
+    Form1->PageControl1->setCurrentWidget(Form1->PRODUCTS);
+    Settle();
+    EXPECT_EQ(Products().Cells(1, RowOf(Products(), "SYRUP")), syrup[2]);
+}
+
+} // namespace
