@@ -51,8 +51,7 @@ struct TUnsavedNotes {
 std::optional<TUnsavedNotes> Unsaved;
 
 const char* const Unkeepable = "These notes hold characters this window cannot keep exactly; they are shown read-only.";
-const char* const TooLong = "These notes hold a line longer than 64 KB, which this window cannot wrap; they are "
-                            "shown read-only, without wrapping.";
+const char* const TooLong = "These notes hold a line longer than 64 KB; they are shown read-only, without wrapping.";
 
 // The memo refuses with a beep what the notes could not hold: a NUL, a character their encoding lacks, and a
 // pasted line too long to wrap at once.

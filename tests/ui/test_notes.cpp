@@ -208,8 +208,7 @@ TEST_F(NotesTest, NotesThatCannotBeKeptExactlyOpenReadOnlyAndSayWhy) {
     EXPECT_EQ(Open(3).size(), 5u + 65537u);
     EXPECT_TRUE(Form2->Memo->isReadOnly());
     EXPECT_EQ(Form2->Memo->lineWrapMode(), QPlainTextEdit::NoWrap);
-    EXPECT_EQ(Status(), "These notes hold a line longer than 64 KB, which this window cannot wrap; they are shown "
-                        "read-only, without wrapping.");
+    EXPECT_EQ(Status(), "These notes hold a line longer than 64 KB; they are shown read-only, without wrapping.");
     EXPECT_EQ(Writes(), "4") << "only the updates of this test";
     EXPECT_TRUE(dialogs.Messages.empty());
 }
