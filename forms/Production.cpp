@@ -222,8 +222,13 @@ void TForm2::FormClose() {
         return;
     const QString text = MemoText(*Memo);
     const std::optional<std::string> notes = MemoNotes(*Memo);
+    const auto forget = [] {
+        if (Unsaved && Unsaved->Product == NotesProduct)
+            Unsaved.reset();
+    };
+    // Typed back to what was read: nothing is left to store.
     if (notes && *notes == Stored.Bytes)
-        return;
+        return forget();
     const auto keep = [&text](std::optional<TStoredNotes> base) {
         Unsaved = TUnsavedNotes{NotesProduct, text, std::move(base)};
     };
@@ -262,9 +267,7 @@ void TForm2::FormClose() {
         NotesText = *notes;
         Stored.Bytes = *notes;
         Stored.Null = false;
-        if (Unsaved && Unsaved->Product == NotesProduct)
-            Unsaved.reset();
-        return;
+        return forget();
     case TOutcome::Changed:
         keep(Stored);
         return;

@@ -50,10 +50,4 @@ TEST(NotesTest, NotesAnEditorCannotGiveBackAreTold) {
     EXPECT_EQ(NotesForm(line + "x\0"s).Problem, TNotesProblem::Unkeepable) << "the NUL is the first reason";
 }
 
-TEST(NotesTest, Utf8IsRecognisedStrictly) {
-    EXPECT_TRUE(IsUtf8("plain \xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8D\x8B"));
-    for (const char* bad : {"\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82", "\x80"})
-        EXPECT_FALSE(IsUtf8(bad)) << bad;
-}
-
 } // namespace

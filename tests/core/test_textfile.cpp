@@ -1,4 +1,4 @@
-// The text file writer and the whole-file reader against real files, links, FIFOs and devices.
+// The text file writer against real files, links, FIFOs and devices.
 #include "tests/support/TestDatabase.h"
 #include "text/SysUtils.h"
 #include "text/TextFile.h"
@@ -100,29 +100,6 @@ TEST_F(TextFileTest, AWriteThatFailsLeavesTheOldFileAsItWas) {
     EXPECT_EQ(ReadFile("Report.txt"), "the last good report\r\n");
     EXPECT_EQ(Entries("."), std::vector<std::string>{"Report.txt"});
     EXPECT_EQ(Save("missing/Report.txt", {"x"}), "Cannot write missing/Report.txt: No such file or directory");
-}
-
-TEST_F(TextFileTest, FieldsLoseOnlyTheirTabsAndLineBreaks) {
-    EXPECT_EQ(FieldText("A\tB\r\nC\rD\nE \xE9\x01"), "A B  C D E \xE9\x01");
-}
-
-TEST_F(TextFileTest, ReadsOnlyRegularFilesWithinTheLimitAndNeverBlocks) {
-    std::string content, error;
-    std::ofstream("help.htm") << "0123456789";
-    EXPECT_EQ(ReadRegularFile("help.htm", 10, content, error), TReadOutcome::Read);
-    EXPECT_EQ(content, "0123456789");
-    EXPECT_EQ(ReadRegularFile("help.htm", 9, content, error), TReadOutcome::TooLarge);
-    // A file that reports no size still gives its text, and is held to the limit.
-    EXPECT_EQ(ReadRegularFile("/proc/self/status", 1 << 20, content, error), TReadOutcome::Read);
-    EXPECT_NE(content.find("Name:"), std::string::npos);
-    EXPECT_EQ(ReadRegularFile("/proc/self/status", 10, content, error), TReadOutcome::TooLarge);
-
-    ASSERT_EQ(mkfifo("pipe.png", 0644), 0);
-    fs::create_symlink("/dev/zero", "zero.htm");
-    EXPECT_EQ(ReadRegularFile("pipe.png", 1 << 20, content, error), TReadOutcome::NotRegular);
-    EXPECT_EQ(ReadRegularFile("zero.htm", 1 << 20, content, error), TReadOutcome::NotRegular);
-    EXPECT_EQ(ReadRegularFile("missing.htm", 1 << 20, content, error), TReadOutcome::Failed);
-    EXPECT_EQ(error, "No such file or directory");
 }
 
 } // namespace
