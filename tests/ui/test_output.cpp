@@ -41,6 +41,15 @@ protected:
         Form1->PageControl1->setCurrentWidget(tab);
         Settle();
     }
+    // The three exports, the recipe of the second product.
+    void ExportAll() {
+        ShowTab(Form1->COMPONENTS);
+        Trigger(Form1->ExporttoMaterialstxt1);
+        ShowTab(Form1->PRODUCTS);
+        ClickRow(*Form1->StringGrid1, 2);
+        Trigger(Form1->ExporttoProductstxt1);
+        Trigger(Form1->ExporttoProducttxt1);
+    }
     void PrintTo(const std::string& file) {
         dialogs.PrintScript = [file](QPrinter& printer) {
             printer.setOutputFormat(QPrinter::PdfFormat);
@@ -63,12 +72,7 @@ TEST_F(OutputTest, ExportsWriteTheGridsAsShownUnderEitherDecimalSeparator) {
     for (const char separator : {'.', ','}) {
         DecimalSeparator = separator;
         ThousandSeparator = separator == '.' ? ',' : '.';
-        ShowTab(Form1->COMPONENTS);
-        Trigger(Form1->ExporttoMaterialstxt1);
-        ShowTab(Form1->PRODUCTS);
-        ClickRow(*Form1->StringGrid1, 2);
-        Trigger(Form1->ExporttoProductstxt1);
-        Trigger(Form1->ExporttoProducttxt1);
+        ExportAll();
 
         auto numbers = [separator](std::string text) {
             std::replace(text.begin(), text.end(), '.', separator);
@@ -123,12 +127,7 @@ TEST_F(OutputTest, NamesWithTabsOrLineBreaksKeepEachRowOneLine) {
     RunSql("INSERT INTO Materials (Component, Price) VALUES ('GUM\tARABIC', 1), ('CR\rLF\nNAME', 2);"
            "UPDATE Products SET Product = 'LEMON\r\nCORDIAL' WHERE Prod_ID = 2;");
     StartProgram();
-    ShowTab(Form1->COMPONENTS);
-    Trigger(Form1->ExporttoMaterialstxt1);
-    ShowTab(Form1->PRODUCTS);
-    ClickRow(*Form1->StringGrid1, 2);
-    Trigger(Form1->ExporttoProductstxt1);
-    Trigger(Form1->ExporttoProducttxt1);
+    ExportAll();
     EXPECT_EQ(ReadFile("Materials.txt"),
               "COMPONENT\tPRICE\r\nCR LF NAME\t    2.00\r\nETHANOL\t    2.50\r\nGUM ARABIC\t    1.00\r\n"
               "NOPRICE\t\r\nSUGAR\t   12.50\r\nWATER\t    0.00\r\n\t\r\n");
