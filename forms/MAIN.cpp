@@ -742,12 +742,13 @@ void TForm1::HelpMenuKeyPressed() {
 namespace {
 
 // The header lines, then every row below the grid's header (its empty last row too) as cell 0, a tab and cell 1.
+// A name holding a tab or a line break would split its row, so those become blanks.
 void ExportGrid(const TStringGrid& grid, const std::string& fileName, const std::vector<std::string>& headers) {
-    TTextFile file(fileName);
+    TTextFile file(fileName, DatabaseFileName);
     for (const std::string& header : headers)
         file.WriteLn(header);
     for (int r = 1; r < grid.RowCount(); ++r)
-        file.WriteLn(grid.Cells(0, r) + "\t" + grid.Cells(1, r));
+        file.WriteLn(FieldText(grid.Cells(0, r)) + "\t" + FieldText(grid.Cells(1, r)));
     file.Close();
     ShowMessage("Done... See " + fileName);
 }
@@ -763,7 +764,7 @@ void TForm1::ExporttoProductstxt1Click() {
 }
 
 void TForm1::ExporttoProducttxt1Click() {
-    ExportGrid(*StringGrid3, "Recipe.txt", {"Recipe of " + Edit1->Text(), "Component\tMass (kg)"});
+    ExportGrid(*StringGrid3, "Recipe.txt", {"Recipe of " + FieldText(Edit1->Text()), "Component\tMass (kg)"});
 }
 
 // ---------------------------------------------------------------------------------------------------------------

@@ -8,15 +8,18 @@
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/QtText.h"
+#include "text/Notes.h"
 #include "text/StrMan.h"
 
 #include <QHideEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QShowEvent>
+#include <QStatusBar>
 
-#include <sqlite3.h>
-
-#include <cstdlib>
+#include <optional>
 
 TForm2* Form2 = nullptr;
 std::string NotesText;
@@ -25,48 +28,113 @@ namespace {
 
 // The statement text of this window.
 std::string NotesQueryText;
-// The product whose notes the memo holds (empty: none, nothing to store), the memo's text as it was
-// filled, and how the stored notes break their lines, so that a changed text is stored the same way.
+// The product whose notes the memo holds, as named when they were read.
 std::string NotesProduct;
-QString ShownText;
-std::string LineBreak = "\r\n";
-bool TrailingBreak = false;
-// Notes that could not be stored, shown again at their product's next showing, so nothing typed is lost.
-std::string UnsavedProduct;
-QString UnsavedText;
 
-// The lines of a text broken by CR LF, LF or CR alone; a break at the very end starts no further line.
-QStringList SplitLines(const std::string& text) {
-    QStringList lines;
-    std::string line;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') {
-            line += text[i];
-            continue;
+// The stored notes as the window read them: a save writes only where the product's row still holds them.
+struct TStoredNotes {
+    std::string ProdId; // empty: no product read, nothing to store
+    bool Null = true;
+    std::string Bytes;
+    TNotesForm Form;
+};
+TStoredNotes Stored;
+
+// Notes typed but not stored, shown again at their product's next showing, so nothing typed is lost. After the
+// user chose to keep the notes another program wrote, Base is what the window had read: the next save then asks
+// again instead of overwriting them unseen.
+struct TUnsavedNotes {
+    std::string Product;
+    QString Text;
+    std::optional<TStoredNotes> Base;
+};
+std::optional<TUnsavedNotes> Unsaved;
+
+const char* const Unkeepable = "These notes hold characters this window cannot keep exactly; they are shown read-only.";
+const char* const TooLong = "These notes hold a line longer than 64 KB; they are shown read-only, without wrapping.";
+
+// The memo refuses with a beep what the notes could not hold: a NUL, a character their encoding lacks, and a
+// pasted line too long to wrap at once.
+class TNotesMemo : public QPlainTextEdit {
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (!isReadOnly() && !event->text().isEmpty() && !Holds(event->text())) {
+            MessageBeep();
+            event->accept();
+            return;
         }
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        lines << ToQt(line);
-        line.clear();
+        QPlainTextEdit::keyPressEvent(event);
     }
-    if (!line.empty())
-        lines << ToQt(line);
-    return lines;
+    void insertFromMimeData(const QMimeData* source) override {
+        if (source->hasText() && !Holds(source->text())) {
+            MessageBeep();
+            return;
+        }
+        QPlainTextEdit::insertFromMimeData(source);
+    }
+    void inputMethodEvent(QInputMethodEvent* event) override {
+        if (!event->commitString().isEmpty() && !Holds(event->commitString())) {
+            MessageBeep();
+            event->setCommitString({});
+        }
+        QPlainTextEdit::inputMethodEvent(event);
+    }
+
+private:
+    static bool Holds(const QString& text) {
+        if (text.contains(QChar(0)))
+            return false;
+        if (Stored.Form.Encoding == TNotesEncoding::Windows1252 && !ToWindows1252(text))
+            return false;
+        std::size_t line = 0;
+        for (const QChar c : text) {
+            if (c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator)
+                line = 0;
+            else if (++line > LongestEditableLine)
+                return false;
+        }
+        return true;
+    }
+};
+
+// The memo's lines joined by LF, every character as typed: the raw text keeps no-break spaces and U+2028 as they
+// are, and U+2029 only stands between the memo's lines.
+QString MemoText(const QPlainTextEdit& memo) {
+    QString text = memo.document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text;
+}
+
+// The memo's text as the notes would store it, or nothing when a character has no byte in their encoding.
+std::optional<std::string> MemoNotes(const QPlainTextEdit& memo) {
+    const QString text = MemoText(memo);
+    const std::optional<std::string> encoded =
+        Stored.Form.Encoding == TNotesEncoding::Utf8 ? FromQt(text) : ToWindows1252(text);
+    if (!encoded)
+        return std::nullopt;
+    return NotesBytes(*encoded, Stored.Form);
+}
+
+std::string HexOf(std::string_view bytes) {
+    static const char Digits[] = "0123456789ABCDEF";
+    std::string hex;
+    hex.reserve(bytes.size() * 2);
+    for (const char c : bytes) {
+        hex += Digits[static_cast<unsigned char>(c) >> 4];
+        hex += Digits[static_cast<unsigned char>(c) & 15];
+    }
+    return hex;
 }
 
 } // namespace
 
-namespace {
-int ChangesLoader(void* data, int columns, char** values, char**) {
-    if (columns > 0 && values[0])
-        *static_cast<int*>(data) = std::atoi(values[0]);
-    return 0;
-}
-} // namespace
-
-int NotesRowLoader(void*, int, char** values, char**) {
-    NotesText = ColumnText(values, 0);
-    return 0;
+void NotesRowLoader(const TResultRow& row) {
+    Stored.ProdId = row.Text(0);
+    Stored.Null = row.IsNull(1);
+    NotesText = row.Text(1);
 }
 
 TForm2::TForm2() {
@@ -74,16 +142,18 @@ TForm2::TForm2() {
     // The window may be sized; the memo follows it.
     setMinimumSize(200, 150);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    Memo = new QPlainTextEdit(this);
+    Memo = new TNotesMemo(this);
     Memo->setObjectName("Memo");
     Memo->setGeometry(16, 8, 537, 369);
     Memo->setPlainText("Memo");
     Memo->setAccessibleName("Production notes");
+    StatusBar1 = MakeDialogStatusBar(this);
 }
 
 void TForm2::resizeEvent(QResizeEvent* event) {
     TDialog::resizeEvent(event);
     Memo->setGeometry(16, 8, std::max(0, width() - 28), std::max(0, height() - 63));
+    StatusBar1->setGeometry(0, height() - StatusBar1->height(), width(), StatusBar1->height());
 }
 
 void TForm2::showEvent(QShowEvent* event) {
@@ -103,57 +173,113 @@ void TForm2::FormShow() {
     NotesProduct = Form1 ? Form1->Edit1->Text() : std::string();
     // A product without notes shows an empty memo, never the notes shown before.
     NotesText.clear();
+    Stored = {};
     bool read = false;
     if (!NotesProduct.empty())
         WithDatabase([&read] {
             NotesQueryText =
-                "SELECT Solids from Products where Product = '" + StringManager.QuoteSql(NotesProduct) + "';";
-            CheckResult(sqlite3_exec(Database, NotesQueryText.c_str(), NotesRowLoader, nullptr, nullptr), Database);
+                "SELECT Prod_ID, Solids from Products where Product = '" + StringManager.QuoteSql(NotesProduct) + "';";
+            ForEachRow(Database, NotesQueryText, NotesRowLoader);
             read = true;
         });
-    const bool crlf = NotesText.find("\r\n") != std::string::npos;
-    LineBreak = crlf || NotesText.find('\n') == std::string::npos ? "\r\n" : "\n";
-    TrailingBreak = !NotesText.empty() && (NotesText.back() == '\n' || NotesText.back() == '\r');
-    Memo->setPlainText(SplitLines(NotesText).join('\n'));
-    ShownText = Memo->toPlainText();
-    if (!NotesProduct.empty() && NotesProduct == UnsavedProduct)
-        Memo->setPlainText(UnsavedText);
-    // Without a product, or when its notes could not be read, nothing typed could be stored safely.
-    Memo->setReadOnly(!read);
+    Stored.Bytes = NotesText;
+    Stored.Form = NotesForm(NotesText);
+    Memo->setLineWrapMode(Stored.Form.Problem == TNotesProblem::LongLine ? QPlainTextEdit::NoWrap
+                                                                         : QPlainTextEdit::WidgetWidth);
+    Memo->setPlainText(ToQt(ShownNotes(NotesText, Stored.Form)));
+    // Whatever else the memo would not give back as it was read (a paragraph separator, say) is caught here.
+    if (Stored.Form.Problem == TNotesProblem::None && MemoNotes(*Memo) != NotesText)
+        Stored.Form.Problem = TNotesProblem::Unkeepable;
+
+    QString status = "Changes are stored when the window is closed.";
+    if (NotesProduct.empty())
+        status = "No product is on display: there are no notes to show.";
+    else if (!read)
+        status = "The notes could not be read.";
+    else if (Stored.ProdId.empty())
+        status = ToQt(NotesProduct) + " is no longer in the database.";
+    else if (Unsaved && Unsaved->Product == NotesProduct) {
+        if (Unsaved->Base && Unsaved->Base->ProdId == Stored.ProdId)
+            Stored = *Unsaved->Base;
+        Memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+        Memo->setPlainText(Unsaved->Text);
+        Stored.Form.Problem = TNotesProblem::None;
+        status = "Your notes that were not stored are shown; they are stored when the window is closed.";
+    } else if (Stored.Form.Problem == TNotesProblem::Unkeepable)
+        status = Unkeepable;
+    else if (Stored.Form.Problem == TNotesProblem::LongLine)
+        status = TooLong;
+    // Without a product, or when its notes could not be read or kept, nothing typed could be stored safely.
+    const bool editable = !Stored.ProdId.empty() && Stored.Form.Problem == TNotesProblem::None;
+    if (!editable)
+        Stored.ProdId.clear();
+    Memo->setReadOnly(!editable);
+    StatusBar1->showMessage(status);
 }
 
 void TForm2::FormClose() {
-    const QString text = Memo->toPlainText();
-    if (NotesProduct.empty() || Memo->isReadOnly() || text == ShownText)
+    if (Stored.ProdId.empty() || Memo->isReadOnly())
         return;
-    std::string notes = StringManager.ReplaceText(FromQt(text), "\n", LineBreak);
-    if (TrailingBreak && !notes.empty())
-        notes += LineBreak;
-    bool stored = false;
-    bool gone = false;
-    BeforeUserWrite();
-    WithDatabase([&] {
-        ExecStatements(Database, "Update Products Set Solids = '" + StringManager.QuoteSql(notes) +
-                                     "' where Product = '" + StringManager.QuoteSql(NotesProduct) + "';");
-        // A product renamed or deleted meanwhile takes no notes: the update then changed no row.
-        int changed = 0;
-        CheckResult(sqlite3_exec(Database, "SELECT changes();", ChangesLoader, &changed, nullptr), Database);
-        stored = changed > 0;
-        gone = !stored;
-    });
-    if (stored) {
-        NotesText = notes;
-        ShownText = text;
-        if (UnsavedProduct == NotesProduct)
-            UnsavedProduct.clear();
+    const QString text = MemoText(*Memo);
+    const std::optional<std::string> notes = MemoNotes(*Memo);
+    const auto forget = [] {
+        if (Unsaved && Unsaved->Product == NotesProduct)
+            Unsaved.reset();
+    };
+    // Typed back to what was read: nothing is left to store.
+    if (notes && *notes == Stored.Bytes)
+        return forget();
+    const auto keep = [&text](std::optional<TStoredNotes> base) {
+        Unsaved = TUnsavedNotes{NotesProduct, text, std::move(base)};
+    };
+    if (!notes) {
+        keep(Stored);
+        ShowMessage("The notes of " + NotesProduct + " were not saved: they hold characters these notes cannot store.");
         return;
     }
-    UnsavedProduct = NotesProduct;
-    UnsavedText = text;
-    if (gone)
+    enum class TOutcome { Failed, Saved, Changed, Gone } outcome = TOutcome::Failed;
+    const std::string row = "Prod_ID = '" + StringManager.QuoteSql(Stored.ProdId) + "'";
+    const std::string update = "Update Products Set Solids = '" + StringManager.QuoteSql(*notes) + "' where " + row;
+    // The notes are compared as bytes, whatever another program stored them as.
+    const std::string unchanged =
+        Stored.Null ? " and Solids is null" : " and cast(Solids as blob) = x'" + HexOf(Stored.Bytes) + "'";
+    BeforeUserWrite();
+    WithDatabase([&] {
+        ExecStatements(Database, update + unchanged + ";");
+        if (ChangedRows(Database) > 0)
+            outcome = TOutcome::Saved;
+        else
+            // No row changed: the product is gone (renamed ones keep their Prod_ID), or its notes changed.
+            outcome =
+                QueryFirst(Database, "select 1 from Products where " + row + ";") ? TOutcome::Changed : TOutcome::Gone;
+    });
+    if (outcome == TOutcome::Changed &&
+        ConfirmYesNo("The notes of " + NotesProduct +
+                     " were changed by another program since you opened them. Replace them with yours?")) {
+        outcome = TOutcome::Failed;
+        WithDatabase([&] {
+            ExecStatements(Database, update + ";");
+            outcome = ChangedRows(Database) > 0 ? TOutcome::Saved : TOutcome::Gone;
+        });
+    }
+    switch (outcome) {
+    case TOutcome::Saved:
+        NotesText = *notes;
+        Stored.Bytes = *notes;
+        Stored.Null = false;
+        return forget();
+    case TOutcome::Changed:
+        keep(Stored);
+        return;
+    case TOutcome::Gone:
+        keep(std::nullopt);
         ShowMessage("The notes of " + NotesProduct + " were not saved: the product is no longer in the database.");
-    else
+        return;
+    case TOutcome::Failed:
+        keep(Stored);
         ShowMessage("The notes of " + NotesProduct +
                     " were not saved. They are kept: open the production notes of this product again and close "
                     "the window to save them.");
+        return;
+    }
 }

@@ -6,17 +6,21 @@
 #include <string>
 
 class QPlainTextEdit;
+class QStatusBar;
+class TResultRow;
 
 class TForm2 : public TDialog {
     Q_OBJECT
 public:
     TForm2();
     QPlainTextEdit* Memo;
+    // Says when the notes are shown read-only, and why.
+    QStatusBar* StatusBar1;
 
     void FormCreate() {}
     // Reads the notes of the product on display into the memo.
     void FormShow();
-    // Stores the notes when the user changed them.
+    // Stores the notes when the user changed them, provided the stored ones are still those the window read.
     void FormClose();
 
 protected:
@@ -29,4 +33,5 @@ extern TForm2* Form2;
 // The notes last read, kept between showings.
 extern std::string NotesText;
 
-int NotesRowLoader(void* data, int columns, char** values, char** names);
+// Takes the product's key and its notes, byte for byte, from a result row.
+void NotesRowLoader(const TResultRow& row);

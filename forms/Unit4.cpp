@@ -12,12 +12,16 @@
 #include <QPushButton>
 #include <QStatusBar>
 
+#include <algorithm>
+
 TForm4* Form4 = nullptr;
 std::vector<std::string> ReportLines;
 
 namespace {
 const char* const ReportFile = "Report.txt";
 const char* const ListBoxFont = "MS Sans Serif";
+// The columns of the running report's statement that hold names; the others are its own separators.
+std::vector<int> ReportNameColumns;
 } // namespace
 
 // One report: what it shows in the status bar, how it sets up the list box, its statement and lines.
@@ -28,6 +32,8 @@ struct TForm4::TReport {
     const char* Statement;
     std::vector<std::string> Footer;
     bool SaveFirst;
+    // A name holding a tab or a line break would break the report's columns: those become blanks.
+    std::vector<int> NameColumns = {0};
 };
 
 TForm4::TForm4() {
@@ -72,8 +78,13 @@ void TForm4::hideEvent(QHideEvent* event) {
 
 int ReportRowLoader(void*, int columns, char** values, char**) {
     std::string line;
-    for (int c = 0; c < columns; ++c)
-        line += ColumnText(values, c);
+    for (int c = 0; c < columns; ++c) {
+        const std::string_view text = ColumnView(values, c);
+        if (std::find(ReportNameColumns.begin(), ReportNameColumns.end(), c) != ReportNameColumns.end())
+            line += FieldText(text);
+        else
+            line += text;
+    }
     ReportLines.push_back(line);
     return 0;
 }
@@ -103,17 +114,21 @@ void TForm4::RunReport(const TReport& report) {
     struct Release {
         ~Release() { ReportLines.clear(); }
     } release;
-    WithDatabase([&report] {
+    // A report whose statement failed is shown as far as it got, but never replaces the last good Report.txt.
+    bool complete = false;
+    WithDatabase([&report, &complete] {
         ReportLines.insert(ReportLines.end(), report.Header.begin(), report.Header.end());
         QueryText = report.Statement;
+        ReportNameColumns = report.NameColumns;
         RunQuery(ReportRowLoader);
+        complete = true;
     });
     ReportLines.insert(ReportLines.end(), report.Footer.begin(), report.Footer.end());
-    if (report.SaveFirst)
-        SaveLines(ReportFile, ReportLines);
+    if (report.SaveFirst && complete)
+        SaveLines(ReportFile, ReportLines, DatabaseFileName);
     ListBox1->AddItems(ReportLines);
-    if (!report.SaveFirst)
-        SaveLines(ReportFile, ReportLines);
+    if (!report.SaveFirst && complete)
+        SaveLines(ReportFile, ReportLines, DatabaseFileName);
 }
 
 void TForm4::Button1Click() {
@@ -147,7 +162,8 @@ void TForm4::Button4Click() {
                {"List of components sorted by entry-date", "including prices", "\tPrice"},
                "Select Date,'  ',Component,'\t',Price from materials order by date, Component;",
                {},
-               false});
+               false,
+               {2}});
 }
 
 void TForm4::Button5Click() {
@@ -156,7 +172,8 @@ void TForm4::Button5Click() {
                {"List components in all recipes including mass (kg).", "", "COMPONENT\tPRODUCT\tkg.", ""},
                "Select Component,'\t', Product,'\t', Quantity from Components_in_Recipes order by component;",
                {},
-               true});
+               true,
+               {0, 2}});
 }
 
 void TForm4::Button6Click() {

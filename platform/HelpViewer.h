@@ -10,6 +10,11 @@
 
 class QListWidget;
 class QTextBrowser;
+struct TTopic;
+
+// A help file larger than this is refused, and so is a picture or style sheet it refers to larger than the other.
+inline constexpr std::size_t HelpFileLimit = 16u << 20;
+inline constexpr std::size_t HelpResourceLimit = 4u << 20;
 
 // Where the help file called name is: the current directory first, then the copy installed with the
 // program, beside the executable or in <executable's directory>/../share/brivane. Help file names match
@@ -25,7 +30,7 @@ class THelpViewer : public QWidget {
 public:
     THelpViewer();
     // Shows the topic of context ctx from the help file called file, or the viewer's own message why it
-    // cannot: no such file, an unreadable file, no such topic.
+    // cannot: no such file, a file that is not a regular one, too large or unreadable, no such topic.
     void ShowContext(const std::string& file, int ctx);
 
     // What is on display: the file found (empty when none), the context asked for, the topic's title
@@ -43,7 +48,8 @@ public:
 
 private:
     void ShowMessageText(const std::string& title, const std::string& text);
-    void FillContents(const QString& html);
+    void FillContents(const std::vector<TTopic>& topics);
+    void Refuse(const std::string& text);
     void LinkClicked(const QUrl& url);
 
     std::string FName;

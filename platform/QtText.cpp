@@ -3,6 +3,9 @@
 #include <QStringDecoder>
 #include <QTextBoundaryFinder>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 // The code points of the bytes 0x80 to 0x9F in Windows-1252; its five unassigned bytes keep the C1
@@ -46,4 +49,22 @@ int ShownLength(std::string_view text) {
     while (characters.toNextBoundary() > 0)
         ++count;
     return count;
+}
+
+std::optional<std::string> ToWindows1252(QStringView text) {
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(text.size()));
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
+            bytes += static_cast<char>(code);
+            continue;
+        }
+        // The C1 controls that stand for the five bytes without a character are no characters to type.
+        const auto* found = std::find(std::begin(Windows1252High), std::end(Windows1252High), code);
+        if (code <= 0x9F || found == std::end(Windows1252High))
+            return std::nullopt;
+        bytes += static_cast<char>(0x80 + (found - std::begin(Windows1252High)));
+    }
+    return bytes;
 }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QString>
+
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,3 +23,6 @@ int ShownLength(std::string_view text);
 inline std::string FromQt(const QString& text) {
     return text.toUtf8().toStdString();
 }
+// The text as Windows-1252 bytes, the reverse of ToQt for text that a file holds in that encoding; nothing when a
+// character has no byte there.
+std::optional<std::string> ToWindows1252(QStringView text);

@@ -1,7 +1,9 @@
 #include "TestDatabase.h"
 
 #include <sqlite3.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -21,6 +23,25 @@ TempDir::~TempDir() {
     std::error_code ec;
     fs::current_path(FPrevious, ec);
     fs::remove_all(FPath, ec);
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long long bytes) {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    FPrevious = limit.rlim_cur;
+    // Without this the write would end the process instead of failing.
+    FSignal = std::signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = bytes;
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        throw std::runtime_error("cannot limit the file size");
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = FPrevious;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, FSignal);
 }
 
 std::string ReadFile(const fs::path& path) {

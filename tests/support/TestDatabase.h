@@ -19,6 +19,20 @@ private:
     std::filesystem::path FPrevious;
 };
 
+// Lets this process write no file beyond bytes for its lifetime: a longer write fails with "File too large", the
+// way a full disk fails, for any user and on any file system.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(unsigned long long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    unsigned long long FPrevious;
+    void (*FSignal)(int);
+};
+
 std::string ReadFile(const std::filesystem::path& path);
 // Creates file from the schema, and from the sample data as well when withSample is set.
 void CreateDatabase(const std::string& file = "Products.db3", bool withSample = false);

@@ -11,12 +11,17 @@
 #include "tests/support/ui/ProgramFixture.h"
 
 #include <QEnterEvent>
+#include <QImage>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBrowser>
+
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -93,6 +98,43 @@ TEST_F(HelpTest, TheFileIsFoundByAnyLetterCaseThenBesideTheProgramThenInItsDataF
     EXPECT_EQ(Viewer().FoundFile(), "");
     EXPECT_EQ(Viewer().Message().rfind("The help file \"Brivane.HLP\" was not found", 0), 0u) << Viewer().Message();
     EXPECT_TRUE(HelpViewer()->isVisible());
+}
+
+TEST_F(HelpTest, SpecialOrHugeHelpFilesAndPicturesAreRefusedWithoutBlocking) {
+    const auto refused = [this](const std::string& name, const std::string& why) {
+        ShowHelp("Brivane.HLP", 4);
+        EXPECT_EQ(Viewer().Message(),
+                  "The help file \"" + (dir.Path() / name).string() + "\" " + why + ", so no help can be shown.");
+        EXPECT_EQ(Viewer().TopicTitle(), "");
+        fs::remove(name);
+    };
+    fs::create_symlink("/dev/zero", "brivane.hlp");
+    refused("brivane.hlp", "is not a regular file");
+    ASSERT_EQ(mkfifo("BRIVANE.HLP", 0644), 0);
+    refused("BRIVANE.HLP", "is not a regular file");
+    std::ofstream("BRIVANE.HLP").close();
+    fs::resize_file("BRIVANE.HLP", HelpFileLimit + 1);
+    refused("BRIVANE.HLP", "is larger than 16 MB");
+
+    // A topic's pictures come only from regular files beside the help file, of 4 MB at most.
+    QImage(4, 3, QImage::Format_RGB32).save(QString::fromStdString((dir.Path() / "icon.png").string()));
+    ASSERT_EQ(mkfifo("fifo.png", 0644), 0);
+    fs::create_symlink("/dev/zero", "zero.png");
+    std::ofstream("big.png").close();
+    fs::resize_file("big.png", HelpResourceLimit + 1);
+    std::ofstream("BRIVANE.HLP") << "<section id=\"context-4\"><h1>Pictures</h1><img src=\"fifo.png\">"
+                                    "<img src=\"zero.png\"><img src=\"big.png\"><img src=\"/etc/hostname\">"
+                                    "<img src=\"icon.png\"></section>";
+    ShowHelp("Brivane.HLP", 4);
+    EXPECT_EQ(Viewer().TopicTitle(), "Pictures");
+    QTextDocument& document = *Viewer().Browser->document();
+    QTRY_VERIFY(!qvariant_cast<QImage>(document.resource(QTextDocument::ImageResource, QUrl("icon.png"))).isNull());
+    const auto loaded = [](const char* name) {
+        return qvariant_cast<QImage>(Viewer().Browser->loadResource(QTextDocument::ImageResource, QUrl(name))).size();
+    };
+    for (const char* name : {"fifo.png", "zero.png", "big.png", "/etc/hostname", "file:///etc/hostname"})
+        EXPECT_EQ(loaded(name), QSize(1, 1)) << name << " is left out";
+    EXPECT_EQ(loaded("icon.png"), QSize(4, 3));
 }
 
 TEST_F(HelpTest, EveryHelpCommandAsksForItsContextAndFile) {

@@ -20,6 +20,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -74,6 +76,15 @@ protected:
         Form1->PageControl1->setCurrentWidget(tab);
         Settle();
     }
+    // The three exports, the recipe of the second product.
+    void ExportAll() {
+        ShowTab(Form1->COMPONENTS);
+        Trigger(Form1->ExporttoMaterialstxt1);
+        ShowTab(Form1->PRODUCTS);
+        ClickRow(*Form1->StringGrid1, 2);
+        Trigger(Form1->ExporttoProductstxt1);
+        Trigger(Form1->ExporttoProducttxt1);
+    }
     // Answers the print dialog with a PDF file, pages first to last (0: all) and copies.
     void PrintTo(const std::string& file, int first = 0, int last = 0, int copies = 1) {
         dialogs.PrintScript = [=](QPrinter& printer) {
@@ -100,12 +111,7 @@ TEST_F(OutputTest, ExportsWriteTheGridsAsShownUnderEitherDecimalSeparator) {
     for (const char separator : {'.', ','}) {
         DecimalSeparator = separator;
         ThousandSeparator = separator == '.' ? ',' : '.';
-        ShowTab(Form1->COMPONENTS);
-        Trigger(Form1->ExporttoMaterialstxt1);
-        ShowTab(Form1->PRODUCTS);
-        ClickRow(*Form1->StringGrid1, 2);
-        Trigger(Form1->ExporttoProductstxt1);
-        Trigger(Form1->ExporttoProducttxt1);
+        ExportAll();
 
         auto numbers = [separator](std::string text) {
             std::replace(text.begin(), text.end(), '.', separator);
@@ -138,17 +144,48 @@ TEST_F(OutputTest, RecipeMassesShowAndExportToTheGram) {
                                       "NOPRICE\t   0.020\r\nSUGAR\t   1.250\r\nWATER\t  12.346\r\n\t\r\n");
 }
 
-TEST_F(OutputTest, AFileThatCannotBeWrittenIsReportedWithoutDone) {
-    std::filesystem::create_directory("Materials.txt");
-    std::filesystem::create_symlink("/dev/full", "Products.txt");
+TEST_F(OutputTest, AnExportReplacesOnlyAnExportAndOnlyWhenWhollyWritten) {
+    namespace fs = std::filesystem;
+    fs::create_directory("Materials.txt");
+    fs::create_symlink("Products.db3", "Products.txt");
+    ASSERT_EQ(mkfifo("Recipe.txt", 0644), 0) << "a FIFO would hang the window if it were opened";
     StartProgram();
     ShowTab(Form1->COMPONENTS);
     Trigger(Form1->ExporttoMaterialstxt1);
     ShowTab(Form1->PRODUCTS);
+    const std::string database = ReadFile("Products.db3");
     Trigger(Form1->ExporttoProductstxt1);
-    EXPECT_EQ(dialogs.Errors, (std::vector<std::string>{"Cannot write Materials.txt: Is a directory.",
-                                                        "Cannot write Products.txt: No space left on device."}));
+    EXPECT_EQ(ReadFile("Products.db3"), database);
+    Trigger(Form1->ExporttoProducttxt1);
+    EXPECT_EQ(dialogs.Errors, (std::vector<std::string>{"Cannot write Materials.txt: not a regular file.",
+                                                        "Cannot write Products.txt: it is the database file.",
+                                                        "Cannot write Recipe.txt: not a regular file."}));
     EXPECT_TRUE(dialogs.Messages.empty());
+
+    // A full disk: the last export stays as it was.
+    fs::remove("Materials.txt");
+    std::ofstream("Materials.txt") << "the last export";
+    dialogs.Clear();
+    ShowTab(Form1->COMPONENTS);
+    {
+        FileSizeLimit full(20);
+        Trigger(Form1->ExporttoMaterialstxt1);
+    }
+    EXPECT_EQ(dialogs.Errors, std::vector<std::string>{"Cannot write Materials.txt: File too large."});
+    EXPECT_TRUE(dialogs.Messages.empty());
+    EXPECT_EQ(ReadFile("Materials.txt"), "the last export");
+}
+
+TEST_F(OutputTest, NamesWithTabsOrLineBreaksKeepEachRowOneLine) {
+    RunSql("INSERT INTO Materials (Component, Price) VALUES ('GUM\tARABIC', 1), ('CR\rLF\nNAME', 2);"
+           "UPDATE Products SET Product = 'LEMON\r\nCORDIAL' WHERE Prod_ID = 2;");
+    StartProgram();
+    ExportAll();
+    EXPECT_EQ(ReadFile("Materials.txt"),
+              "COMPONENT\tPRICE\r\nCR LF NAME\t    2.00\r\nETHANOL\t    2.50\r\nGUM ARABIC\t    1.00\r\n"
+              "NOPRICE\t\r\nSUGAR\t   12.50\r\nWATER\t    0.00\r\n\t\r\n");
+    EXPECT_EQ(ReadFile("Products.txt"), "PRODUCT\tPRICE\r\nEMPTY BASE\t\r\nLEMON  CORDIAL\t    6.25\r\n\t\r\n");
+    EXPECT_EQ(ReadFile("Recipe.txt").substr(0, 26), "Recipe of LEMON  CORDIAL\r\n");
 }
 
 TEST_F(OutputTest, PrintedListsKeepTheirLayoutOnEveryPage) {

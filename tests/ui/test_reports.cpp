@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -97,39 +98,56 @@ TEST_F(ReportsTest, EachReportIsShownAndSavedLineForLine) {
     EXPECT_TRUE(Form4->ListBox1->Items().empty());
     EXPECT_TRUE(dialogs.Messages.empty());
 
-    // Nothing priced 0.0: the two "-" lines follow each other. A missing relation leaves the header lines.
+    // Nothing priced 0.0: the two "-" lines follow each other. A missing relation leaves the header lines on
+    // show, and Report.txt as it was: a report cut short must not pass for a complete one.
     RunSql("UPDATE Materials SET Price = 1 WHERE Price = 0.0; DROP VIEW Components_in_Recipes;");
     Show([] {
         Expect(Form4->Button1, "Prices are missing in the Materials Table for:\n-\n-\nPrices of products possibly "
                                "derived from abovementioned\nstarting materials are not correct.\nPlease correct "
                                "errors.\n");
-        Expect(Form4->Button5, InRecipesHeader);
+        const std::string lastGood = ReadFile("Report.txt");
+        QTest::mouseClick(Form4->Button5, Qt::LeftButton);
+        EXPECT_EQ(Joined(Form4->ListBox1->Items()), InRecipesHeader);
+        EXPECT_EQ(ReadFile("Report.txt"), lastGood);
     });
     EXPECT_EQ(dialogs.Messages, std::vector<std::string>{"SQLite Error 1 - no such table: Components_in_Recipes"});
 }
 
+TEST_F(ReportsTest, NamesWithTabsOrLineBreaksStayInTheirColumn) {
+    RunSql("INSERT INTO Materials (Comp_ID, Component, Price, Date) VALUES (7, 'GUM\tARABIC\r\n', 3, '2025-02-01');"
+           "UPDATE Products SET Product = 'O''NEILL\nBLEND' WHERE Prod_ID = 2;"
+           "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity) VALUES (2, 7, 1);");
+    Show([] {
+        Expect(Form4->Button4, std::string(ByDate) + "2025-02-01  GUM ARABIC  \t3.0\n");
+        Expect(Form4->Button5, std::string(InRecipesHeader) +
+                                   "CAF\xC9\tO'NEILL BLEND\t10.0\nETHANOL\tANISETTE\t1.25\n"
+                                   "GUM ARABIC  \tO'NEILL BLEND\t1.0\nWATER\tANISETTE\t0.05\n");
+    });
+}
+
 TEST_F(ReportsTest, AReportFileThatCannotBeWrittenIsReported) {
     namespace fs = std::filesystem;
-    fs::create_directory("Report.txt"); // refused also to root
+    fs::create_directory("Report.txt");
     Show([this] {
         QTest::mouseClick(Form4->Button1, Qt::LeftButton);
-        ASSERT_EQ(dialogs.Errors.size(), 1u);
-        EXPECT_NE(dialogs.Errors[0].find("Report.txt: Is a directory"), std::string::npos) << dialogs.Errors[0];
+        EXPECT_EQ(dialogs.Errors, std::vector<std::string>{"Cannot write Report.txt: not a regular file."});
         EXPECT_EQ(Joined(Form4->ListBox1->Items()), MissingPrices);
         // This report saves before it shows.
         QTest::mouseClick(Form4->Button5, Qt::LeftButton);
         EXPECT_EQ(dialogs.Errors.size(), 2u);
         EXPECT_TRUE(Form4->ListBox1->Items().empty());
     });
-    // A full disk.
+    // A full disk: the last report stays as it was.
     fs::remove("Report.txt");
-    fs::create_symlink("/dev/full", "Report.txt");
+    std::ofstream("Report.txt") << "the last report";
     Show([this] {
+        FileSizeLimit full(20);
         QTest::mouseClick(Form4->Button4, Qt::LeftButton);
         ASSERT_EQ(dialogs.Errors.size(), 3u);
-        EXPECT_NE(dialogs.Errors[2].find("No space left on device"), std::string::npos) << dialogs.Errors[2];
+        EXPECT_EQ(dialogs.Errors[2], "Cannot write Report.txt: File too large.");
         EXPECT_EQ(Joined(Form4->ListBox1->Items()), ByDate);
     });
+    EXPECT_EQ(ReadFile("Report.txt"), "the last report");
     EXPECT_TRUE(dialogs.Messages.empty());
 }
 
