@@ -8,7 +8,10 @@ const char* const NoPriceCondition = "(M.Price IS NULL OR typeof(M.Price) NOT IN
 namespace {
 
 std::string Quoted(const std::string& text) {
-    return "'" + StringManager.QuoteSql(text) + "'";
+    std::string quoted(1, '\'');
+    quoted += StringManager.QuoteSql(text);
+    quoted += '\'';
+    return quoted;
 }
 
 // The recomputation's price per kg, with price standing for each line's component price.
