@@ -1,5 +1,6 @@
 #include "HelpViewer.h"
 
+#include "BuildConfig.h"
 #include "platform/Dialogs.h"
 #include "platform/QtText.h"
 
@@ -27,10 +28,11 @@ QPointer<THelpViewer> Viewer;
 
 constexpr auto Pattern = QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption;
 
-// The folders searched in order: the user's current directory, then the installed copy's two places.
+// The folders searched in order: the user's current directory, then the program's folder (a build keeps the
+// help file there), then the data folder of an installed copy.
 QStringList HelpDirectories() {
     const QString program = ProgramDirectory.isEmpty() ? QCoreApplication::applicationDirPath() : ProgramDirectory;
-    return {QDir::currentPath(), program, QDir::cleanPath(program + "/../share/brivane")};
+    return {QDir::currentPath(), program, QDir::cleanPath(program + "/" + InstalledDataFolder)};
 }
 
 QString FindIn(const QString& folder, const QString& name) {

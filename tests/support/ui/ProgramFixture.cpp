@@ -27,7 +27,7 @@ void ProgramFixture::TearDown() {
 }
 
 void ProgramFixture::StartProgram() {
-    Application.Title = "Brivane 2.0 Recipe Management";
+    NameApplication();
     CreateWindows();
     Form1->show();
     Form1->activateWindow();
