@@ -12,9 +12,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     ReadRegionalSettings();
     MapWindowsFonts();
-    Application.Title = "Brivane 2.0 Recipe Management";
-    QApplication::setApplicationName("Brivane");
-    QApplication::setDesktopFileName("org.example.Brivane");
+    NameApplication();
     QApplication::setWindowIcon(ProgramIcon());
     Guarded(CreateWindows);
     if (!Form1)

@@ -1,5 +1,6 @@
 #include "About.h"
 
+#include "BuildConfig.h"
 #include "controls/URLLink.h"
 #include "platform/Images.h"
 
@@ -7,6 +8,8 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+
+#include <string>
 
 TForm3* Form3 = nullptr;
 
@@ -60,7 +63,8 @@ TForm3::TForm3() {
     Label1 = MakeAboutLabel(this, "Label1", "Recipe Management", {80, 24}, Qt::red, 24);
     Label2 = MakeAboutLabel(this, "Label2", "SQL-driven application for the", {96, 72}, Qt::yellow, 13);
     Label3 = MakeAboutLabel(this, "Label3", "maintenance of industrial recipes", {96, 96}, Qt::yellow, 13);
-    Label4 = MakeAboutLabel(this, "Label4", "Version 2.1", {96, 120}, Qt::yellow, 13);
+    const std::string version = std::string("Version ") + ProgramVersion;
+    Label4 = MakeAboutLabel(this, "Label4", version.c_str(), {96, 120}, Qt::yellow, 13);
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName("Panel1");

@@ -1,5 +1,6 @@
 #include "MAIN.h"
 
+#include "BuildConfig.h"
 #include "controls/Grids.h"
 #include "controls/Hints.h"
 #include "controls/PosFloatEdit.h"
@@ -146,7 +147,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, QPoint
 TForm1::TForm1() {
     Form1 = this;
     setObjectName("Form1");
-    setWindowTitle("Brivane 2.1");
+    setWindowTitle(QString("Brivane ") + ProgramVersion);
     setFont(QFont("MS Sans Serif", 8));
     CreateMenus();
     CreateControls();

@@ -1,5 +1,6 @@
 #include "Windows.h"
 
+#include "BuildConfig.h"
 #include "forms/About.h"
 #include "forms/MAIN.h"
 #include "forms/MatUnit.h"
@@ -8,6 +9,17 @@
 #include "forms/Unit4.h"
 #include "forms/Unit5.h"
 #include "platform/Application.h"
+
+#include <QApplication>
+
+#include <string>
+
+void NameApplication() {
+    Application.Title = std::string("Brivane ") + ProgramVersion + " Recipe Management";
+    QApplication::setApplicationName("Brivane");
+    QApplication::setApplicationVersion(ProgramVersion);
+    QApplication::setDesktopFileName("org.example.Brivane");
+}
 
 void CreateWindows() {
     // The main window names the database before the others read from it in their creation handlers.

@@ -2,3 +2,6 @@
 #pragma once
 
 void CreateWindows();
+
+// The application's title (every message box's caption), its name, version and desktop entry; set at start.
+void NameApplication();

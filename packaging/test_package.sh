@@ -48,7 +48,11 @@ expected=(
     usr/share/applications/org.example.Brivane.desktop
     usr/share/brivane/sample_data.sql
     usr/share/brivane/schema.sql
+    usr/share/doc/brivane/changelog.gz
+    usr/share/doc/brivane/copyright
     usr/share/icons/hicolor/scalable/apps/org.example.Brivane.svg
+    usr/share/man/man1/brivane-launch.1.gz
+    usr/share/man/man1/brivane.1.gz
     usr/share/metainfo/org.example.Brivane.metainfo.xml
 )
 expected+=(usr/share/brivane/BRIVANE.HLP)
@@ -65,6 +69,8 @@ out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate: $ou
 ! grep -Eq '(error|warning):' <<<"$out" || fail "desktop-file-validate: $out"
 appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate"
 grep -q "<release version=\"$version\"" "$metainfo" || fail "the metainfo has no release $version"
+[ "$(gzip -dc "$root/usr/share/doc/brivane/changelog.gz" | head -n 1)" = "brivane ($version) unstable; urgency=medium" ] ||
+    fail "the changelog does not begin with release $version"
 # What the menu starts and shows must be in the package.
 [ "$(sed -n 's/^Exec=//p' "$desktop")" = brivane-launch ] || fail "the desktop entry does not start the launcher"
 icon=$(sed -n 's/^Icon=//p' "$desktop")

@@ -1,5 +1,6 @@
 #include "HelpViewer.h"
 
+#include "BuildConfig.h"
 #include "platform/Dialogs.h"
 #include "platform/QtText.h"
 #include "text/TextFile.h"
@@ -35,10 +36,11 @@ namespace {
 QString ProgramDirectory;
 QPointer<THelpViewer> Viewer;
 
-// The folders searched in order: the user's current directory, then the installed copy's two places.
+// The folders searched in order: the user's current directory, then the program's folder (a build keeps the
+// help file there), then the data folder of an installed copy.
 QStringList HelpDirectories() {
     const QString program = ProgramDirectory.isEmpty() ? QCoreApplication::applicationDirPath() : ProgramDirectory;
-    return {QDir::currentPath(), program, QDir::cleanPath(program + "/../share/brivane")};
+    return {QDir::currentPath(), program, QDir::cleanPath(program + "/" + InstalledDataFolder)};
 }
 
 // Any kind of entry is found, so that a help file that is a FIFO or a device is refused by name, not passed over.

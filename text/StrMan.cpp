@@ -80,6 +80,9 @@ constexpr std::uint64_t Pow10[20] = {1ULL,
                                      1000000000000000000ULL,
                                      10000000000000000000ULL};
 
+// The exact arithmetic below needs a 128-bit integer; where the compiler has none (or a build turns it off
+// to test the other way), every value takes the general way, which gives the same text.
+#if defined(__SIZEOF_INT128__) && !defined(BRIVANE_NO_INT128)
 // The 18 significant digits of v (as an integer of 18 digits) and the decimal exponent of the first,
 // correctly rounded (half to even) from v's exact binary value, without text. For the values of prices and
 // masses only; false sends the caller to the general way.
@@ -125,6 +128,11 @@ bool EighteenDigits(double v, std::uint64_t& digits, int& exponent) {
     }
     return false;
 }
+#else
+bool EighteenDigits(double, std::uint64_t&, int&) {
+    return false;
+}
+#endif
 
 // Positions below are 0-based indexes; the result reports them 1-based.
 ParseResult Fail(std::size_t index) {

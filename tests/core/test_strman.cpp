@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -194,23 +195,25 @@ std::string ByTheRule(double value, int decimals) {
     for (int k = 0; k < keep; ++k)
         units += k < 18 ? digits[static_cast<std::size_t>(k)] : '0';
     const bool up = keep >= 0 && keep < 18 && digits[static_cast<std::size_t>(keep)] >= '5';
-    std::string number = units.empty() ? "0" : units;
+    // A spare digit in front takes the carry of the rounding.
+    std::string number = "0" + units;
     if (up) {
-        int k = static_cast<int>(number.size()) - 1;
-        while (k >= 0 && number[static_cast<std::size_t>(k)] == '9')
-            number[static_cast<std::size_t>(k--)] = '0';
-        if (k < 0)
-            number.insert(0, "1");
-        else
-            ++number[static_cast<std::size_t>(k)];
+        std::size_t k = number.size();
+        while (number[k - 1] == '9')
+            number[--k] = '0';
+        ++number[k - 1];
     }
-    while (number.size() < static_cast<std::size_t>(decimals) + 1)
-        number.insert(0, "0");
-    while (number.size() > static_cast<std::size_t>(decimals) + 1 && number[0] == '0')
-        number.erase(0, 1);
+    const auto width = static_cast<std::size_t>(decimals) + 1;
+    if (number.size() < width)
+        number = std::string(width - number.size(), '0') + number;
+    number = number.substr(std::min(number.find_first_not_of('0'), number.size() - width));
     const bool zero = number.find_first_not_of('0') == std::string::npos;
-    number.insert(number.size() - static_cast<std::size_t>(decimals), decimals ? "." : "");
-    return (value < 0 && !zero ? "-" : "") + number;
+    const std::size_t point = number.size() - static_cast<std::size_t>(decimals);
+    std::string text = value < 0 && !zero ? "-" : "";
+    text.append(number, 0, point);
+    if (decimals > 0)
+        text.append(1, '.').append(number, point);
+    return text;
 }
 
 TEST(FormatPadded, NumbersOfAnySizeAreWrittenInDigits) {

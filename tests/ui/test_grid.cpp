@@ -1,11 +1,17 @@
-// The text grid's event model, as the windows rely on it.
+// The text grid's event model, as the windows rely on it, and the list controls' models as views rely on them.
 #include "controls/Grids.h"
+#include "controls/ListBox.h"
+#include "controls/StdCtrls.h"
+#include "tests/support/ui/ProgramFixture.h"
 
 #include <QApplication>
 #include <QMenu>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -20,6 +26,7 @@ struct Fixture {
             grid.SetCells(0, r, "ROW " + std::to_string(r));
             grid.SetRowCount(grid.RowCount() + 1);
         }
+        WatchModels(grid);
         grid.OnClick = [this] { ++clicks; };
         grid.OnDblClick = [this] { ++doubleClicks; };
         grid.show();
@@ -84,6 +91,54 @@ TEST(Grid, ViewFollowsTheCellsAfterTheEventLoopTurns) {
     EXPECT_EQ(f.grid.model()->rowCount(), 9);
     EXPECT_EQ(f.grid.model()->index(1, 0).data().toString(), "CHANGED");
     EXPECT_EQ(f.grid.model()->headerData(0, Qt::Horizontal).toString(), "Name");
+}
+
+// Each list is loaded, loaded again shorter within one turn of the event loop (as a refresh does), shrunk and
+// cleared, with the model tester watching; the views see every state.
+TEST(Lists, ModelsKeepTheRulesThroughLoadShrinkAndClear) {
+    QWidget window;
+    auto* grid = new TStringGrid(&window);
+    auto* list = new TListBox(&window);
+    auto* combo = new TComboBox(&window);
+    WatchModels(window);
+    window.show();
+    const auto load = [&](int count) {
+        grid->ClearRows();
+        list->Clear();
+        combo->Clear();
+        std::vector<std::string> lines;
+        for (int r = 1; r <= count; ++r) {
+            const std::string name = "ROW " + std::to_string(r);
+            grid->SetCells(0, r, name);
+            grid->SetCells(1, r, std::to_string(r));
+            grid->SetRowCount(grid->RowCount() + 1);
+            lines.push_back(name + "\t" + std::to_string(r));
+            combo->AddItem(name);
+        }
+        list->AddItems(lines);
+        QApplication::processEvents();
+    };
+    const auto shown = [&] {
+        return std::vector<int>{grid->model()->rowCount(), grid->model()->columnCount(), list->model()->rowCount(),
+                                combo->count()};
+    };
+
+    load(6);
+    EXPECT_EQ(shown(), (std::vector<int>{7, 2, 6, 6}));
+    EXPECT_EQ(combo->itemText(5), "ROW 6");
+    load(2);
+    EXPECT_EQ(shown(), (std::vector<int>{3, 2, 2, 2}));
+    EXPECT_EQ(grid->model()->index(1, 0).data().toString(), "ROW 2");
+    grid->SetRowCount(2);
+    grid->SetColCount(1);
+    QApplication::processEvents();
+    EXPECT_EQ(shown(), (std::vector<int>{1, 1, 2, 2}));
+    grid->SetColCount(3);
+    grid->ClearRows();
+    list->Clear();
+    combo->Clear();
+    QApplication::processEvents();
+    EXPECT_EQ(shown(), (std::vector<int>{1, 3, 0, 0}));
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // Context help through the help viewer, the help file the program ships, and the About box's mail link.
+#include "BuildConfig.h"
 #include "controls/Grids.h"
 #include "controls/StdCtrls.h"
 #include "controls/URLLink.h"
@@ -81,13 +82,15 @@ TEST_F(HelpTest, TheFileIsFoundByAnyLetterCaseThenBesideTheProgramThenInItsDataF
 
     // Without a copy in the current directory: the installed one, beside the program first.
     fs::remove(dir.Path() / "brivane.hlp");
+    // The data folder lies where this build installs it, usually prefix/share/brivane.
     const fs::path prefix = dir.Path() / "prefix";
+    const fs::path data = (prefix / "bin" / InstalledDataFolder).lexically_normal();
     fs::create_directories(prefix / "bin");
-    fs::create_directories(prefix / "share" / "brivane");
-    fs::copy_file(Shipped, prefix / "share" / "brivane" / "BRIVANE.HLP");
+    fs::create_directories(data);
+    fs::copy_file(Shipped, data / "BRIVANE.HLP");
     SetProgramDirectory((prefix / "bin").string());
     ShowHelp("Brivane.HLP", 4);
-    EXPECT_EQ(fs::path(Viewer().FoundFile()), prefix / "share" / "brivane" / "BRIVANE.HLP");
+    EXPECT_EQ(fs::path(Viewer().FoundFile()), data / "BRIVANE.HLP");
     EXPECT_EQ(Viewer().TopicTitle(), "Components");
     fs::copy_file(Shipped, prefix / "bin" / "BRIVANE.HLP");
     EXPECT_EQ(fs::path(FindHelpFile("Brivane.HLP")), prefix / "bin" / "BRIVANE.HLP");

@@ -1,16 +1,20 @@
 // The main window against a real database: start-up, the two lists, the recipe display and the
 // product commands, with every dialog answered by the scripted service.
+#include "BuildConfig.h"
 #include "controls/Grids.h"
 #include "controls/Hints.h"
 #include "controls/PosFloatEdit.h"
 #include "controls/StatusBar.h"
 #include "controls/StdCtrls.h"
+#include "forms/About.h"
 #include "forms/Common.h"
 #include "forms/MAIN.h"
 #include "text/SysUtils.h"
 #include "platform/Application.h"
 #include "tests/support/ui/ProgramFixture.h"
 
+#include <QCoreApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
@@ -80,7 +84,11 @@ protected:
 TEST_F(MainWindowTest, FirstScreenShowsTheRecomputedProductsAndTheFirstRecipe) {
     StartProgram();
     EXPECT_TRUE(dialogs.Messages.empty()) << dialogs.Messages.front();
-    EXPECT_EQ(Form1->windowTitle(), "Brivane 2.1");
+    // One version wherever the program shows it: every message box's caption, the main window, the About box.
+    EXPECT_EQ(Application.Title, std::string("Brivane ") + ProgramVersion + " Recipe Management");
+    EXPECT_EQ(Form1->windowTitle(), QString("Brivane ") + ProgramVersion);
+    EXPECT_EQ(Form3->Label4->text(), QString("Version ") + ProgramVersion);
+    EXPECT_EQ(QCoreApplication::applicationVersion(), ProgramVersion);
     EXPECT_EQ(Products().Cells(0, 0), " Product");
     EXPECT_EQ(Products().Cells(1, 0), " Price/kg");
     EXPECT_EQ(Column(Products(), 0),

@@ -1,6 +1,8 @@
 #include "ProgramFixture.h"
 
 #include "controls/Grids.h"
+#include "controls/ListBox.h"
+#include "controls/StdCtrls.h"
 #include "forms/About.h"
 #include "forms/Backups.h"
 #include "forms/MAIN.h"
@@ -12,9 +14,27 @@
 #include "forms/Windows.h"
 #include "platform/Application.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QTest>
+
+void WatchModels(QObject& root) {
+    QList<QObject*> objects = root.findChildren<QObject*>();
+    objects.prepend(&root);
+    for (QObject* object : objects) {
+        QAbstractItemModel* model = nullptr;
+        if (auto* grid = qobject_cast<TStringGrid*>(object))
+            model = grid->model();
+        else if (auto* list = qobject_cast<TListBox*>(object))
+            model = list->model();
+        else if (auto* combo = qobject_cast<TComboBox*>(object))
+            model = combo->model();
+        // Owned by the model, so it never outlives what it watches; one per model.
+        if (model && !model->findChild<QAbstractItemModelTester*>(QString(), Qt::FindDirectChildrenOnly))
+            new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::Fatal, model);
+    }
+}
 
 void ProgramFixture::TearDown() {
     Application.DestroyForms();
@@ -28,9 +48,11 @@ void ProgramFixture::TearDown() {
 }
 
 void ProgramFixture::StartProgram() {
-    Application.Title = "Brivane 2.0 Recipe Management";
+    NameApplication();
     StartBackupRun();
     CreateWindows();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        WatchModels(*window);
     Form1->show();
     Form1->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form1));

@@ -11,12 +11,18 @@
 #include <vector>
 
 class QAction;
+class QObject;
 class TStringGrid;
+
+// Watches the models of every grid, list box and combo box in root (root included) with Qt's model tester,
+// which ends the test program at the first signal or answer that breaks the model rules views rely on.
+void WatchModels(QObject& root);
 
 class ProgramFixture : public ::testing::Test {
 protected:
     void TearDown() override;
-    // Creates the windows in their order, shows the main window and waits for its first activation.
+    // Creates the windows in their order, shows the main window and waits for its first activation. Every
+    // list control's model is watched from then on.
     void StartProgram();
     // The cells of one column over the data rows (1 to row count − 2).
     static std::vector<std::string> Column(const TStringGrid& grid, int col);
