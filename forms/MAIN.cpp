@@ -10,6 +10,7 @@
 #include "forms/Backups.h"
 #include "forms/Common.h"
 #include "forms/MatUnit.h"
+#include "forms/PriceImport.h"
 #include "forms/Production.h"
 #include "forms/RecUnit.h"
 #include "forms/Unit4.h"
@@ -134,6 +135,7 @@ void TForm1::CreateMenus() {
     PrintMaterials = AddItem(Materials1, "PrintMaterials", "&Print Materials..");
     Reports = AddItem(Materials1, "Reports", "&Reports..");
     ExporttoMaterialstxt1 = AddItem(Materials1, "ExporttoMaterialstxt1", "Export to Materials.txt");
+    ImportPriceList = AddItem(Materials1, "ImportPriceList", "Import price list..");
     Products1 = AddMenu(bar, "Products1", "Products");
     PrintProducts = AddItem(Products1, "PrintProducts", "&Print Products..");
     PriceAnalysis = AddItem(Products1, "PriceAnalysis", "Price &Analysis ..");
@@ -152,6 +154,7 @@ void TForm1::CreateMenus() {
     Connect(PrintMaterials, this, &TForm1::PrintMaterialsClick);
     Connect(Reports, this, &TForm1::ReportsClick);
     Connect(ExporttoMaterialstxt1, this, &TForm1::ExporttoMaterialstxt1Click);
+    Connect(ImportPriceList, this, &TForm1::ImportPriceListClick);
     Connect(PrintProducts, this, &TForm1::PrintProductsClick);
     Connect(PriceAnalysis, this, &TForm1::PriceAnalysisClick);
     Connect(ExporttoProductstxt1, this, &TForm1::ExporttoProductstxt1Click);
@@ -655,6 +658,16 @@ void TForm1::ExporttoProductstxt1Click() {
 
 void TForm1::ExporttoProducttxt1Click() {
     ExportGrid(*StringGrid3, "Recipe.txt", {"Recipe of " + Edit1->Text(), "Component\tMass (kg)"});
+}
+
+void TForm1::ImportPriceListClick() {
+    if (!RunPriceListImport(this))
+        return;
+    // The new prices show as after a Refresh of the tab in view.
+    if (PageControl1->currentWidget() == COMPONENTS)
+        ReloadComponents();
+    else
+        Refresh1Click();
 }
 
 // ---------------------------------------------------------------------------------------------------------------
