@@ -111,6 +111,9 @@ TImportPreview PreviewPriceImport(const TPriceList& list) {
     const std::unique_ptr<sqlite3, int (*)(sqlite3*)> connection(db, sqlite3_close_v2);
     CheckResult(result, db);
     sqlite3_busy_timeout(db, LockWaitMilliseconds);
+    // The impact reads every recipe line of the products concerned through the indexes: pages read once stay
+    // in memory instead of being read again from the file (up to 64 MB, taken only as needed).
+    ExecStatements(db, "PRAGMA cache_size = -65536;");
     return PreviewPriceImport(db, list);
 }
 
