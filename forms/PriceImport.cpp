@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QShortcut>
 
+#include <optional>
+
 namespace {
 
 const char* const PriceListFilter = "Text files (*.txt *.csv *.tsv);;All files (*)";
@@ -100,7 +102,7 @@ std::string FileNameOnly(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The wait cursor while the file is read and written.
+// The wait cursor while the prices are written (a lock held elsewhere is waited for).
 class WaitCursor {
 public:
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -137,7 +139,7 @@ TPriceImportProducts::TPriceImportProducts(QWidget* parent) : QDialog(parent) {
 }
 
 void TPriceImportProducts::Fill(const std::string& fileName, const std::vector<TPriceImpact>& products) {
-    setWindowTitle(ToQt("Products whose price " + FileNameOnly(fileName) + " changes"));
+    setWindowTitle(ToQt("Price impact of " + FileNameOnly(fileName)));
     ProductsGrid->ClearRows();
     ProductsGrid->SetRowCount(static_cast<int>(products.size()) + 2);
     int row = 1;
@@ -171,7 +173,6 @@ TPriceImport::TPriceImport(QWidget* parent) : QDialog(parent) {
     Label2->setBuddy(SkippedGrid);
     SummaryLabel = new QLabel(this);
     SummaryLabel->setObjectName("SummaryLabel");
-    SummaryLabel->setAccessibleName("Summary");
     SummaryLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     ProductsBtn = MakeButton(this, "ProductsBtn", "&Products..");
     ProductsBtn->setToolTip("The products whose price per kg the new prices change");

@@ -91,6 +91,7 @@ TEST_F(PriceImportTest, ThePreviewShowsEveryChangeSkippedLineAndMovedProductAndC
         applicable = window.ApplyBtn->isEnabled();
         dialogs.Scripts["PriceImportProducts"] = [&](QDialog& shown) {
             products = Rows(*static_cast<TPriceImportProducts&>(shown).ProductsGrid);
+            products.push_back(shown.windowTitle().toStdString());
         };
         QTest::mouseClick(window.ProductsBtn, Qt::LeftButton);
         QTest::mouseClick(window.CancelBtn, Qt::LeftButton);
@@ -102,8 +103,8 @@ TEST_F(PriceImportTest, ThePreviewShowsEveryChangeSkippedLineAndMovedProductAndC
               (std::vector<std::string>{"3|PEPPER|not in the component list", "5|SUGAR|listed twice (line 2)"}));
     EXPECT_EQ(summary, "1 price changes, 1 unchanged, 2 lines skipped; 2 products change price");
     EXPECT_TRUE(applicable);
-    EXPECT_EQ(products,
-              (std::vector<std::string>{"SYRUP|    1,20|    1,50|+25,00", "COFFEE|    2,30|    2,75|+19,57"}));
+    EXPECT_EQ(products, (std::vector<std::string>{"SYRUP|    1,20|    1,50|+25,00", "COFFEE|    2,30|    2,75|+19,57",
+                                                  "Price impact of prices.csv"}));
     EXPECT_EQ(ReadFile("Products.db3"), before);
     EXPECT_TRUE(dialogs.Messages.empty());
 }
