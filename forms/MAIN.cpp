@@ -12,6 +12,7 @@
 #include "forms/Backups.h"
 #include "forms/Common.h"
 #include "forms/MatUnit.h"
+#include "forms/PriceImport.h"
 #include "forms/PrintPreview.h"
 #include "forms/Production.h"
 #include "forms/RecUnit.h"
@@ -181,6 +182,7 @@ void TForm1::CreateMenus() {
     PreviewMaterials = AddItem(Materials1, "PreviewMaterials", "Print preview..");
     Reports = AddItem(Materials1, "Reports", "&Reports..");
     ExporttoMaterialstxt1 = AddItem(Materials1, "ExporttoMaterialstxt1", "Export to Materials.txt");
+    ImportPriceList = AddItem(Materials1, "ImportPriceList", "Import price list..");
     Products1 = AddMenu(bar, "Products1", "Products");
     PrintProducts = AddItem(Products1, "PrintProducts", "&Print Products..");
     PreviewProducts = AddItem(Products1, "PreviewProducts", "Print preview..");
@@ -203,6 +205,7 @@ void TForm1::CreateMenus() {
     Connect(PreviewMaterials, this, &TForm1::PreviewMaterialsClick);
     Connect(Reports, this, &TForm1::ReportsClick);
     Connect(ExporttoMaterialstxt1, this, &TForm1::ExporttoMaterialstxt1Click);
+    Connect(ImportPriceList, this, &TForm1::ImportPriceListClick);
     Connect(PrintProducts, this, &TForm1::PrintProductsClick);
     Connect(PreviewProducts, this, &TForm1::PreviewProductsClick);
     Connect(PriceAnalysis, this, &TForm1::PriceAnalysisClick);
@@ -766,6 +769,16 @@ void TForm1::ExporttoProductstxt1Click() {
 
 void TForm1::ExporttoProducttxt1Click() {
     ExportGrid(*StringGrid3, "Recipe.txt", {"Recipe of " + FieldText(Edit1->Text()), "Component\tMass (kg)"});
+}
+
+void TForm1::ImportPriceListClick() {
+    if (!RunPriceListImport(this))
+        return;
+    // The new prices show as after a Refresh of the tab in view.
+    if (PageControl1->currentWidget() == COMPONENTS)
+        ReloadComponents();
+    else
+        Refresh1Click();
 }
 
 // ---------------------------------------------------------------------------------------------------------------

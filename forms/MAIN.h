@@ -56,6 +56,7 @@ public:
     QAction* PreviewMaterials;
     QAction* Reports;
     QAction* ExporttoMaterialstxt1;
+    QAction* ImportPriceList;
     QMenu* Products1;
     QAction* PrintProducts;
     QAction* PreviewProducts;
@@ -127,6 +128,8 @@ public:
     void ExporttoMaterialstxt1Click();
     void ExporttoProductstxt1Click();
     void ExporttoProducttxt1Click();
+    // Reads a supplier's price list and, once the user has seen what it changes, writes it.
+    void ImportPriceListClick();
     void PrintProductsClick();
     void PrintMaterialsClick();
     void PrintRecipeClick();

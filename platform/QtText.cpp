@@ -1,5 +1,7 @@
 #include "QtText.h"
 
+#include "text/Encoding.h"
+
 #include <QStringDecoder>
 #include <QTextBoundaryFinder>
 
@@ -7,13 +9,6 @@
 #include <iterator>
 
 namespace {
-
-// The code points of the bytes 0x80 to 0x9F in Windows-1252; its five unassigned bytes keep the C1
-// control of the same value, so two names that differ in one byte never look alike.
-constexpr char16_t Windows1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                          0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                          0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                          0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 bool IsAscii(std::string_view text) {
     for (const char c : text)

@@ -1,44 +1,8 @@
 #include "text/Notes.h"
 
-#include <algorithm>
+#include "text/Encoding.h"
 
-bool IsUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length;
-        char32_t code;
-        if (byte >= 0xC2 && byte <= 0xDF) {
-            length = 2;
-            code = byte & 0x1F;
-        } else if (byte >= 0xE0 && byte <= 0xEF) {
-            length = 3;
-            code = byte & 0x0F;
-        } else if (byte >= 0xF0 && byte <= 0xF4) {
-            length = 4;
-            code = byte & 0x07;
-        } else {
-            return false;
-        }
-        if (text.size() - i < length)
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (next & 0x3F);
-        }
-        const char32_t least = length == 3 ? 0x800 : 0x10000;
-        if ((length > 2 && code < least) || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        i += length;
-    }
-    return true;
-}
+#include <algorithm>
 
 bool IsUnassignedWindows1252(unsigned char byte) {
     return byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D;

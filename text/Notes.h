@@ -36,8 +36,5 @@ std::string_view ShownNotes(std::string_view notes, const TNotesForm& form);
 // end, and the trailing one is put back.
 std::string NotesBytes(std::string_view text, const TNotesForm& form);
 
-// True when text is UTF-8 without overlong forms, surrogates or code points past U+10FFFF.
-bool IsUtf8(std::string_view text);
-
 // True for the bytes that Windows-1252 leaves without a character: 0x81, 0x8D, 0x8F, 0x90 and 0x9D.
 bool IsUnassignedWindows1252(unsigned char byte);

@@ -1,0 +1,220 @@
+// Supplier price lists: files as spreadsheets save them, read against a real database; what the preview
+// reports, what Apply writes, and that no input crashes the reader.
+#include "database/Database.h"
+#include "database/PriceListImport.h"
+#include "tests/support/TestDatabase.h"
+#include "text/PriceList.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace {
+
+const char* const Data =
+    "INSERT INTO Materials VALUES (1, 'SUGAR', 2.0, '2025-01-01'), (2, 'WATER', 0.0, '2025-01-02'),"
+    " (3, 'CAFÉ', 5.0, '2025-01-03'), (4, 'SALT; FINE', 1.0, '2025-01-04'), (5, 'VANILLIN', 14.2, '2025-01-05'),"
+    " (6, 'ANISE OIL', 40.0, '2025-01-06');"
+    "INSERT INTO Products (Prod_ID, Product) VALUES (1, 'SYRUP'), (2, 'COFFEE'), (3, 'BRINE');"
+    "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity) VALUES (1, 1, 60), (1, 2, 40), (2, 3, 10), (2, 1, 90),"
+    " (3, 4, 10), (3, 2, 90);";
+
+// A semicolon list as a spreadsheet saves it in a comma locale: BOM, CRLF, a header, a quoted name.
+const std::string SemicolonFile = "\xEF\xBB\xBF"
+                                  "Component;Price/kg;Unit\r\n"
+                                  "sugar;2,50;kg\r\n"
+                                  "\"SALT; FINE\";1,00;kg\r\n"
+                                  "\r\n"
+                                  "PEPPER;3,10;kg\r\n"
+                                  "WATER;0;kg\r\n"
+                                  "SUGAR;2,60;kg\r\n"
+                                  "VANILLIN;-1,00;kg\r\n";
+// Tab-separated Windows-1252 without a header; É is one byte.
+const std::string TabFile = "CAF\xC9\t6.00\n"
+                            "ANISE OIL\t40\n"
+                            "VANILLIN\tEUR 15.00\n"
+                            "R\xC9GLISSE\t2.00\n";
+// Comma-separated with currency signs, old Mac line ends, and a grouped number that is refused.
+const std::string CommaFile = "Name,Price\r"
+                              "Sugar,$2.00\r"
+                              "CAFÉ,5.50 £\r"
+                              "VANILLIN,EUR 14.2\r"
+                              "ANISE OIL,\"1,234.50\"\r";
+
+class PriceListTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DatabaseFileName = "Products.db3";
+        CreateDatabase();
+        RunSql(Data);
+    }
+    static TImportPreview Preview(const std::string& bytes) {
+        TImportPreview preview;
+        InOpenDatabase([&] { preview = PreviewPriceImport(Database, ParsePriceList(bytes)); });
+        return preview;
+    }
+    static std::vector<std::string> Changes(const TImportPreview& p) {
+        std::vector<std::string> rows;
+        for (const auto& c : p.Changes)
+            rows.push_back(std::to_string(c.Line) + " " + c.Component + " " + c.Now + " -> " + c.New);
+        return rows;
+    }
+    static std::vector<std::string> Skipped(const TImportPreview& p) {
+        std::vector<std::string> rows;
+        for (const auto& s : p.Skipped)
+            rows.push_back(std::to_string(s.Line) + " " + s.Name + ": " + s.Reason);
+        return rows;
+    }
+    static std::vector<std::string> Dump() {
+        std::vector<std::string> rows = QueryRows("SELECT * FROM Materials ORDER BY Comp_ID;");
+        for (const auto& row : QueryRows("SELECT * FROM PriceHistory ORDER BY rowid;"))
+            rows.push_back("history " + row);
+        return rows;
+    }
+    TempDir dir;
+};
+
+TEST_F(PriceListTest, EachFileYieldsItsChangesSkippedLinesAndSummary) {
+    const TImportPreview semicolon = Preview(SemicolonFile);
+    EXPECT_EQ(Changes(semicolon), (std::vector<std::string>{"2 SUGAR 2.0 -> 2.50"}));
+    EXPECT_EQ(Skipped(semicolon),
+              (std::vector<std::string>{"5 PEPPER: not in the component list", "6 WATER: no price",
+                                        "7 SUGAR: listed twice (line 2)", "8 VANILLIN: price is negative"}));
+    EXPECT_EQ(ImportSummary(semicolon), "1 price changes, 1 unchanged, 4 lines skipped; 2 products change price");
+    EXPECT_EQ(semicolon.Products.front().Product, "SYRUP");
+
+    const TImportPreview tab = Preview(TabFile);
+    EXPECT_EQ(Changes(tab), (std::vector<std::string>{"1 CAFÉ 5.0 -> 6.00", "3 VANILLIN 14.2 -> 15.00"}));
+    EXPECT_EQ(Skipped(tab), (std::vector<std::string>{"4 RÉGLISSE: not in the component list"}));
+    EXPECT_EQ(ImportSummary(tab), "2 prices change, 1 unchanged, 1 line skipped; 1 product changes price");
+
+    const TImportPreview comma = Preview(CommaFile);
+    EXPECT_EQ(Changes(comma), (std::vector<std::string>{"3 CAFÉ 5.0 -> 5.50"}));
+    EXPECT_EQ(Skipped(comma), (std::vector<std::string>{"5 ANISE OIL: no price"}));
+    EXPECT_EQ(ImportSummary(comma), "1 price changes, 2 unchanged, 1 line skipped; 1 product changes price");
+}
+
+TEST_F(PriceListTest, PriceFieldsTakeSignsAndCodesButNoGroupingOrExponent) {
+    const auto price = [](std::string_view field, bool comma = true) {
+        const auto p = ParsePriceField(field, comma);
+        return p ? p->Price : std::string("-");
+    };
+    EXPECT_EQ(price(" 12,50 EUR "), "12.50");
+    EXPECT_EQ(price("\xE2\x82\xAC"
+                    "12.50"),
+              "12.50");
+    EXPECT_EQ(price("-\xE2\x82\xAC 1.5"), "-1.5");
+    EXPECT_EQ(price("\xE2\x82\xB9\xC2\xA0"
+                    "100"),
+              "100");
+    EXPECT_EQ(price("CHF .5"), "0.5");
+    EXPECT_EQ(price("12,50", false), "-");
+    EXPECT_EQ(price("1.234,50"), "-");
+    EXPECT_EQ(price("1 234"), "-");
+    EXPECT_EQ(price("1e3"), "-");
+    EXPECT_EQ(price("12.50 EURO"), "-");
+    // An article code is no currency code and no negative price.
+    EXPECT_EQ(price("SUP-3234"), "-");
+    EXPECT_EQ(price("eur -3"), "-3");
+    EXPECT_EQ(price("$ 1 $"), "-");
+    EXPECT_EQ(price(std::string(400, '9')), "-");
+}
+
+TEST_F(PriceListTest, AFileThatCannotBeReadIsRefusedWithItsNameAndWhy) {
+    const auto refusal = [](const std::string& file) {
+        try {
+            ReadPriceList(file);
+        } catch (const Exception& e) {
+            return std::string(e.what());
+        }
+        return std::string("read");
+    };
+    EXPECT_EQ(refusal("missing.csv"), "The price list missing.csv cannot be read: the file does not exist.");
+    std::filesystem::create_directory("folder.csv");
+    EXPECT_EQ(refusal("folder.csv"), "The price list folder.csv cannot be read: it is a folder.");
+    std::ofstream("big.csv") << "SUGAR;1\n";
+    std::filesystem::resize_file("big.csv", PriceListMaxBytes + 1);
+    EXPECT_EQ(refusal("big.csv"), "The price list big.csv cannot be read: it is larger than 50 MB.");
+    std::filesystem::resize_file("big.csv", PriceListMaxBytes);
+    EXPECT_EQ(ReadPriceList("big.csv").Lines.size(), 1u);
+}
+
+TEST_F(PriceListTest, ApplyWritesExactlyTheChangedPricesWithTheirHistoryOrNothing) {
+    const std::vector<std::string> before = Dump();
+    const TImportPreview tab = Preview(TabFile);
+    std::vector<TNewPrice> prices;
+    for (const auto& c : tab.Changes)
+        prices.push_back({c.CompId, c.New});
+
+    // A failure after the first rows are written leaves the file as it was.
+    RunSql("CREATE TRIGGER Full BEFORE UPDATE ON Materials WHEN NEW.Comp_ID = 5 BEGIN SELECT RAISE(ABORT, 'disk "
+           "full'); END;");
+    EXPECT_THROW(InOpenDatabase([&] { ApplyPriceImport(Database, prices); }), ESQLite3);
+    EXPECT_EQ(Dump(), before);
+    RunSql("DROP TRIGGER Full;");
+
+    int changed = 0;
+    InOpenDatabase([&] { changed = ApplyPriceImport(Database, prices); });
+    EXPECT_EQ(changed, 2);
+    const std::string today = QueryValue("SELECT CURRENT_DATE;");
+    std::vector<std::string> after = before;
+    after[2] = "3|CAFÉ|6.0|" + today;
+    after[4] = "5|VANILLIN|15.0|" + today;
+    after.push_back("history 3|5.0|2025-01-03");
+    after.push_back("history 5|14.2|2025-01-05");
+    EXPECT_EQ(Dump(), after);
+    EXPECT_TRUE(Preview(TabFile).Changes.empty());
+}
+
+// Random and mutated lists: the reader never crashes, and what it returns holds together.
+TEST_F(PriceListTest, NoInputCrashesTheReader) {
+    std::mt19937 random(20250118);
+    const std::vector<std::string> seeds = {SemicolonFile, TabFile, CommaFile,
+                                            std::string("\xFF\xFE"
+                                                        "A\0;\0"
+                                                        "1\0",
+                                                        8),
+                                            ""};
+    const std::string pieces[] = {
+        "\"", "\"\"", ";", ",",    "\t",           "\r",           "\n",       "\r\n", " ",        "-",
+        ".",  "0",    "9", "\xC3", "\xE2\x82\xAC", "\xEF\xBB\xBF", "\xFF\xFE", "EUR",  "\xC2\xA0", "\xF4\x90"};
+    const std::vector<std::string> names = {"SUGAR", "CAF\xC9", "CAFÉ", "", "SALT; FINE"};
+    const auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+    for (int round = 0; round < 4000; ++round) {
+        std::string input = seeds[pick(seeds.size())];
+        if (round % 4 == 0) {
+            input.resize(pick(200));
+            for (char& c : input)
+                c = static_cast<char>(pick(256));
+        }
+        for (std::size_t edits = pick(12); edits > 0; --edits) {
+            const std::size_t at = input.empty() ? 0 : pick(input.size() + 1);
+            switch (pick(3)) {
+            case 0:
+                input.insert(at, pieces[pick(std::size(pieces))]);
+                break;
+            case 1:
+                input.erase(at, pick(8));
+                break;
+            default:
+                if (at < input.size())
+                    input[at] = static_cast<char>(pick(256));
+            }
+        }
+        const TPriceList list = ParsePriceList(input);
+        int last = 0;
+        for (const TPriceListLine& line : list.Lines) {
+            ASSERT_GT(line.Line, last);
+            last = line.Line;
+            if (!line.Price.empty()) {
+                ASSERT_EQ(ParsePriceField(line.Price, false)->Value, line.Value);
+            }
+        }
+        const TPriceListMatch match = MatchPriceList(list, names);
+        ASSERT_EQ(match.Prices.size() + match.Skipped.size(), list.Lines.size());
+    }
+}
+
+} // namespace

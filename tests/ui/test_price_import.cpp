@@ -1,0 +1,178 @@
+// Importing a price list from the Materials menu: the preview as the user sees it, Apply, a locked file and
+// Cancel, on a real database with the file dialog and the windows answered by scripts.
+#include "controls/Grids.h"
+#include "forms/MAIN.h"
+#include "forms/PriceImport.h"
+#include "platform/Progress.h"
+#include "tests/support/ui/ProgramFixture.h"
+#include "text/StrMan.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+const char* const Data =
+    "INSERT INTO Materials VALUES (1, 'SUGAR', 2.0, '2025-01-01'), (2, 'WATER', 0.0, '2025-01-02'),"
+    " (3, 'CAFÉ', 5.0, '2025-01-03'), (4, 'VANILLIN', 14.2, '2025-01-05');"
+    "INSERT INTO Products (Prod_ID, Product) VALUES (1, 'SYRUP'), (2, 'COFFEE');"
+    "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity) VALUES (1, 1, 60), (1, 2, 40), (2, 3, 10), (2, 1, 90);";
+
+const char* const Filter = "Import price list|Text files (*.txt *.csv *.tsv);;All files (*)";
+
+void WriteFile(const std::string& name, const std::string& bytes) {
+    std::ofstream(name, std::ios::binary) << bytes;
+}
+
+std::vector<std::string> Rows(const TStringGrid& grid) {
+    std::vector<std::string> rows;
+    for (int r = 1; r <= grid.RowCount() - 2; ++r) {
+        std::string row;
+        for (int c = 0; c < grid.ColCount(); ++c)
+            row += (c ? "|" : "") + grid.Cells(c, r);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+class PriceImportTest : public ProgramFixture {
+protected:
+    void SetUp() override {
+        CreateDatabase();
+        RunSql(Data);
+        StartProgram();
+        Form1->PageControl1->setCurrentWidget(Form1->COMPONENTS);
+        Settle();
+    }
+    void TearDown() override {
+        DecimalSeparator = '.';
+        ProgramFixture::TearDown();
+    }
+    // Chooses the menu item with file as the answer to the file dialog; script acts in the preview.
+    void Import(const std::string& file, std::function<void(TPriceImport&)> script) {
+        dialogs.FileAnswers = {file};
+        dialogs.Scripts["PriceImport"] = [script](QDialog& window) { script(static_cast<TPriceImport&>(window)); };
+        Trigger(Form1->ImportPriceList);
+    }
+    static std::vector<std::string> Dump() {
+        std::vector<std::string> rows;
+        for (const char* table : {"Materials", "PriceHistory", "Products", "Recipes"})
+            for (const auto& row : QueryRows(std::string("SELECT * FROM ") + table + " ORDER BY rowid;"))
+                rows.push_back(table + std::string(" ") + row);
+        return rows;
+    }
+};
+
+TEST_F(PriceImportTest, ThePreviewShowsEveryChangeSkippedLineAndMovedProductAndCancelWritesNothing) {
+    DecimalSeparator = ',';
+    WriteFile("prices.csv", "\xEF\xBB\xBF"
+                            "Component;Price\r\nsugar;2,50\r\nPEPPER;3\r\nCAFÉ;5,00\r\nSUGAR;2,60\r\n");
+    const std::string before = ReadFile("Products.db3");
+    std::string caption, summary;
+    std::vector<std::string> changes, skipped, products;
+    bool applicable = false;
+    Import("prices.csv", [&](TPriceImport& window) {
+        caption = window.windowTitle().toStdString();
+        window.ChangesGrid->Sync();
+        changes = Rows(*window.ChangesGrid);
+        skipped = Rows(*window.SkippedGrid);
+        summary = window.SummaryLabel->text().toStdString();
+        applicable = window.ApplyBtn->isEnabled();
+        dialogs.Scripts["PriceImportProducts"] = [&](QDialog& shown) {
+            products = Rows(*static_cast<TPriceImportProducts&>(shown).ProductsGrid);
+            products.push_back(shown.windowTitle().toStdString());
+        };
+        QTest::mouseClick(window.ProductsBtn, Qt::LeftButton);
+        QTest::mouseClick(window.CancelBtn, Qt::LeftButton);
+    });
+    EXPECT_EQ(dialogs.FileDialogs, (std::vector<std::string>{Filter}));
+    EXPECT_EQ(caption, "Import price list prices.csv");
+    EXPECT_EQ(changes, (std::vector<std::string>{"SUGAR|    2,00|    2,50|+25,00"}));
+    EXPECT_EQ(skipped,
+              (std::vector<std::string>{"3|PEPPER|not in the component list", "5|SUGAR|listed twice (line 2)"}));
+    EXPECT_EQ(summary, "1 price changes, 1 unchanged, 2 lines skipped; 2 products change price");
+    EXPECT_TRUE(applicable);
+    EXPECT_EQ(products, (std::vector<std::string>{"SYRUP|    1,20|    1,50|+25,00", "COFFEE|    2,30|    2,75|+19,57",
+                                                  "Price impact of prices.csv"}));
+    EXPECT_EQ(ReadFile("Products.db3"), before);
+    EXPECT_TRUE(dialogs.Messages.empty());
+}
+
+TEST_F(PriceImportTest, ApplyWritesTheChangedPricesAndTheListShowsThem) {
+    Import("missing.csv", [](TPriceImport&) { ADD_FAILURE() << "no preview of a missing file"; });
+    EXPECT_EQ(dialogs.Messages,
+              (std::vector<std::string>{"The price list missing.csv cannot be read: the file does not exist."}));
+
+    WriteFile("prices.txt", "CAF\xC9\t6.00\nVANILLIN\t14.20\nSUGAR\t2.10\n");
+    Import("prices.txt", [](TPriceImport& window) { QTest::mouseClick(window.ApplyBtn, Qt::LeftButton); });
+    const std::string today = QueryValue("SELECT CURRENT_DATE;");
+    EXPECT_EQ(QueryRows("SELECT Comp_ID, Price, Date FROM Materials WHERE Date = CURRENT_DATE ORDER BY Comp_ID;"),
+              (std::vector<std::string>{"1|2.1|" + today, "3|6.0|" + today}));
+    EXPECT_EQ(QueryRows("SELECT * FROM PriceHistory ORDER BY rowid;"),
+              (std::vector<std::string>{"1|2.0|2025-01-01", "3|5.0|2025-01-03"}));
+    EXPECT_EQ(Column(*Form1->StringGrid2, 1),
+              (std::vector<std::string>{"    6.00", "    2.10", "   14.20", "    0.00"}));
+
+    // The same list again changes nothing, so there is nothing to apply.
+    bool applicable = true;
+    Import("prices.txt", [&](TPriceImport& window) { applicable = window.ApplyBtn->isEnabled(); });
+    EXPECT_FALSE(applicable);
+}
+
+TEST_F(PriceImportTest, ALockedFileAtApplyChangesNothingAndSaysSo) {
+    WriteFile("prices.csv", "SUGAR,2.50\nCAFÉ,$5.50\n");
+    const std::vector<std::string> before = Dump();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open("Products.db3", &other), SQLITE_OK);
+    bool stayed = false;
+    Import("prices.csv", [&](TPriceImport& window) {
+        // Another program holds the write lock for longer than the program waits.
+        sqlite3_exec(other, "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr);
+        QTest::mouseClick(window.ApplyBtn, Qt::LeftButton);
+        stayed = window.isVisible();
+        sqlite3_exec(other, "ROLLBACK;", nullptr, nullptr, nullptr);
+        QTest::mouseClick(window.CancelBtn, Qt::LeftButton);
+    });
+    sqlite3_close(other);
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(dialogs.Messages, (std::vector<std::string>{"The price list was not applied and nothing was changed: "
+                                                          "SQLite Error 5 - database is locked"}));
+    EXPECT_EQ(Dump(), before);
+}
+
+// A list that takes long to read shows a progress bar after half a second; its Cancel stops the reading.
+TEST_F(PriceImportTest, ALongReadingShowsAProgressBarWhoseCancelStopsIt) {
+    bool shown = false;
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        if (auto* bar = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())) {
+            shown = bar->objectName() == "ProgressDialog" && bar->windowTitle() == "Import price list";
+            if (auto* cancel = bar->findChild<QPushButton*>())
+                cancel->click();
+        }
+    });
+    press.start(50);
+    bool stopped = false;
+    RunWithProgress("Import price list", "Reading", [&](const TProgressReport& report) {
+        // Bounded, so a Cancel that never arrives fails the test instead of hanging it.
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (report(0.5) && std::chrono::steady_clock::now() < end)
+            std::this_thread::yield();
+        stopped = !report(0.5);
+    });
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(stopped);
+}
+
+} // namespace
