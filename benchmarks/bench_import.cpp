@@ -2,6 +2,7 @@
 // 10,000 products, 200,000 recipe lines): reading the file, the preview (matching, the comparison and the
 // impact on the products), the window filled with it, and Apply in its one transaction.
 // Run by hand: cmake -DBRIVANE_BENCHMARKS=ON -DCMAKE_BUILD_TYPE=Release, then build/benchmarks/bench_import.
+#include "benchmarks/BenchDatabase.h"
 #include "controls/Grids.h"
 #include "database/Database.h"
 #include "database/PriceListImport.h"
@@ -15,58 +16,23 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
-#include <stdexcept>
 #include <string>
 
 namespace {
 
-const char* const Schema = BRIVANE_SOURCE_DIR "/database/schema.sql";
-
-// The database of the list benchmarks: 5,000 components with prices, 10,000 products of 20 lines each.
-const char* const Data =
-    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000)"
-    " INSERT INTO Materials (Comp_ID, Component, Price, Date)"
-    " SELECT i, printf('COMPONENT %05d OF THE LIST', i), (i % 997) * 1.37 + 0.25, '2024-05-01' FROM n;"
-    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 10000)"
-    " INSERT INTO Products (Prod_ID, Product) SELECT i, printf('PRODUCT %05d BLEND', i) FROM n;"
-    "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 199999)"
-    " INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity, Datum)"
-    " SELECT i + 1, i / 20 + 1, (i * 7919) % 5000 + 1, (i % 50) * 0.25 + 0.125, '2024-05-01' FROM n;";
-
 const char* const Pristine = "Pristine.db3";
 const char* const ListFile = "prices.csv";
-
-std::string ReadAll(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void Exec(sqlite3* db, const std::string& sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-        const std::string text = error ? error : "?";
-        sqlite3_free(error);
-        throw std::runtime_error(text);
-    }
-}
 
 // A supplier's list as a spreadsheet saves it: a header, then every component in mixed case with a decimal
 // comma; every fifth price unchanged, the others up by a few percent.
 void MakeFiles() {
+    // The list benchmarks' database, kept pristine: every Apply starts from a copy of it.
     const auto dir = std::filesystem::temp_directory_path() / "brivane-bench-import";
-    std::filesystem::create_directories(dir);
-    std::filesystem::current_path(dir);
-    if (!std::filesystem::exists(Pristine)) {
-        sqlite3* db = nullptr;
-        sqlite3_open("Pristine.new", &db);
-        Exec(db, ReadAll(Schema));
-        Exec(db, Data);
-        sqlite3_close(db);
-        std::filesystem::rename("Pristine.new", Pristine);
-    }
+    if (!std::filesystem::exists(dir / Pristine))
+        std::filesystem::remove(dir / "Products.db3");
+    MakeBenchDatabase("brivane-bench-import");
+    if (!std::filesystem::exists(Pristine))
+        std::filesystem::copy_file("Products.db3", Pristine);
     std::ofstream list(ListFile, std::ios::binary);
     list << "Component;Price/kg;Unit\r\n";
     for (int i = 1; i <= 5000; ++i) {

@@ -76,10 +76,12 @@ std::string PriceCell(std::string_view text) {
 std::string PercentCell(std::optional<double> percent) {
     if (!percent)
         return {};
-    std::string text = FormatFixed(*percent, 2);
-    if (*percent > 0 && text.find_first_of("123456789") != std::string::npos)
-        text.insert(0, "+");
-    return text;
+    const std::string digits = FormatFixed(*percent, 2);
+    // Appended, not inserted at the front: g++ 12 warns of a false overlap in that form at -O3.
+    std::string text;
+    if (*percent > 0 && digits.find_first_of("123456789") != std::string::npos)
+        text.push_back('+');
+    return text.append(digits);
 }
 
 std::optional<double> PercentBetween(std::string_view now, std::string_view after) {
