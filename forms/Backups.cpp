@@ -166,12 +166,7 @@ TBackups::TBackups(QWidget* parent) : QDialog(parent) {
     StatusBar1->setObjectName("StatusBar1");
     StatusBar1->setSizeGripEnabled(false);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(RestoreBtn);
-    buttons->addWidget(OpenFolderBtn);
-    buttons->addStretch();
-    buttons->addWidget(HelpBtn);
-    buttons->addWidget(CloseBtn);
+    QHBoxLayout* buttons = MakeButtonRow({RestoreBtn, OpenFolderBtn}, {HelpBtn, CloseBtn});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
     layout->addWidget(StringGrid1, 1);

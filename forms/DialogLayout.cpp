@@ -3,6 +3,7 @@
 #include "platform/Application.h"
 
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
@@ -147,4 +148,14 @@ QStatusBar* MakeDialogStatusBar(QWidget* parent) {
 
 void ConnectButton(QPushButton* button, std::function<void()> handler) {
     QObject::connect(button, &QPushButton::clicked, button, [handler] { Guarded(handler); });
+}
+
+QHBoxLayout* MakeButtonRow(std::initializer_list<QWidget*> left, std::initializer_list<QWidget*> right) {
+    auto* row = new QHBoxLayout;
+    for (QWidget* button : left)
+        row->addWidget(button);
+    row->addStretch();
+    for (QWidget* button : right)
+        row->addWidget(button);
+    return row;
 }

@@ -5,7 +5,9 @@
 #include <QRect>
 
 #include <functional>
+#include <initializer_list>
 
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QStatusBar;
@@ -38,5 +40,7 @@ void MakeSizeable(QDialog& dialog);
 void SetAnchors(QWidget& control, int anchors);
 // A status bar of one panel along the bottom of the dialog.
 QStatusBar* MakeDialogStatusBar(QWidget* parent);
+// The button row of a window laid out by Qt: left buttons at its left edge, right buttons at its right.
+QHBoxLayout* MakeButtonRow(std::initializer_list<QWidget*> left, std::initializer_list<QWidget*> right);
 // Runs handler inside the event guard when the button is clicked.
 void ConnectButton(QPushButton* button, std::function<void()> handler);

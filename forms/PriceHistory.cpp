@@ -39,10 +39,7 @@ TPriceHistory::TPriceHistory(QWidget* parent) : QDialog(parent) {
     HelpBtn = MakeDialogButton(this, "HelpBtn", "&Help", {0, 0, 75, 25});
     CloseBtn = MakeDialogButton(this, "CloseBtn", "&Close", {0, 0, 75, 25});
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(HelpBtn);
-    buttons->addStretch();
-    buttons->addWidget(CloseBtn);
+    QHBoxLayout* buttons = MakeButtonRow({HelpBtn}, {CloseBtn});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PriceChart, 3);
     layout->addWidget(StringGrid1, 2);

@@ -126,10 +126,7 @@ TPriceImportProducts::TPriceImportProducts(QWidget* parent) : QDialog(parent) {
         ProductsGrid->SetColAlignment(c, Qt::AlignRight);
     HelpBtn = MakeButton(this, "HelpBtn", "&Help");
     CloseBtn = MakeButton(this, "CloseBtn", "&Close");
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(HelpBtn);
-    buttons->addStretch();
-    buttons->addWidget(CloseBtn);
+    QHBoxLayout* buttons = MakeButtonRow({HelpBtn}, {CloseBtn});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ProductsGrid);
     layout->addLayout(buttons);
@@ -183,12 +180,7 @@ TPriceImport::TPriceImport(QWidget* parent) : QDialog(parent) {
     ApplyBtn->setToolTip("Write the new prices to the database");
     CancelBtn = MakeButton(this, "CancelBtn", "&Cancel");
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(ProductsBtn);
-    buttons->addWidget(HelpBtn);
-    buttons->addStretch();
-    buttons->addWidget(ApplyBtn);
-    buttons->addWidget(CancelBtn);
+    QHBoxLayout* buttons = MakeButtonRow({ProductsBtn, HelpBtn}, {ApplyBtn, CancelBtn});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
     layout->addWidget(ChangesGrid, 2);
