@@ -1,7 +1,5 @@
 #include "Database.h"
 
-#include "text/StrMan.h"
-
 #include <sqlite3.h>
 
 #include <chrono>
@@ -152,16 +150,47 @@ std::string_view TResultRow::Text(int column) const {
     return {text, static_cast<std::size_t>(sqlite3_column_bytes(statement, column))};
 }
 
-void ForEachRow(sqlite3* db, const std::string& sql, const std::function<void(const TResultRow&)>& row) {
+namespace {
+
+void Bind(sqlite3* db, sqlite3_stmt* statement, const TValues& values) {
+    int position = 1;
+    for (const TValue& value : values) {
+        int result = SQLITE_OK;
+        switch (value.Kind()) {
+        case TValue::TKind::Null:
+            result = sqlite3_bind_null(statement, position);
+            break;
+        case TValue::TKind::Integer:
+            result = sqlite3_bind_int64(statement, position, value.Integer());
+            break;
+        case TValue::TKind::Real:
+            result = sqlite3_bind_double(statement, position, value.Real());
+            break;
+        case TValue::TKind::Text:
+            result = sqlite3_bind_text(statement, position, value.Text().data(), static_cast<int>(value.Text().size()),
+                                       SQLITE_TRANSIENT);
+            break;
+        }
+        CheckResult(result, db);
+        ++position;
+    }
+}
+
+} // namespace
+
+void ForEachRow(sqlite3* db, const std::string& sql, const TValues& values,
+                const std::function<void(const TResultRow&)>& row) {
     sqlite3_stmt* statement = nullptr;
     CheckResult(sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &statement, nullptr), db);
     if (!statement)
         return;
     try {
+        Bind(db, statement, values);
         const TResultRow current(statement);
         int step;
         while ((step = sqlite3_step(statement)) == SQLITE_ROW)
-            row(current);
+            if (row)
+                row(current);
         CheckResult(step, db);
     } catch (...) {
         sqlite3_finalize(statement);
@@ -170,19 +199,29 @@ void ForEachRow(sqlite3* db, const std::string& sql, const std::function<void(co
     CheckResult(sqlite3_finalize(statement), db);
 }
 
-std::optional<std::string> QueryFirst(sqlite3* db, const std::string& sql) {
+void ForEachRow(sqlite3* db, const std::string& sql, const std::function<void(const TResultRow&)>& row) {
+    ForEachRow(db, sql, {}, row);
+}
+
+void Execute(sqlite3* db, const std::string& sql, const TValues& values) {
+    ForEachRow(db, sql, values, nullptr);
+}
+
+std::optional<std::string> QueryFirst(sqlite3* db, const std::string& sql, const TValues& values) {
     std::optional<std::string> first;
-    ForEachRow(db, sql, [&first](const TResultRow& row) {
+    ForEachRow(db, sql, values, [&first](const TResultRow& row) {
         if (!first)
             first = std::string(row.Text(0));
     });
     return first;
 }
 
+std::optional<std::string> QueryFirst(sqlite3* db, const std::string& sql) {
+    return QueryFirst(db, sql, {});
+}
+
 bool HasTable(sqlite3* db, const std::string& name) {
-    return QueryFirst(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = '" +
-                              StringManager.QuoteSql(name) + "';")
-        .has_value();
+    return QueryFirst(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?;", {name}).has_value();
 }
 
 void ClearRecipeLineIds() {

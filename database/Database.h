@@ -1,6 +1,7 @@
 // Database access: one connection per action, opened and closed around the statements it runs.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -69,10 +70,41 @@ private:
     void* FStatement;
 };
 
+// A value bound to a statement's "?" by position: no text of the user's ever becomes part of the statement.
+// A text bound to a REAL or INTEGER column is converted by the column as a quoted literal would be.
+class TValue {
+public:
+    enum class TKind { Null, Integer, Real, Text };
+    TValue() = default; // SQL NULL
+    TValue(std::int64_t value) : FKind(TKind::Integer), FInteger(value) {}
+    TValue(int value) : TValue(static_cast<std::int64_t>(value)) {}
+    TValue(double value) : FKind(TKind::Real), FReal(value) {}
+    TValue(std::string value) : FKind(TKind::Text), FText(std::move(value)) {}
+    TValue(std::string_view value) : TValue(std::string(value)) {}
+    TValue(const char* value) : TValue(std::string(value)) {}
+    TKind Kind() const { return FKind; }
+    std::int64_t Integer() const { return FInteger; }
+    double Real() const { return FReal; }
+    const std::string& Text() const { return FText; }
+
+private:
+    TKind FKind = TKind::Null;
+    std::int64_t FInteger = 0;
+    double FReal = 0.0;
+    std::string FText;
+};
+using TValues = std::vector<TValue>;
+
 // Runs the one statement sql on db and calls row for every result row; failures raise ESQLite3.
 void ForEachRow(sqlite3* db, const std::string& sql, const std::function<void(const TResultRow&)>& row);
+// The same with values bound to the statement's "?" in order.
+void ForEachRow(sqlite3* db, const std::string& sql, const TValues& values,
+                const std::function<void(const TResultRow&)>& row);
+// Runs the one statement sql with values bound in order; for statements that return no rows.
+void Execute(sqlite3* db, const std::string& sql, const TValues& values = {});
 // The first column of the first result row of sql, or nothing when there is no row.
 std::optional<std::string> QueryFirst(sqlite3* db, const std::string& sql);
+std::optional<std::string> QueryFirst(sqlite3* db, const std::string& sql, const TValues& values);
 // True when db holds a table of that name.
 bool HasTable(sqlite3* db, const std::string& name);
 

@@ -199,3 +199,19 @@ TEST_F(DatabaseTest, AFailedCloseIsReportedAndTheConnectionIsNotLost) {
 }
 
 } // namespace
+
+TEST_F(DatabaseTest, BoundValuesNeverBecomePartOfTheStatement) {
+    CreateDatabase();
+    const std::string name = "O'NEILL'); DROP TABLE Materials; --";
+    EXPECT_EQ(InAction([&name] {
+                  Execute(Database, "INSERT INTO Materials (Component, Price, Date) VALUES (?, ?, CURRENT_DATE);",
+                          {name, "12.50"});
+                  Execute(Database, "INSERT INTO Materials (Component, Price) VALUES (?, ?);", {"B", TValue()});
+              }),
+              "");
+    EXPECT_EQ(QueryRows("SELECT Component, Price, typeof(Price) FROM Materials ORDER BY Comp_ID;"),
+              (std::vector<std::string>{name + "|12.5|real", "B|<null>|null"}));
+    std::optional<std::string> found;
+    InAction([&] { found = QueryFirst(Database, "SELECT Comp_ID FROM Materials WHERE Component = ?;", {name}); });
+    EXPECT_EQ(found, "1");
+}
