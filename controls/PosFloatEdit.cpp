@@ -352,25 +352,52 @@ bool TBaseNumericEdit::IsAccepted(char key) const {
                              (key == ThousandSeparator && key != '\0'));
 }
 
+bool TBaseNumericEdit::FitsDecimalPlaces(QChar typed) const {
+    // The text as it would stand with the character in place of the selection, or at the caret.
+    QString result = text();
+    const int at = hasSelectedText() ? selectionStart() : cursorPosition();
+    result.replace(at, selectedText().size(), typed);
+    const auto separator = result.indexOf(QChar::fromLatin1(DecimalSeparator));
+    // A digit before the separator never adds decimals, even to a pasted text that holds too many.
+    if (separator < 0 || (typed != QChar::fromLatin1(DecimalSeparator) && at <= separator))
+        return true;
+    const auto decimals =
+        std::count_if(result.cbegin() + separator + 1, result.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    return decimals <= FDecimalPlaces;
+}
+
 bool TBaseNumericEdit::KeyPress(QChar key) {
-    if (key.unicode() > 0xFF || !IsAccepted(static_cast<char>(key.unicode()))) {
+    // Nobody types grouping marks into a price or a mass: a point or a comma is meant as the decimal
+    // separator, whichever the locale uses.
+    const bool separator = key == QChar::fromLatin1(DecimalSeparator) || key == u'.' || key == u',';
+    if (key.unicode() > 0xFF || (!separator && !IsAccepted(static_cast<char>(key.unicode()))) || isReadOnly()) {
         MessageBeep();
         return false;
     }
     const char c = static_cast<char>(key.unicode());
-    if (c == DecimalSeparator) {
+    if (separator) {
         if (hasSelectedText())
             del();
-        if (text().contains(QChar::fromLatin1(DecimalSeparator))) {
+        // Refused as well where it would leave more decimals than the field shows: they would be rounded away.
+        const QChar typed = QChar::fromLatin1(DecimalSeparator);
+        if (text().contains(typed) || !FitsDecimalPlaces(typed)) {
             MessageBeep();
             return false;
         }
-        return true;
+        if (c == DecimalSeparator)
+            return true;
+        insert(QString(typed));
+        return false;
     }
     if (c >= '0' && c <= '9') {
         if (Null()) {
             clear();
             EndNull();
+        }
+        // A digit past the decimal places would be rounded away when the field is left.
+        if (!FitsDecimalPlaces(key)) {
+            MessageBeep();
+            return false;
         }
         return true;
     }

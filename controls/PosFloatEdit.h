@@ -82,7 +82,8 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
 };
 
-// A number field: digits, the locale separators and "+" (which toggles the sign display) can be typed.
+// A number field: digits, the locale separators and "+" (which toggles the sign display) can be typed; a
+// typed point or comma is the decimal separator, and no more decimals than the field shows can be typed.
 class TBaseNumericEdit : public TBaseConvertEdit {
     Q_OBJECT
 public:
@@ -122,6 +123,8 @@ protected:
 
 private:
     bool IsAccepted(char key) const;
+    // True when typing the character leaves no more digits after the decimal separator than DecimalPlaces.
+    bool FitsDecimalPlaces(QChar typed) const;
     void ToggleSign();
 
     int FDecimalPlaces = 2;

@@ -169,12 +169,53 @@ TEST_F(NumericEdits, LeavingReadsTheLocaleSeparators) {
     EXPECT_EQ(PriceEdit->Text(), "12,50");
     EXPECT_DOUBLE_EQ(PriceEdit->AsFloat(), 12.5);
 
-    // The "." is a grouping mark here and is dropped.
+    // A typed "." is the decimal separator too, never a grouping mark: 12.5 is not 125.
     Enter(PriceEdit);
     QTest::keyClicks(PriceEdit, "12.5");
+    EXPECT_EQ(PriceEdit->text(), "12,5");
+    QTest::keyClick(PriceEdit, '.');
+    EXPECT_EQ(BeepCount(), beeps + 2);
+    PriceEdit->setSelection(2, 2); // a selection holding the separator is replaced, as by the separator
+    QTest::keyClick(PriceEdit, '.');
+    EXPECT_EQ(PriceEdit->text(), "12,");
     QTest::keyClick(PriceEdit, Qt::Key_Tab);
-    EXPECT_EQ(PriceEdit->Text(), "125,00");
+    EXPECT_EQ(PriceEdit->Text(), "12,00");
+
+    // And under a "." locale a typed comma is its separator.
+    DecimalSeparator = '.';
+    ThousandSeparator = ',';
+    Enter(PriceEdit);
+    QTest::keyClicks(PriceEdit, "12,5");
+    EXPECT_EQ(PriceEdit->text(), "12.5");
+    QTest::keyClick(PriceEdit, Qt::Key_Tab);
+    EXPECT_DOUBLE_EQ(PriceEdit->AsFloat(), 12.5);
     EXPECT_TRUE(Dialogs.Errors.empty());
+}
+
+TEST_F(NumericEdits, NoDigitPastTheDecimalPlacesCanBeTyped) {
+    Enter(PriceEdit);
+    QTest::keyClicks(PriceEdit, "0.005");
+    EXPECT_EQ(PriceEdit->text(), "0.00");
+    const int beeps = BeepCount();
+    QTest::keyClick(PriceEdit, '7');
+    EXPECT_EQ(BeepCount(), beeps + 1);
+
+    // A digit that replaces a selected decimal fits, and digits before the separator always do.
+    PriceEdit->setSelection(3, 1);
+    QTest::keyClick(PriceEdit, '7');
+    EXPECT_EQ(PriceEdit->text(), "0.07");
+    QTest::keyClick(PriceEdit, Qt::Key_Home);
+    QTest::keyClicks(PriceEdit, "12");
+    EXPECT_EQ(PriceEdit->text(), "120.07");
+
+    // A separator that would leave three decimals is refused as well.
+    PriceEdit->selectAll();
+    QTest::keyClicks(PriceEdit, "1234");
+    QTest::keyClick(PriceEdit, Qt::Key_Home);
+    QTest::keyClick(PriceEdit, Qt::Key_Right);
+    QTest::keyClick(PriceEdit, '.');
+    EXPECT_EQ(PriceEdit->text(), "1234");
+    EXPECT_EQ(BeepCount(), beeps + 2);
 }
 
 TEST_F(NumericEdits, APastedNonNumberReachesTheErrorDisplayAndStays) {
