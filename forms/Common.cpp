@@ -12,11 +12,13 @@
 
 #include <algorithm>
 
-void WithDatabase(const std::function<void()>& work) {
+bool WithDatabase(const std::function<void()>& work) {
     try {
         InOpenDatabase(work);
+        return true;
     } catch (const Exception& e) {
         ShowMessage(e.what());
+        return false;
     }
 }
 

@@ -185,7 +185,7 @@ void TMat::PostBtnClick() {
         ShowMessage("Component is already present in the Components table.");
     else
         BeforeUserWrite();
-    WithDatabase([&] {
+    const bool written = WithDatabase([&] {
         if (refused)
             return;
         // The price an update writes; an insert replaces no price.
@@ -219,7 +219,9 @@ void TMat::PostBtnClick() {
         });
     });
     Edit1->setFocus();
-    close();
+    // A refused or failed Post keeps the dialog open with everything typed, to be corrected or cancelled.
+    if (written && !refused)
+        close();
 }
 
 void TMat::CancelBtnClick() {

@@ -92,9 +92,10 @@ void TRec::PostBtnClick() {
     const bool massAsOpened = !NewRecipeLine && MassEdit->Text() == OpenedMassText;
     const std::string mass = massAsOpened ? EditedQuantity : StringManager.CommaToPoint(MassEdit->Text());
     const auto& items = ComboBox1->Items();
+    // A refused or failed Post keeps the dialog open with everything typed, to be corrected or cancelled.
     if (std::find(items.begin(), items.end(), entry) == items.end()) {
         ShowMessage(ComponentNotPresent);
-        close();
+        ComboBox1->setFocus();
         return;
     }
     // The lookups search the stored name that passed the test above, not the text as typed.
@@ -102,7 +103,7 @@ void TRec::PostBtnClick() {
     const std::string component = StringManager.QuoteSql(entry);
     const char* missing = nullptr;
     BeforeUserWrite();
-    WithDatabase([&] {
+    const bool written = WithDatabase([&] {
         LookupValue.clear();
         QueryText = "SELECT Prod_id FROM Products WHERE Product ='" + product + "';";
         RunQuery(LookupLoader);
@@ -135,7 +136,8 @@ void TRec::PostBtnClick() {
     });
     if (missing)
         ShowMessage(missing);
-    close();
+    if (written && !missing)
+        close();
 }
 
 void TRec::CancelBtnClick() {

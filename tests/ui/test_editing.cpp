@@ -183,6 +183,41 @@ TEST_F(EditingTest, RefusedEntriesWriteNothingAndTheRecipeIsShownAgain) {
     EXPECT_EQ(QueryRows("select * from Recipes;"), before);
 }
 
+TEST_F(EditingTest, ARefusedPostKeepsTheDialogOpenWithWhatWasTyped) {
+    // Recipe line: an unknown component, then a known one.
+    dialogs.Scripts["Rec"] = [](QDialog& window) {
+        Type(Rec->ComboBox1->lineEdit(), "SAFFRON");
+        Type(Rec->MassEdit, "1.5");
+        Click(Rec->PostBtn);
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(Rec->ComboBox1->Text(), "SAFFRON");
+        EXPECT_EQ(Rec->MassEdit->Text(), "1.500");
+        Type(Rec->ComboBox1->lineEdit(), "water");
+        Click(Rec->PostBtn);
+        EXPECT_FALSE(window.isVisible());
+    };
+    Trigger(Form1->AddComponent1);
+    EXPECT_EQ(dialogs.Messages.size(), 1u);
+    EXPECT_EQ(QueryValue("select Quantity from Recipes where ID = 4;"), "1.5");
+
+    // Component: a name that exists, in the new mode and (refused by the database) in the edit mode.
+    ShowComponents();
+    dialogs.Scripts["Mat"] = [](QDialog& window) {
+        Type(Mat->Edit1, "anethole");
+        Type(Mat->PriceEdit, "3.25");
+        Click(Mat->PostBtn);
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(Mat->Edit1->Text(), "anethole");
+        EXPECT_EQ(Mat->PriceEdit->Text(), "3.25");
+    };
+    Trigger(Form1->NewComponent);
+    Components().SetRow(ComponentRow("WATER"));
+    Trigger(Form1->RenameComponent);
+    EXPECT_EQ(dialogs.Messages.size(), 3u);
+    EXPECT_EQ(dialogs.Messages.back(), "SQLite Error 19 - UNIQUE constraint failed: Materials.Component");
+    EXPECT_EQ(QueryValue("select count(*) from Materials;"), "5");
+}
+
 TEST_F(EditingTest, NoProductSelectedOpensNoDialog) {
     ClickRow(*Form1->StringGrid1, Form1->StringGrid1->RowCount() - 1);
     Trigger(Form1->AddComponent1);
