@@ -251,6 +251,23 @@ TEST_F(PriceWindows, ANewComponentNeverAdoptsTheLinesOfADeletedOne) {
     EXPECT_TRUE(dialogs.Messages.empty());
 }
 
+TEST_F(PriceWindows, AHistoryTableOfAnotherShapeKeepsNoHistoryAndNothingFails) {
+    RunSql("DROP TABLE PriceHistory; CREATE VIEW PriceHistory AS SELECT Comp_ID, Price, Date FROM Materials;");
+    PostPrice("SUGAR", "2.50");
+    EXPECT_EQ(QueryValue("SELECT Price FROM Materials WHERE Comp_ID = 1;"), "2.5");
+    bool shown = false;
+    dialogs.Scripts["PriceHistory"] = [&shown](QDialog&) {
+        shown = true;
+        EXPECT_EQ(Column(*Mat->History->StringGrid1, 1), Cells{"    2.50"});
+        EXPECT_TRUE(Mat->History->Label1->isVisibleTo(Mat->History));
+        EXPECT_EQ(Mat->History->Label1->text(),
+                  "This file's PriceHistory table has another shape; no price history is kept.");
+    };
+    EditComponent("SUGAR", [] { QTest::mouseClick(Mat->HistoryBtn, Qt::LeftButton); });
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(dialogs.Messages.empty()) << dialogs.Messages.front();
+}
+
 TEST_F(PriceWindows, ImpactIsWhatARefreshAfterPostShowsAndCancelWritesNothing) {
     French();
     const std::string before = ReadFile("Products.db3");
