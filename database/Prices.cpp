@@ -68,12 +68,35 @@ std::vector<std::string> NoPriceLines(sqlite3* db, const std::string& product) {
     return ids;
 }
 
+TPriceHistoryShape PriceHistoryShape(sqlite3* db) {
+    const auto type =
+        QueryFirst(db, "SELECT type FROM sqlite_master WHERE name = 'PriceHistory' COLLATE NOCASE AND type IN "
+                       "('table', 'view', 'index');");
+    if (!type)
+        return TPriceHistoryShape::Missing;
+    if (*type != "table")
+        return TPriceHistoryShape::Other;
+    // The three columns, and no other column that an insert of these three would leave empty against a
+    // NOT NULL (an INTEGER PRIMARY KEY fills itself).
+    const auto fits = QueryFirst(
+        db, "SELECT SUM(lower(name) IN ('comp_id', 'price', 'date')) = 3 AND SUM(lower(name) NOT IN ('comp_id', "
+            "'price', 'date') AND \"notnull\" AND dflt_value IS NULL AND NOT (pk AND upper(type) = 'INTEGER')) = 0 "
+            "FROM pragma_table_info('PriceHistory');");
+    return fits == "1" ? TPriceHistoryShape::Usable : TPriceHistoryShape::Other;
+}
+
+bool PriceHistoryUsable(sqlite3* db) {
+    return PriceHistoryShape(db) != TPriceHistoryShape::Other;
+}
+
 void EnsurePriceHistory(sqlite3* db) {
     ExecStatements(db, "CREATE TABLE IF NOT EXISTS PriceHistory (Comp_ID INTEGER, Price REAL, Date DATE);"
                        "CREATE INDEX IF NOT EXISTS PriceHistory_Comp_ID ON PriceHistory (Comp_ID);");
 }
 
 void RecordPriceChange(sqlite3* db, const std::string& condition, const std::string& newPrice) {
+    if (!PriceHistoryUsable(db))
+        return;
     EnsurePriceHistory(db);
     // A component without a price had nothing to replace.
     ExecStatements(db, "INSERT INTO PriceHistory (Comp_ID, Price, Date) SELECT Comp_ID, Price, Date FROM "
@@ -82,7 +105,7 @@ void RecordPriceChange(sqlite3* db, const std::string& condition, const std::str
 }
 
 void DeletePriceHistory(sqlite3* db, const std::string& condition) {
-    if (!HasTable(db, "PriceHistory"))
+    if (PriceHistoryShape(db) != TPriceHistoryShape::Usable)
         return;
     ExecStatements(db, "DELETE FROM PriceHistory WHERE Comp_ID IN (SELECT Comp_ID FROM Materials WHERE " + condition +
                            ");");

@@ -30,16 +30,26 @@ std::string IncompletePriceNote(int noPrice, int deleted);
 std::string NoPriceLinesQuery(const std::string& product);
 std::vector<std::string> NoPriceLines(sqlite3* db, const std::string& product);
 
+// What the file holds under the name PriceHistory (in any letter case): nothing yet, the table the program
+// keeps (Comp_ID, Price and Date, any other column one an insert may leave out), or anything else (a view, a
+// table of another shape). In the last case prices change without a history and that relation is left alone.
+enum class TPriceHistoryShape { Missing, Usable, Other };
+TPriceHistoryShape PriceHistoryShape(sqlite3* db);
+// True unless the file's PriceHistory has another shape.
+bool PriceHistoryUsable(sqlite3* db);
+
 // Creates the table PriceHistory when the file has none yet; older files gain it on their first price write.
 void EnsurePriceHistory(sqlite3* db);
 
 // Appends to the history the stored price and date of every component that condition selects (an SQL
 // condition on Materials) whose stored price differs from newPrice (an SQL expression, e.g. '2.50').
-// Run it in the same transaction as the update, before it; creates the table when missing.
+// Run it in the same transaction as the update, before it; creates the table when missing, and does nothing
+// when the file's PriceHistory has another shape.
 void RecordPriceChange(sqlite3* db, const std::string& condition, const std::string& newPrice);
 
 // Removes the history of the components that condition selects (an SQL condition on Materials); nothing
-// to do in a file without a history. Run it in the same transaction as the delete, before it.
+// to do in a file without a history or with one of another shape. Run it in the same transaction as the
+// delete, before it.
 void DeletePriceHistory(sqlite3* db, const std::string& condition);
 
 // A new price for one component: its Comp_ID and the price as Post would write it (point as separator).

@@ -7,6 +7,7 @@
 #include "controls/StatusBar.h"
 #include "controls/StdCtrls.h"
 #include "database/Database.h"
+#include "database/Numbers.h"
 #include "database/Prices.h"
 #include "forms/About.h"
 #include "forms/Backups.h"
@@ -512,8 +513,12 @@ void TForm1::NewProductClick() {
     Edit1->SetText(name);
     ClearRecipe();
     BeforeUserWrite();
+    // The product gets a number no recipe line holds, with its insert or not at all.
     WithDatabase([&name] {
-        ExecStatements(Database, "Insert into Products (Product) Values ('" + StringManager.QuoteSql(name) + "');");
+        InTransaction(Database, [&name] {
+            ExecStatements(Database, "Insert into Products (Product) Values ('" + StringManager.QuoteSql(name) + "');");
+            GiveNewProductItsNumber(Database);
+        });
     });
     Refresh1Click();
     SelectRowByName(*StringGrid1, name);

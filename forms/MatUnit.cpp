@@ -4,6 +4,7 @@
 #include "controls/PosFloatEdit.h"
 #include "controls/StdCtrls.h"
 #include "database/Database.h"
+#include "database/Numbers.h"
 #include "database/Prices.h"
 #include "forms/Backups.h"
 #include "forms/Common.h"
@@ -209,7 +210,11 @@ void TMat::PostBtnClick() {
             newPrice = priceValue;
         }
         if (newPrice.empty()) {
-            ExecStatements(Database, statement);
+            // The component gets a number no recipe line or history row holds, with its insert or not at all.
+            InTransaction(Database, [&] {
+                ExecStatements(Database, statement);
+                GiveNewComponentItsNumber(Database);
+            });
             return;
         }
         // The price it replaces goes to the history with the update, or neither is written.

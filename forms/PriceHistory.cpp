@@ -3,6 +3,7 @@
 #include "controls/Grids.h"
 #include "controls/PriceChart.h"
 #include "database/Database.h"
+#include "database/Prices.h"
 #include "forms/Common.h"
 #include "forms/DialogLayout.h"
 #include "forms/HelpContexts.h"
@@ -12,6 +13,7 @@
 #include "text/StrMan.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -36,6 +38,10 @@ TPriceHistory::TPriceHistory(QWidget* parent) : QDialog(parent) {
     StringGrid1->SetColWidth(1, 90);
     StringGrid1->SetColAlignment(1, Qt::AlignRight);
     StringGrid1->setMinimumHeight(120);
+    Label1 = new QLabel(this);
+    Label1->setObjectName("Label1");
+    Label1->setWordWrap(true);
+    Label1->hide();
     HelpBtn = MakeDialogButton(this, "HelpBtn", "&Help", {0, 0, 75, 25});
     CloseBtn = MakeDialogButton(this, "CloseBtn", "&Close", {0, 0, 75, 25});
 
@@ -43,6 +49,7 @@ TPriceHistory::TPriceHistory(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PriceChart, 3);
     layout->addWidget(StringGrid1, 2);
+    layout->addWidget(Label1);
     layout->addLayout(buttons);
     resize(460, 440);
 
@@ -62,15 +69,23 @@ void TPriceHistory::Load(const std::string& compId) {
         grid.SetCells(0, r, row.Text(0));
         grid.SetCells(1, r, row.Text(1));
     };
-    WithDatabase([&compId, &add] {
+    TPriceHistoryShape shape = TPriceHistoryShape::Missing;
+    WithDatabase([&compId, &add, &shape] {
         const std::string ofComponent = "Comp_ID = '" + StringManager.QuoteSql(compId) + "'";
         ForEachRow(Database, "SELECT Date, Price FROM Materials WHERE " + ofComponent + ";", add);
         // A file that never had a price changed has no history yet.
-        if (HasTable(Database, "PriceHistory"))
+        shape = PriceHistoryShape(Database);
+        if (shape == TPriceHistoryShape::Usable)
             ForEachRow(Database,
                        "SELECT Date, Price FROM PriceHistory WHERE " + ofComponent + " ORDER BY Date DESC, rowid DESC;",
                        add);
     });
+    const QString note = shape == TPriceHistoryShape::Other
+                             ? QString("This file's PriceHistory table has another shape; no price history is kept.")
+                             : QString();
+    Label1->setText(note);
+    Label1->setAccessibleName(note);
+    Label1->setVisible(!note.isEmpty());
     // The chart runs the other way, oldest first, from the prices as stored.
     std::vector<TPricePoint> points;
     for (int r = grid.RowCount() - 2; r >= 1; --r) {

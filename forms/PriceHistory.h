@@ -6,6 +6,7 @@
 
 #include <string>
 
+class QLabel;
 class QPushButton;
 class TPriceChart;
 class TStringGrid;
@@ -16,6 +17,8 @@ public:
     explicit TPriceHistory(QWidget* parent = nullptr);
     TPriceChart* PriceChart;
     TStringGrid* StringGrid1;
+    // Why no earlier prices are listed, in a file whose PriceHistory the program cannot keep; hidden otherwise.
+    QLabel* Label1;
     QPushButton* HelpBtn;
     QPushButton* CloseBtn;
 

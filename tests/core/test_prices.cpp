@@ -1,6 +1,7 @@
 // Transactions, rows read with their lengths, the price history and the impact of new prices, against
 // real files.
 #include "database/Database.h"
+#include "database/PriceListImport.h"
 #include "database/Prices.h"
 #include "tests/support/TestDatabase.h"
 
@@ -71,6 +72,31 @@ TEST_F(PricesTest, HistoryKeepsEveryReplacedPriceOnlyWhenItChanges) {
     RunSql("DROP TABLE PriceHistory;");
     InOpenDatabase([] { DeletePriceHistory(Database, "Component = 'SALT'"); });
     EXPECT_EQ(QueryValue("SELECT COUNT(*) FROM sqlite_master WHERE name = 'PriceHistory';"), "0");
+}
+
+TEST_F(PricesTest, AHistoryOfAnotherShapeIsLeftAloneAndPricesStillChange) {
+    const std::string schema = "SELECT type, name, sql FROM sqlite_master ORDER BY name;";
+    for (const char* shape :
+         {"CREATE TABLE PriceHistory (Comp_ID INTEGER, Price REAL);",
+          "CREATE TABLE pricehistory (Comp_ID INTEGER, Price REAL, Date DATE, Source TEXT NOT NULL);",
+          "CREATE VIEW PriceHistory AS SELECT Comp_ID, Price, Date FROM Materials;"}) {
+        SCOPED_TRACE(shape);
+        RunSql(std::string("DROP TABLE IF EXISTS PriceHistory;") + shape +
+               "INSERT OR REPLACE INTO Materials VALUES (1, 'SUGAR', 2.0, '2025-01-01'), (3, 'SALT', 1.0, "
+               "'2025-03-03');");
+        const auto before = QueryRows(schema);
+        InOpenDatabase([] {
+            EXPECT_FALSE(PriceHistoryUsable(Database));
+            EXPECT_EQ(ApplyPriceImport(Database, {{"1", "2.5"}}), 1);
+            InTransaction(Database, [] {
+                DeletePriceHistory(Database, "Component = 'SALT'");
+                ExecStatements(Database, "DELETE FROM Materials WHERE Component = 'SALT';");
+            });
+        });
+        EXPECT_EQ(QueryRows("SELECT Component, Price FROM Materials ORDER BY Comp_ID;"),
+                  (std::vector<std::string>{"SUGAR|2.5", "WATER|0.5"}));
+        EXPECT_EQ(QueryRows(schema), before);
+    }
 }
 
 TEST_F(PricesTest, ImpactIsWhatARecomputationAfterTheChangeGivesAndWritesNothing) {

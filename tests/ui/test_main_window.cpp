@@ -280,6 +280,29 @@ TEST_F(MainWindowTest, NewRenameAndDeleteProducts) {
     EXPECT_EQ(Products().Row(), 1);
 }
 
+TEST_F(MainWindowTest, ANewProductNeverAdoptsTheLinesOfADeletedOne) {
+    RunSql("INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity) VALUES (9, 6, 2, 4);");
+    StartProgram();
+    ClickRow(Products(), Products().RowCount() - 2);
+    ASSERT_EQ(Selected(), "ZERO");
+    dialogs.YesNoAnswers = {true};
+    Trigger(Form1->DeleteProduct);
+    dialogs.TextAnswers = {std::string("fresh")};
+    Trigger(Form1->NewProduct);
+    for (int refresh = 0; refresh < 2; ++refresh) {
+        ASSERT_EQ(Selected(), "FRESH");
+        EXPECT_EQ(Products().Cells(1, Products().Row()), "");
+        EXPECT_EQ(Recipe().RowCount(), 2);
+        EXPECT_EQ(Form1->TotalEdit->Text(), "0.000");
+        EXPECT_EQ(QueryValue("select ifnull(Mass, 'none') || ifnull(Price, 'none') from Products where "
+                             "Product = 'FRESH';"),
+                  "nonenone");
+        QTest::mouseClick(Form1->Refresh1, Qt::LeftButton);
+    }
+    EXPECT_EQ(QueryValue("select count(*) from Recipes where Prod_ID = 6;"), "2") << "the old lines stay";
+    EXPECT_TRUE(dialogs.Messages.empty());
+}
+
 TEST_F(MainWindowTest, DeletingTheOnlyProductLeavesEmptyLists) {
     RunSql("DELETE FROM Products WHERE Prod_ID > 1;");
     StartProgram();

@@ -228,6 +228,46 @@ TEST_F(PriceWindows, AWriteThatFailsLeavesNeitherPriceNorHistory) {
     EXPECT_EQ(QueryRows("SELECT Comp_ID FROM PriceHistory;"), Cells{"2"});
 }
 
+TEST_F(PriceWindows, ANewComponentNeverAdoptsTheLinesOfADeletedOne) {
+    // SALT is the last component; lines of components deleted long ago and a history row refer to higher ones.
+    RunSql("INSERT INTO PriceHistory VALUES (12, 1.5, '2024-12-01');");
+    const auto brine = [] { return Role(Products(), RowOf(Products(), "BRINE"), Qt::ToolTipRole).toString(); };
+    Form1->PageControl1->setCurrentWidget(Form1->COMPONENTS);
+    Settle();
+    Form1->StringGrid2->SetRow(RowOf(*Form1->StringGrid2, "SALT"));
+    dialogs.YesNoAnswers = {true};
+    Trigger(Form1->DeleteComponent);
+    dialogs.Scripts["Mat"] = [](QDialog&) {
+        Type(Mat->Edit1, "pepper");
+        Type(Mat->PriceEdit, "3.00");
+        QTest::mouseClick(Mat->PostBtn, Qt::LeftButton);
+    };
+    Trigger(Form1->NewComponent);
+    EXPECT_EQ(QueryValue("SELECT Comp_ID FROM Materials WHERE Component = 'PEPPER';"), "13");
+    Form1->PageControl1->setCurrentWidget(Form1->PRODUCTS);
+    Settle();
+    EXPECT_EQ(brine(), "Price incomplete: 1 line refers to a deleted component");
+    EXPECT_EQ(QueryValue("SELECT Price FROM Products WHERE Product = 'BRINE';"), "0.5");
+    EXPECT_TRUE(dialogs.Messages.empty());
+}
+
+TEST_F(PriceWindows, AHistoryTableOfAnotherShapeKeepsNoHistoryAndNothingFails) {
+    RunSql("DROP TABLE PriceHistory; CREATE VIEW PriceHistory AS SELECT Comp_ID, Price, Date FROM Materials;");
+    PostPrice("SUGAR", "2.50");
+    EXPECT_EQ(QueryValue("SELECT Price FROM Materials WHERE Comp_ID = 1;"), "2.5");
+    bool shown = false;
+    dialogs.Scripts["PriceHistory"] = [&shown](QDialog&) {
+        shown = true;
+        EXPECT_EQ(Column(*Mat->History->StringGrid1, 1), Cells{"    2.50"});
+        EXPECT_TRUE(Mat->History->Label1->isVisibleTo(Mat->History));
+        EXPECT_EQ(Mat->History->Label1->text(),
+                  "This file's PriceHistory table has another shape; no price history is kept.");
+    };
+    EditComponent("SUGAR", [] { QTest::mouseClick(Mat->HistoryBtn, Qt::LeftButton); });
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(dialogs.Messages.empty()) << dialogs.Messages.front();
+}
+
 TEST_F(PriceWindows, ImpactIsWhatARefreshAfterPostShowsAndCancelWritesNothing) {
     French();
     const std::string before = ReadFile("Products.db3");

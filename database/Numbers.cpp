@@ -1,0 +1,72 @@
+#include "database/Numbers.h"
+
+#include "database/Database.h"
+#include "text/SysUtils.h"
+
+#include <charconv>
+#include <limits>
+#include <optional>
+#include <string>
+
+const std::vector<TNumberColumn> ProductNumberColumns = {{"Products", "Prod_ID"}, {"Recipes", "Prod_ID"}};
+const std::vector<TNumberColumn> ComponentNumberColumns = {
+    {"Materials", "Comp_ID"}, {"Recipes", "Comp_ID"}, {"PriceHistory", "Comp_ID"}};
+
+namespace {
+
+bool TableHasColumn(sqlite3* db, const TNumberColumn& column) {
+    return QueryFirst(db,
+                      "SELECT 1 FROM sqlite_master M, pragma_table_info(M.name) C WHERE M.type = 'table' AND "
+                      "M.name = ? COLLATE NOCASE AND C.name = ? COLLATE NOCASE;",
+                      {column.Table, column.Column})
+        .has_value();
+}
+
+std::optional<std::int64_t> ToInteger(std::string_view text) {
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::int64_t LastInsertedRow(sqlite3* db) {
+    return ToInteger(QueryFirst(db, "SELECT last_insert_rowid();").value_or("")).value_or(0);
+}
+
+} // namespace
+
+std::int64_t GiveNumberAboveAll(sqlite3* db, const std::vector<TNumberColumn>& columns, std::int64_t newId) {
+    if (columns.empty() || !TableHasColumn(db, columns.front()))
+        return newId;
+    const TNumberColumn& own = columns.front();
+    // Every value that a join on the key could match: a number as the column holds it, or a text that SQLite
+    // reads as one. The row itself is left out of its own table.
+    std::string sql = "SELECT MAX(N) FROM (SELECT CAST(" + std::string(own.Column) + " AS NUMERIC) AS N FROM " +
+                      own.Table + " WHERE " + own.Column + " IS NOT ?";
+    for (std::size_t i = 1; i < columns.size(); ++i)
+        if (TableHasColumn(db, columns[i]))
+            sql += std::string(" UNION ALL SELECT CAST(") + columns[i].Column + " AS NUMERIC) FROM " + columns[i].Table;
+    sql += ") WHERE typeof(N) = 'integer';";
+    const std::optional<std::int64_t> highest = ToInteger(QueryFirst(db, sql, {newId}).value_or(""));
+    if (!highest || *highest < newId)
+        return newId;
+    if (*highest == std::numeric_limits<std::int64_t>::max())
+        throw Exception(std::string("No number is left for a new row of ") + own.Table);
+    const std::int64_t number = *highest + 1;
+    Execute(db, "UPDATE " + std::string(own.Table) + " SET " + own.Column + " = ? WHERE " + own.Column + " = ?;",
+            {number, newId});
+    // AUTOINCREMENT promises never to hand out a number again that a row once had.
+    if (HasTable(db, "sqlite_sequence"))
+        Execute(db, "UPDATE sqlite_sequence SET seq = ? WHERE name = ? COLLATE NOCASE AND seq < ?;",
+                {number, own.Table, number});
+    return number;
+}
+
+std::int64_t GiveNewProductItsNumber(sqlite3* db) {
+    return GiveNumberAboveAll(db, ProductNumberColumns, LastInsertedRow(db));
+}
+
+std::int64_t GiveNewComponentItsNumber(sqlite3* db) {
+    return GiveNumberAboveAll(db, ComponentNumberColumns, LastInsertedRow(db));
+}
