@@ -12,12 +12,17 @@
 
 #include <algorithm>
 
-void WithDatabase(const std::function<void()>& work) {
+bool WithDatabase(const std::function<void()>& work) {
+    bool ran = false;
     try {
-        InOpenDatabase(work);
+        InOpenDatabase([&] {
+            work();
+            ran = true;
+        });
     } catch (const Exception& e) {
         ShowMessage(e.what());
     }
+    return ran;
 }
 
 void PrepareGrid(TStringGrid& grid) {

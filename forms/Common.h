@@ -12,8 +12,9 @@ class QWidget;
 class TStringGrid;
 
 // Opens the database, runs work and closes the database again, also after an error. A failure of the
-// application's kind is shown with ShowMessage; the caller goes on with its remaining steps.
-void WithDatabase(const std::function<void()>& work);
+// application's kind is shown with ShowMessage; the caller goes on with its remaining steps. True when work ran
+// to its end (a closing that fails after it is shown but changes nothing of what work did).
+bool WithDatabase(const std::function<void()>& work);
 
 // Empties the rows filled last time and shrinks the grid to its header row and one empty row, so the
 // next load writes from row 1.
