@@ -181,11 +181,12 @@ void TMat::PostBtnClick() {
     const std::string quotedName = StringManager.QuoteSql(name);
     const std::string quotedOld = StringManager.QuoteSql(oldName);
     const bool refused = NewMaterial && duplicate;
+    TWriteBackup backup;
     if (refused)
         ShowMessage("Component is already present in the Components table.");
     else
-        BeforeUserWrite();
-    WithDatabase([&] {
+        backup = BeforeUserWrite();
+    const bool written = WithDatabase([&] {
         if (refused)
             return;
         // The price an update writes; an insert replaces no price.
@@ -218,6 +219,8 @@ void TMat::PostBtnClick() {
             ExecStatements(Database, statement);
         });
     });
+    if (!written)
+        backup.Discard();
     Edit1->setFocus();
     close();
 }

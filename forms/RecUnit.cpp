@@ -101,8 +101,8 @@ void TRec::PostBtnClick() {
     const std::string product = StringManager.QuoteSql(Form1->Edit1->Text());
     const std::string component = StringManager.QuoteSql(entry);
     const char* missing = nullptr;
-    BeforeUserWrite();
-    WithDatabase([&] {
+    TWriteBackup backup = BeforeUserWrite();
+    const bool written = WithDatabase([&] {
         LookupValue.clear();
         QueryText = "SELECT Prod_id FROM Products WHERE Product ='" + product + "';";
         RunQuery(LookupLoader);
@@ -133,6 +133,8 @@ void TRec::PostBtnClick() {
                         StringManager.QuoteSql(EditedLineId) + "';";
         ExecStatements(Database, QueryText);
     });
+    if (!written)
+        backup.Discard();
     if (missing)
         ShowMessage(missing);
     close();
