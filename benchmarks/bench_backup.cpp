@@ -1,4 +1,4 @@
-// The backup made before the first write of a run, the listing of the backups window and a restore, on a
+// The backup made before a write (with the pruning after it), the listing of the backups window and a restore, on a
 // database of 5,000 components, 10,000 products and 200,000 recipe lines.
 // Run by hand: cmake -DBRIVANE_BENCHMARKS=ON -DCMAKE_BUILD_TYPE=Release, then build/benchmarks/bench_backup.
 #include "benchmarks/BenchDatabase.h"
@@ -14,8 +14,10 @@ namespace fs = std::filesystem;
 namespace {
 
 void Backup(benchmark::State& state) {
-    for (auto _ : state)
-        MakeBackup(DatabaseFileName);
+    for (auto _ : state) {
+        const auto made = MakeBackup(DatabaseFileName);
+        PruneBackups(DatabaseFileName, {made});
+    }
     state.counters["kB"] = static_cast<double>(fs::file_size(DatabaseFileName) / 1024);
 }
 BENCHMARK(Backup)->Unit(benchmark::kMillisecond);

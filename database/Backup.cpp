@@ -5,10 +5,13 @@
 #include <sqlite3.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <system_error>
 
@@ -97,11 +100,48 @@ bool AllDigits(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// Creates the file of the next backup name of this second; creating it exclusively reserves the name, also
-// against another copy of the program backing up at the same moment. The number goes on from the highest
-// of the second, so a name freed by pruning is never taken again and the newest copy sorts newest.
-fs::path ReserveBackupFile(const fs::path& folder, const std::string& databaseFile) {
-    const std::string stamp = LocalStamp(std::time(nullptr));
+[[noreturn]] void FailOn(const std::string& what, int error) {
+    throw Exception(what + ": " + std::generic_category().message(error));
+}
+
+// The backups folder, made when missing with no more access than the database's own folder has.
+void MakeFolder(const fs::path& folder, const std::string& databaseFile) {
+    const fs::path parent = fs::path(databaseFile).parent_path();
+    struct stat parentInfo {};
+    const mode_t mode =
+        stat(parent.empty() ? "." : parent.c_str(), &parentInfo) == 0 ? parentInfo.st_mode & 0777 : 0700;
+    const std::string what = "the folder " + fs::absolute(folder).string() + " cannot be made";
+    if (::mkdir(folder.c_str(), mode) == 0)
+        return;
+    const int error = errno;
+    struct stat info {};
+    if (error != EEXIST)
+        FailOn(what, error);
+    if (stat(folder.c_str(), &info) != 0)
+        FailOn(what, errno);
+    if (!S_ISDIR(info.st_mode))
+        FailOn(what, EEXIST);
+}
+
+// A hidden file of its own in the folder, which no listing takes for a backup; only its owner may read it
+// while it is written.
+fs::path CreateTemporary(const fs::path& folder, const std::string& databaseFile) {
+    std::string name = (folder / ("." + fs::path(databaseFile).filename().string() + "-XXXXXX.tmp")).string();
+    const int fd = mkostemps(name.data(), 4, O_CLOEXEC);
+    if (fd < 0)
+        FailOn("the file " + fs::absolute(folder).string() + "/" + fs::path(name).filename().string() +
+                   " cannot be made",
+               errno);
+    ::close(fd);
+    return name;
+}
+
+// Gives the complete copy its backup name, the next free one of its second; the name is taken only where no
+// file has it, also against another copy of the program backing up at the same moment. The number goes on
+// from the highest of the second, so a name freed by pruning is never taken again and the newest copy sorts
+// newest.
+fs::path MoveIntoPlace(const fs::path& temporary, const fs::path& folder, const std::string& databaseFile,
+                       const std::string& stamp) {
     int number = 1;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
@@ -110,21 +150,28 @@ fs::path ReserveBackupFile(const fs::path& folder, const std::string& databaseFi
                 number = std::max(number, name->Number + 1);
     for (const int last = number + 100; number < last; ++number) {
         const fs::path file = folder / BackupFileName(databaseFile, stamp, number);
-        const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0) {
-            ::close(fd);
+        if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, file.c_str(), RENAME_NOREPLACE) == 0)
             return file;
-        }
-        if (errno != EEXIST)
-            throw Exception("the file " + file.string() + " cannot be made: " + std::generic_category().message(errno));
+        if (errno == EEXIST)
+            continue;
+        if (errno != EINVAL && errno != ENOSYS)
+            FailOn("the copy cannot be named " + file.string(), errno);
+        // A file system that cannot rename without replacing: the name is checked first.
+        if (fs::exists(file, ec) || ec)
+            continue;
+        if (std::rename(temporary.c_str(), file.c_str()) != 0)
+            FailOn("the copy cannot be named " + file.string(), errno);
+        return file;
     }
     throw Exception("the folder " + folder.string() + " has no free backup name for this second");
 }
 
-void RemoveCopy(const fs::path& file) {
-    std::error_code ignored;
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
-        fs::remove(fs::path(file.string() + suffix), ignored);
+void SyncFolder(const fs::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        ::close(fd);
+    }
 }
 
 bool SameFile(const fs::path& a, const fs::path& b) {
@@ -150,20 +197,45 @@ std::vector<std::pair<fs::path, TBackupName>> FindBackups(const std::string& dat
     return found;
 }
 
-void PruneBackups(const std::string& databaseFile, const fs::path& made, const fs::path& keep) {
-    const auto found = FindBackups(databaseFile);
-    for (std::size_t i = BackupsKept; i < found.size(); ++i) {
-        const fs::path& file = found[i].first;
-        if (SameFile(file, made) || SameFile(file, keep))
-            continue;
-        std::error_code ignored;
-        fs::remove(file, ignored);
-    }
-}
-
 std::int64_t Count(sqlite3* db, const char* table) {
     const auto count = QueryFirst(db, std::string("SELECT COUNT(*) FROM ") + table + ";");
     return count ? std::stoll(*count) : 0;
+}
+
+TListCounts CountIn(sqlite3* db) {
+    return {Count(db, "Materials"), Count(db, "Products")};
+}
+
+// The lists of a backup, or none when the file is no database holding them.
+std::optional<TListCounts> ReadableLists(const fs::path& file) {
+    try {
+        TConnection db(file, SQLITE_OPEN_READONLY);
+        const TListCounts counts = CountIn(db.Db());
+        if (HasTable(db.Db(), "Recipes"))
+            return counts;
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+}
+
+// The dates YYYYMMDD of the last days up to now, today included, in local time.
+std::vector<std::string> LastDays(std::time_t now, int days) {
+    std::tm today{};
+    localtime_r(&now, &today);
+    std::vector<std::string> dates;
+    for (int back = 0; back < days; ++back) {
+        // Noon, so that a change to or from summer time never moves the day.
+        std::tm day = today;
+        day.tm_mday -= back;
+        day.tm_hour = 12;
+        day.tm_min = day.tm_sec = 0;
+        day.tm_isdst = -1;
+        std::mktime(&day);
+        char text[16];
+        std::strftime(text, sizeof text, "%Y%m%d", &day);
+        dates.emplace_back(text);
+    }
+    return dates;
 }
 
 } // namespace
@@ -194,28 +266,69 @@ std::optional<TBackupName> ParseBackupName(const std::string& databaseFile, cons
     return name.Number >= 2 ? std::optional(name) : std::nullopt;
 }
 
-fs::path MakeBackup(const std::string& databaseFile, const fs::path& keep) {
-    std::error_code ec;
-    if (!fs::exists(databaseFile, ec))
-        return {};
+fs::path MakeBackup(const std::string& databaseFile) {
+    struct stat database {};
+    if (stat(databaseFile.c_str(), &database) != 0) {
+        if (errno == ENOENT)
+            return {};
+        FailOn("the file " + databaseFile + " cannot be read", errno);
+    }
     const fs::path folder = BackupFolder(databaseFile);
-    fs::create_directories(folder, ec);
-    if (ec)
-        throw Exception("the folder " + fs::absolute(folder).string() + " cannot be made: " + ec.message());
-    const fs::path made = ReserveBackupFile(folder, databaseFile);
+    MakeFolder(folder, databaseFile);
+    // The name tells when the copy was taken.
+    const std::string stamp = LocalStamp(std::time(nullptr));
+    const fs::path temporary = CreateTemporary(folder, databaseFile);
     try {
         TConnection source(databaseFile, SQLITE_OPEN_READWRITE);
-        TConnection copy(made, SQLITE_OPEN_READWRITE);
+        TConnection copy(temporary, SQLITE_OPEN_READWRITE);
         CopyDatabase(source.Db(), copy.Db());
         source.Close();
         CheckFile(copy.Db(), "the copy");
         copy.Close();
+        // Whoever may not read the database may not read its copies either.
+        if (::chmod(temporary.c_str(), database.st_mode & 0777) != 0)
+            FailOn("the copy cannot take the permissions of " + databaseFile, errno);
+        const fs::path made = MoveIntoPlace(temporary, folder, databaseFile, stamp);
+        SyncFolder(folder);
+        return made;
     } catch (...) {
-        RemoveCopy(made);
+        RemoveBackup(temporary);
         throw;
     }
-    PruneBackups(databaseFile, made, keep);
-    return made;
+}
+
+void PruneBackups(const std::string& databaseFile, std::initializer_list<fs::path> keep, std::time_t now) {
+    const std::vector<std::string> days = LastDays(now, BackupDaysKept);
+    std::vector<std::string> daysKept;
+    std::size_t counted = 0;
+    for (const auto& [file, name] : FindBackups(databaseFile)) {
+        // What is no backup of the lists is not the program's to remove, and takes no backup's place.
+        if (!ReadableLists(file))
+            continue;
+        bool kept = counted++ < BackupsKept;
+        const std::string day = name.Stamp.substr(0, 8);
+        if (std::find(days.begin(), days.end(), day) != days.end() &&
+            std::find(daysKept.begin(), daysKept.end(), day) == daysKept.end()) {
+            daysKept.push_back(day);
+            kept = true;
+        }
+        if (kept || std::any_of(keep.begin(), keep.end(), [&](const fs::path& k) { return SameFile(file, k); }))
+            continue;
+        RemoveBackup(file);
+    }
+}
+
+void RemoveBackup(const fs::path& file) {
+    if (file.empty())
+        return;
+    std::error_code ignored;
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        fs::remove(fs::path(file.string() + suffix), ignored);
+}
+
+TListCounts CountLists(const fs::path& file) {
+    TConnection db(file, SQLITE_OPEN_READONLY);
+    return CountIn(db.Db());
 }
 
 std::vector<TBackupInfo> ListBackups(const std::string& databaseFile) {
@@ -224,15 +337,11 @@ std::vector<TBackupInfo> ListBackups(const std::string& databaseFile) {
         TBackupInfo info{file, name};
         std::error_code ec;
         info.Size = fs::file_size(file, ec);
-        try {
-            TConnection db(file, SQLITE_OPEN_READONLY);
-            info.Components = Count(db.Db(), "Materials");
-            info.Products = Count(db.Db(), "Products");
-            info.Readable = HasTable(db.Db(), "Recipes");
-        } catch (const std::exception&) {
+        if (const auto lists = ReadableLists(file)) {
+            info.Readable = true;
+            info.Components = lists->Components;
+            info.Products = lists->Products;
         }
-        if (!info.Readable)
-            info.Components = info.Products = 0;
         backups.push_back(std::move(info));
     }
     return backups;

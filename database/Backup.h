@@ -4,13 +4,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
 
-// How many backups the folder keeps: a new backup removes the older ones beyond this number.
+// The folder keeps the BackupsKept newest backups, and besides them the newest of each of the last
+// BackupDaysKept days, today included.
 inline constexpr std::size_t BackupsKept = 10;
+inline constexpr int BackupDaysKept = 14;
 
 // The folder "backups" in the folder of databaseFile.
 std::filesystem::path BackupFolder(const std::string& databaseFile);
@@ -24,11 +28,28 @@ struct TBackupName {
 // The stamp and number of fileName when it is the name of a backup of databaseFile.
 std::optional<TBackupName> ParseBackupName(const std::string& databaseFile, const std::string& fileName);
 
-// Copies databaseFile into a new file of its backup folder, checks the copy, and then removes the oldest
-// backups beyond BackupsKept, never the new one nor keep. Returns the new file, or an empty path when there
-// is no database file to copy. When no sound copy can be made, raises Exception with the reason and leaves
-// nothing of the copy behind.
-std::filesystem::path MakeBackup(const std::string& databaseFile, const std::filesystem::path& keep = {});
+// Copies databaseFile into a new file of its backup folder and checks the copy. The copy is written under a
+// temporary name and takes a backup's name only when it is complete, with the database file's permissions; a
+// new folder gets no more access than the database's own. Returns the new file, or an empty path when there is
+// no database file to copy. When no sound copy can be made, raises Exception with the reason and leaves nothing
+// of the copy behind. Older backups stay: PruneBackups removes them once the write the copy guards went well.
+std::filesystem::path MakeBackup(const std::string& databaseFile);
+
+// Removes the readable backups that are neither among the BackupsKept newest, nor the newest of one of the
+// last BackupDaysKept days before now (local time), nor in keep. A file with a backup's name that is no
+// readable backup is never removed and never counts.
+void PruneBackups(const std::string& databaseFile, std::initializer_list<std::filesystem::path> keep = {},
+                  std::time_t now = std::time(nullptr));
+
+// Removes a backup with its journal, as when the write it was made for failed.
+void RemoveBackup(const std::filesystem::path& file);
+
+struct TListCounts {
+    std::int64_t Components = 0;
+    std::int64_t Products = 0;
+};
+// The number of components and products that the file holds; raises Exception when it cannot be read.
+TListCounts CountLists(const std::filesystem::path& file);
 
 struct TBackupInfo {
     std::filesystem::path Path;

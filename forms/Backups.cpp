@@ -23,11 +23,11 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
 
 #include <filesystem>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -42,14 +42,36 @@ std::string DatabaseName() {
     return fs::path(DatabaseFileName).filename().string();
 }
 
-// Backs the database up; a failure is shown once, with its reason, and the write goes ahead.
-void BackUpBeforeWrite() {
+// Backs the database up and returns the backup; a failure is shown with its reason, and the write goes ahead.
+fs::path BackUpBeforeWrite() {
     try {
-        MakeBackup(DatabaseFileName);
+        return MakeBackup(DatabaseFileName);
     } catch (const std::exception& e) {
         ShowMessage("No backup of " + DatabaseName() + " could be made: " + e.what() +
                     ".\r\nThe change goes ahead without a backup.");
     }
+    return {};
+}
+
+std::string Counted(std::int64_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::string ListsText(const TListCounts& lists) {
+    return Counted(lists.Components, "component", "components") + ", " + Counted(lists.Products, "product", "products");
+}
+
+// What a restore replaces with what, both counted, so that the user sees which data is about to go.
+std::string RestoreQuestion(const TBackupInfo& backup, const std::string& date) {
+    std::string current;
+    try {
+        current = ListsText(CountLists(DatabaseFileName));
+    } catch (const std::exception&) {
+        current = "unreadable";
+    }
+    return "Replace the current data (" + current + ") with the backup of " + date + " (" +
+           ListsText({backup.Components, backup.Products}) +
+           ")? Changes made since then are lost; the current data is backed up first.";
 }
 
 // The date and time of a backup from its name, the date in the locale's short form; the second and later
@@ -105,15 +127,54 @@ void ReloadLists() {
 
 } // namespace
 
-void BeforeUserWrite() {
-    if (UserWriteBackedUp)
-        return;
-    UserWriteBackedUp = true;
-    BackUpBeforeWrite();
+TWriteBackup::TWriteBackup(fs::path made, bool firstOfRun) : FMade(std::move(made)), FFirstOfRun(firstOfRun) {}
+
+TWriteBackup::TWriteBackup(TWriteBackup&& other) noexcept
+    : FMade(std::exchange(other.FMade, {})), FFirstOfRun(std::exchange(other.FFirstOfRun, false)) {}
+
+TWriteBackup& TWriteBackup::operator=(TWriteBackup&& other) noexcept {
+    if (this != &other) {
+        Finish();
+        FMade = std::exchange(other.FMade, {});
+        FFirstOfRun = std::exchange(other.FFirstOfRun, false);
+    }
+    return *this;
 }
 
-void BeforeBulkWrite() {
-    BackUpBeforeWrite();
+TWriteBackup::~TWriteBackup() {
+    Finish();
+}
+
+void TWriteBackup::Discard() {
+    if (FFirstOfRun)
+        UserWriteBackedUp = false;
+    FFirstOfRun = false;
+    if (!FMade.empty())
+        RemoveBackup(std::exchange(FMade, {}));
+}
+
+void TWriteBackup::Finish() noexcept {
+    if (FMade.empty())
+        return;
+    try {
+        PruneBackups(DatabaseFileName, {std::exchange(FMade, {})});
+    } catch (const std::exception&) {
+        // Too many backups left is no reason to trouble the user.
+    }
+}
+
+TWriteBackup BeforeUserWrite() {
+    if (UserWriteBackedUp)
+        return {};
+    UserWriteBackedUp = true;
+    return {BackUpBeforeWrite(), true};
+}
+
+TWriteBackup BeforeBulkWrite() {
+    // Its backup serves as the run's first as well.
+    const bool first = !UserWriteBackedUp;
+    UserWriteBackedUp = true;
+    return {BackUpBeforeWrite(), first};
 }
 
 void StartBackupRun() {
@@ -162,9 +223,10 @@ TBackups::TBackups(QWidget* parent) : QDialog(parent) {
     OpenFolderBtn = makeButton("OpenFolderBtn", "&Open folder");
     HelpBtn = makeButton("HelpBtn", "&Help");
     CloseBtn = makeButton("CloseBtn", "&Close");
-    StatusBar1 = new QStatusBar(this);
+    StatusBar1 = new QLabel(this);
     StatusBar1->setObjectName("StatusBar1");
-    StatusBar1->setSizeGripEnabled(false);
+    StatusBar1->setWordWrap(true);
+    StatusBar1->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     QHBoxLayout* buttons = MakeButtonRow({RestoreBtn, OpenFolderBtn}, {HelpBtn, CloseBtn});
     auto* layout = new QVBoxLayout(this);
@@ -202,9 +264,10 @@ void TBackups::FormShow() {
     grid.Sync();
     StringGrid1Click();
     if (FBackups.empty())
-        StatusBar1->showMessage("No backups yet: one is made before the first change of each run.");
+        StatusBar1->setText("No backups yet: one is made before the first change of each run and before every delete "
+                            "or import.");
     else
-        StatusBar1->clearMessage();
+        StatusBar1->clear();
 }
 
 const TBackupInfo* TBackups::Chosen() const {
@@ -225,11 +288,12 @@ void TBackups::RestoreBtnClick() {
         return;
     const TBackupInfo backup = *chosen;
     const std::string date = StringGrid1->Cells(0, StringGrid1->Row());
-    if (!ConfirmYesNo("Replace the current data with the backup of " + date + "? The current data is backed up first."))
+    if (!ConfirmYesNo(RestoreQuestion(backup, date)))
         return;
     // The question promised a copy of what is replaced: without one nothing is replaced.
+    fs::path made;
     try {
-        MakeBackup(DatabaseFileName, backup.Path);
+        made = MakeBackup(DatabaseFileName);
     } catch (const std::exception& e) {
         ShowMessage("Nothing was restored: the current data could not be backed up first (" + std::string(e.what()) +
                     ").");
@@ -239,14 +303,18 @@ void TBackups::RestoreBtnClick() {
     try {
         RestoreBackup(backup.Path, DatabaseFileName);
     } catch (const std::exception& e) {
+        // The data is as it was, and so is its newest backup.
+        if (!made.empty())
+            RemoveBackup(made);
         ShowMessage("The backup of " + date + " could not be restored: " + e.what() +
                     ".\r\nThe current data is unchanged.");
         FormShow();
         return;
     }
+    PruneBackups(DatabaseFileName, {made, backup.Path});
     ReloadLists();
     FormShow();
-    StatusBar1->showMessage(ToQt("Restored the backup of " + date + ". The data it replaced is in the newest backup."));
+    StatusBar1->setText(ToQt("Restored the backup of " + date + ". The data it replaced is in the newest backup."));
 }
 
 void TBackups::OpenFolderBtnClick() {

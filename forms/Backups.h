@@ -6,19 +6,40 @@
 
 #include <QDialog>
 
+#include <filesystem>
 #include <vector>
 
 class QLabel;
 class QPushButton;
-class QStatusBar;
 class TStringGrid;
 
-// Called right before a write the user asked for (a post, a delete, a rename, a new product, saved notes):
-// the first one of the run backs the database up. The recomputation of a Refresh is no such write.
-void BeforeUserWrite();
-// Called right before a write that replaces much at once (an import applied, a backup restored): always
-// backs the database up.
-void BeforeBulkWrite();
+// The backup made for one write. When the write went ahead, older backups beyond those the folder keeps are
+// removed as it goes out of scope; when the write failed, Discard removes the backup again instead, so failed
+// writes never push older backups out.
+class TWriteBackup {
+public:
+    TWriteBackup() = default;
+    TWriteBackup(std::filesystem::path made, bool firstOfRun);
+    TWriteBackup(TWriteBackup&& other) noexcept;
+    TWriteBackup& operator=(TWriteBackup&& other) noexcept;
+    ~TWriteBackup();
+
+    // The write failed and changed nothing: the backup made for it goes, and when it was the run's first, the
+    // next write backs up again.
+    void Discard();
+
+private:
+    void Finish() noexcept;
+    std::filesystem::path FMade;
+    bool FFirstOfRun = false;
+};
+
+// Called right before a write the user asked for (a post, a rename, a new product, saved notes): the first one
+// of the run backs the database up. The recomputation of a Refresh is no such write.
+[[nodiscard]] TWriteBackup BeforeUserWrite();
+// Called right before a write that is hard to undo by hand (a product or a component deleted, an import
+// applied): always backs the database up.
+[[nodiscard]] TWriteBackup BeforeBulkWrite();
 // Starts a new run as far as backups go: the next write the user asks for backs up again. The program
 // runs once per process; tests run it many times.
 void StartBackupRun();
@@ -33,7 +54,8 @@ public:
     QPushButton* OpenFolderBtn;
     QPushButton* HelpBtn;
     QPushButton* CloseBtn;
-    QStatusBar* StatusBar1;
+    // The outcome of the last restore, wrapped to the window's width so that none of it is cut off.
+    QLabel* StatusBar1;
 
     // Reads the folder again: one row per backup, newest first.
     void FormShow();

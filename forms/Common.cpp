@@ -13,13 +13,16 @@
 #include <algorithm>
 
 bool WithDatabase(const std::function<void()>& work) {
+    bool ran = false;
     try {
-        InOpenDatabase(work);
-        return true;
+        InOpenDatabase([&] {
+            work();
+            ran = true;
+        });
     } catch (const Exception& e) {
         ShowMessage(e.what());
-        return false;
     }
+    return ran;
 }
 
 void PrepareGrid(TStringGrid& grid) {

@@ -12,7 +12,8 @@ class QWidget;
 class TStringGrid;
 
 // Opens the database, runs work and closes the database again, also after an error. A failure of the
-// application's kind is shown with ShowMessage and gives false; the caller goes on with its remaining steps.
+// application's kind is shown with ShowMessage; the caller goes on with its remaining steps. True when work ran
+// to its end (a closing that fails after it is shown but changes nothing of what work did).
 bool WithDatabase(const std::function<void()>& work);
 
 // Empties the rows filled last time and shrinks the grid to its header row and one empty row, so the

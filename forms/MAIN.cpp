@@ -512,14 +512,16 @@ void TForm1::NewProductClick() {
         return;
     Edit1->SetText(name);
     ClearRecipe();
-    BeforeUserWrite();
+    TWriteBackup backup = BeforeUserWrite();
     // The product gets a number no recipe line holds, with its insert or not at all.
-    WithDatabase([&name] {
+    const bool written = WithDatabase([&name] {
         InTransaction(Database, [&name] {
             ExecStatements(Database, "Insert into Products (Product) Values ('" + StringManager.QuoteSql(name) + "');");
             GiveNewProductItsNumber(Database);
         });
     });
+    if (!written)
+        backup.Discard();
     Refresh1Click();
     SelectRowByName(*StringGrid1, name);
     ClearRecipe();
@@ -539,11 +541,13 @@ void TForm1::RenameProductClick() {
         return;
     }
     Edit1->SetText(name);
-    BeforeUserWrite();
-    WithDatabase([&] {
+    TWriteBackup backup = BeforeUserWrite();
+    const bool written = WithDatabase([&] {
         ExecStatements(Database, "Update Products Set Product = '" + StringManager.QuoteSql(name) +
                                      "' where Product ='" + StringManager.QuoteSql(oldName) + "';");
     });
+    if (!written)
+        backup.Discard();
     Refresh1Click();
     SelectRowByName(*StringGrid1, name);
 }
@@ -552,10 +556,12 @@ void TForm1::DeleteProductClick() {
     const std::string name = StringGrid1->Cells(0, StringGrid1->Row());
     if (name.empty() || !ConfirmYesNo("Delete " + name + " ??"))
         return;
-    BeforeUserWrite();
-    WithDatabase([&name] {
+    TWriteBackup backup = BeforeBulkWrite();
+    const bool written = WithDatabase([&name] {
         ExecStatements(Database, "Delete from Products where product ='" + StringManager.QuoteSql(name) + "';");
     });
+    if (!written)
+        backup.Discard();
     Refresh1Click();
 }
 
@@ -624,15 +630,17 @@ void TForm1::DeleteComponentClick() {
     const std::string name = StringGrid2->Cells(0, StringGrid2->Row());
     if (!ConfirmYesNo("Delete " + name + " ??"))
         return;
-    BeforeUserWrite();
+    TWriteBackup backup = BeforeBulkWrite();
     // The component's price history goes with it, or nothing goes.
-    WithDatabase([&name] {
+    const bool written = WithDatabase([&name] {
         InTransaction(Database, [&name] {
             const std::string quoted = StringManager.QuoteSql(name);
             DeletePriceHistory(Database, "Component ='" + quoted + "'");
             ExecStatements(Database, "Delete from Materials where Component ='" + quoted + "';");
         });
     });
+    if (!written)
+        backup.Discard();
     ReloadComponents();
 }
 
@@ -700,9 +708,11 @@ void TForm1::DeleteComponent1Click() {
         return;
     if (!ConfirmYesNo("Delete " + StringGrid3->Cells(0, row) + " ??"))
         return;
-    BeforeUserWrite();
-    WithDatabase(
+    TWriteBackup backup = BeforeUserWrite();
+    const bool written = WithDatabase(
         [&id] { ExecStatements(Database, "Delete from Recipes where ID ='" + StringManager.QuoteSql(*id) + "';"); });
+    if (!written)
+        backup.Discard();
     StringGrid1DblClick();
 }
 

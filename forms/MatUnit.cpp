@@ -182,10 +182,11 @@ void TMat::PostBtnClick() {
     const std::string quotedName = StringManager.QuoteSql(name);
     const std::string quotedOld = StringManager.QuoteSql(oldName);
     const bool refused = NewMaterial && duplicate;
+    TWriteBackup backup;
     if (refused)
         ShowMessage("Component is already present in the Components table.");
     else
-        BeforeUserWrite();
+        backup = BeforeUserWrite();
     const bool written = WithDatabase([&] {
         if (refused)
             return;
@@ -223,6 +224,8 @@ void TMat::PostBtnClick() {
             ExecStatements(Database, statement);
         });
     });
+    if (!written)
+        backup.Discard();
     Edit1->setFocus();
     // A refused or failed Post keeps the dialog open with everything typed, to be corrected or cancelled.
     if (written && !refused)

@@ -235,7 +235,7 @@ void TPriceImport::ProductsBtnClick() {
 void TPriceImport::ApplyBtnClick() {
     if (FPreview.Changes.empty())
         return;
-    BeforeBulkWrite();
+    TWriteBackup backup = BeforeBulkWrite();
     std::vector<TNewPrice> prices;
     prices.reserve(FPreview.Changes.size());
     for (const TPriceChange& change : FPreview.Changes)
@@ -250,6 +250,7 @@ void TPriceImport::ApplyBtnClick() {
     } catch (const Exception& e) {
         // The transaction was rolled back: the file is as it was, and the window stays for another try.
         if (!written) {
+            backup.Discard();
             ShowMessage(std::string("The price list was not applied and nothing was changed: ") + e.what());
             return;
         }

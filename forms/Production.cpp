@@ -243,7 +243,7 @@ void TForm2::FormClose() {
     // The notes are compared as bytes, whatever another program stored them as.
     const std::string unchanged =
         Stored.Null ? " and Solids is null" : " and cast(Solids as blob) = x'" + HexOf(Stored.Bytes) + "'";
-    BeforeUserWrite();
+    TWriteBackup backup = BeforeUserWrite();
     WithDatabase([&] {
         ExecStatements(Database, update + unchanged + ";");
         if (ChangedRows(Database) > 0)
@@ -262,6 +262,8 @@ void TForm2::FormClose() {
             outcome = ChangedRows(Database) > 0 ? TOutcome::Saved : TOutcome::Gone;
         });
     }
+    if (outcome == TOutcome::Failed)
+        backup.Discard();
     switch (outcome) {
     case TOutcome::Saved:
         NotesText = *notes;

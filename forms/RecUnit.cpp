@@ -102,7 +102,7 @@ void TRec::PostBtnClick() {
     const std::string product = StringManager.QuoteSql(Form1->Edit1->Text());
     const std::string component = StringManager.QuoteSql(entry);
     const char* missing = nullptr;
-    BeforeUserWrite();
+    TWriteBackup backup = BeforeUserWrite();
     const bool written = WithDatabase([&] {
         LookupValue.clear();
         QueryText = "SELECT Prod_id FROM Products WHERE Product ='" + product + "';";
@@ -134,6 +134,9 @@ void TRec::PostBtnClick() {
                         StringManager.QuoteSql(EditedLineId) + "';";
         ExecStatements(Database, QueryText);
     });
+    // Nothing was written when a key was missing: that backup is not needed either.
+    if (!written || missing)
+        backup.Discard();
     if (missing)
         ShowMessage(missing);
     if (written && !missing)

@@ -78,6 +78,17 @@ bool CheckTarget(const std::string& fileName, const std::string& target, const s
     return true;
 }
 
+// The rename that replaces the file needs only the folder's permission, not the file's: a file this user may not
+// write (a read-only export, another user's file) is refused as writing it in place would be. It is opened for
+// writing without truncating and closed again, never waiting (only a regular file gets here), and nothing of it
+// changes.
+void CheckWritable(const std::string& fileName, const std::string& target) {
+    const int handle = open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+    if (handle < 0)
+        RefuseErrno(fileName, errno);
+    close(handle);
+}
+
 // A name of its own beside the target, made with O_EXCL so no other file is ever opened; the mode 0666 lets
 // the umask decide a new file's permissions.
 int CreateTemporary(const std::string& fileName, const std::string& target, std::string& temporary) {
@@ -103,6 +114,8 @@ TTextFile::TTextFile(std::string fileName, const std::string& databaseFile)
     FTarget = Resolve(FFileName);
     struct stat old {};
     FExisted = CheckTarget(FFileName, FTarget, FDatabaseFile, old);
+    if (FExisted)
+        CheckWritable(FFileName, FTarget);
     FHandle = CreateTemporary(FFileName, FTarget, FTemporary);
     if (!FExisted)
         return;
@@ -150,7 +163,8 @@ void TTextFile::Close() {
         Fail(errno);
     // The target may have changed while the lines were written: the same refusals hold at the last moment.
     struct stat now {};
-    CheckTarget(FFileName, FTarget, FDatabaseFile, now);
+    if (CheckTarget(FFileName, FTarget, FDatabaseFile, now))
+        CheckWritable(FFileName, FTarget);
     if (rename(FTemporary.c_str(), FTarget.c_str()) != 0)
         Fail(errno);
     FTemporary.clear();

@@ -12,9 +12,10 @@
 // pointed, and a file that existed keeps its permissions (a new one gets 0666 less the umask).
 class TTextFile {
 public:
-    // Refuses a name that resolves to anything but a regular file or a missing one ("not a regular file") or to
-    // databaseFile, the open database ("it is the database file"); the target itself is never opened, so a FIFO
-    // cannot block. Throws Exception "Cannot write <fileName>: <why>".
+    // Refuses a name that resolves to anything but a regular file or a missing one ("not a regular file"), to
+    // databaseFile, the open database ("it is the database file"), or to a file this user may not write
+    // ("Permission denied"); only a regular file is ever opened, so a FIFO cannot block. Throws Exception
+    // "Cannot write <fileName>: <why>".
     explicit TTextFile(std::string fileName, const std::string& databaseFile = {});
     // Without Close, nothing replaces the file and the temporary file is removed.
     ~TTextFile();

@@ -1,13 +1,18 @@
-// Backups of the database file: checked copies in "backups", the ten newest kept, and copies taken while
-// another program writes.
+// Backups of the database file: checked copies in "backups", which of them are kept, and copies taken while
+// another program writes or cut short.
 #include "database/Backup.h"
 #include "database/Database.h"
 #include "tests/support/TestDatabase.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <ctime>
 #include <fstream>
 
 namespace fs = std::filesystem;
@@ -47,34 +52,56 @@ struct OtherProgram {
     int Run(const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
 };
 
-TEST_F(BackupTest, CopiesAreCheckedAndOnlyTheTenNewestOfTheirOwnNamesAreKept) {
+// The stamp of a backup taken daysBack days before now at the given local time, HHMMSS.
+std::string Stamp(std::time_t now, int daysBack, const char* time) {
+    std::tm day{};
+    localtime_r(&now, &day);
+    day.tm_mday -= daysBack;
+    day.tm_hour = 12;
+    day.tm_isdst = -1;
+    std::mktime(&day);
+    char date[16];
+    std::strftime(date, sizeof date, "%Y%m%d", &day);
+    return std::string(date) + "-" + time;
+}
+
+TEST_F(BackupTest, CopiesAreCheckedAndTheNewestAndEachRecentDaysNewestAreKept) {
+    const std::time_t now = std::time(nullptr);
     const auto before = DumpDatabase();
     const fs::path first = MakeBackup(DatabaseFileName);
     EXPECT_EQ(first.parent_path(), fs::path("backups"));
     EXPECT_EQ(DumpDatabase(first.string()), before);
     EXPECT_TRUE(ParseBackupName(DatabaseFileName, first.filename().string()));
 
-    // Older backups, among them one about to be restored, and files the program did not make.
+    // Two real backups a day for the last 15 days, one from long ago about to be restored, files with a
+    // backup's name that are no database (dated far ahead, so newest of all), and files the program did not make.
+    std::vector<std::string> expected{first.filename().string()};
+    for (int day = 1; day <= 15; ++day)
+        for (const char* time : {"100000", "110000"}) {
+            const std::string name = "Products-" + Stamp(now, day, time) + ".db3";
+            fs::copy_file(first, fs::path("backups") / name);
+            // The ten newest reach the fourth day back; each later one of the last 14 days keeps its newest.
+            if (day <= 4 || (day <= 13 && std::string(time) == "110000"))
+                expected.push_back(name);
+        }
     const std::string restored = "Products-20190101-000000.db3";
-    for (const char* name :
-         {"Products-20190101-000000.db3", "Products-20200101-000000.db3", "Products-20200101-000000-2.db3",
-          "Products-old.db3", "notes.txt", "Products-20200101-000000-02.db3", "Other-20200101-000000.db3"})
+    fs::copy_file(first, fs::path("backups") / restored);
+    expected.push_back(restored);
+    std::vector<std::string> junk{"Products-old.db3", "notes.txt", "Products-20200101-000000-02.db3",
+                                  "Other-20200101-000000.db3", "Products-20200101-000000-2.db3"};
+    for (int i = 0; i < 10; ++i)
+        junk.push_back("Products-20990101-00000" + std::to_string(i) + ".db3");
+    for (const std::string& name : junk)
         Plant(name);
-    for (int i = 0; i < 8; ++i)
-        MakeBackup(DatabaseFileName, fs::path("backups") / restored);
+    expected.insert(expected.end(), junk.begin(), junk.end());
 
-    const auto names = FolderNames();
-    std::vector<std::string> ours;
-    std::copy_if(names.begin(), names.end(), std::back_inserter(ours),
-                 [](const std::string& n) { return ParseBackupName("Products.db3", n).has_value(); });
-    // Nine copies of this run and the second backup of 2020 are the ten newest; the one restored stays.
-    EXPECT_EQ(ours.size(), 11u);
-    EXPECT_EQ(ours[0], restored);
-    EXPECT_EQ(ours[1], "Products-20200101-000000-2.db3");
-    EXPECT_EQ(std::count(names.begin(), names.end(), "Products-20200101-000000.db3"), 0);
-    for (const char* foreign :
-         {"Products-old.db3", "notes.txt", "Products-20200101-000000-02.db3", "Other-20200101-000000.db3"})
-        EXPECT_EQ(std::count(names.begin(), names.end(), foreign), 1) << foreign;
+    const fs::path latest = MakeBackup(DatabaseFileName);
+    expected.push_back(latest.filename().string());
+    PruneBackups(DatabaseFileName, {latest, fs::path("backups") / restored}, now);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FolderNames(), expected);
+    const auto listed = ListBackups(DatabaseFileName);
+    EXPECT_EQ(std::count_if(listed.begin(), listed.end(), [](const TBackupInfo& b) { return !b.Readable; }), 11);
 }
 
 TEST_F(BackupTest, ACopyIsOneStateOfTheFileWhileAnotherProgramWrites) {
@@ -109,6 +136,39 @@ TEST_F(BackupTest, AFolderThatCannotTakeTheCopyIsReportedAndLeavesNothing) {
     EXPECT_THROW(MakeBackup(DatabaseFileName), Exception);
     fs::permissions("backups", fs::perms::owner_all);
     EXPECT_TRUE(FolderNames().empty());
+}
+
+TEST_F(BackupTest, AKilledCopyLeavesNoBackupAndCopiesAreNoMoreOpenThanTheDatabase) {
+    RunSql("WITH RECURSIVE n(i) AS (SELECT 3 UNION ALL SELECT i + 1 FROM n WHERE i < 3000)"
+           " INSERT INTO Materials (Comp_ID, Component, Price) SELECT i, 'C' || i || hex(randomblob(30)), 1 FROM n;");
+    const mode_t umaskBefore = umask(0);
+    fs::permissions(".", fs::perms(0710));
+    fs::permissions("Products.db3", fs::perms(0640));
+    // The program is ended by the system halfway through the copy.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        rlimit limit{0, 0};
+        setrlimit(RLIMIT_CORE, &limit);
+        limit = {64 * 1024, 64 * 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, SIG_DFL);
+        try {
+            MakeBackup(DatabaseFileName);
+        } catch (...) {
+        }
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    umask(umaskBefore);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "the copy was not cut short";
+    EXPECT_TRUE(ListBackups(DatabaseFileName).empty());
+
+    const fs::path made = MakeBackup(DatabaseFileName);
+    EXPECT_EQ(fs::status("backups").permissions(), fs::perms(0710));
+    EXPECT_EQ(fs::status(made).permissions(), fs::perms(0640));
+    EXPECT_EQ(ListBackups(DatabaseFileName).size(), 1u);
 }
 
 } // namespace

@@ -11,6 +11,8 @@
 #include "tests/support/ui/ProgramFixture.h"
 
 #include <QFile>
+#include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -85,6 +87,34 @@ TEST_F(BackupsTest, ABackupThatCannotBeMadeIsReportedOnceAndTheWritesStillLand) 
     EXPECT_EQ(QueryValue("SELECT COUNT(*) FROM Recipes;"), "3");
 }
 
+TEST_F(BackupsTest, AWriteThatFailsTakesItsBackupAlongAndTheNextWriteBacksUpAgain) {
+    RunSql("CREATE TRIGGER Refuse BEFORE INSERT ON Recipes BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+    PostWater();
+    EXPECT_TRUE(Made().empty());
+    EXPECT_EQ(QueryValue("SELECT COUNT(*) FROM Recipes;"), "1");
+    RunSql("DROP TRIGGER Refuse;");
+    const auto before = DumpDatabase();
+    PostWater();
+    ASSERT_EQ(Made().size(), 1u);
+    EXPECT_EQ(DumpDatabase(Made()[0].string()), before);
+}
+
+TEST_F(BackupsTest, EveryDeleteOfAProductOrAComponentIsBackedUp) {
+    PostWater();
+    const auto beforeProduct = DumpDatabase();
+    dialogs.YesNoAnswers = {true, true};
+    Trigger(Form1->DeleteProduct);
+    Form1->PageControl1->setCurrentWidget(Form1->COMPONENTS);
+    Settle();
+    const auto beforeComponent = DumpDatabase();
+    Trigger(Form1->DeleteComponent);
+    const auto made = Made();
+    ASSERT_EQ(made.size(), 3u);
+    EXPECT_EQ(DumpDatabase(made[1].string()), beforeProduct);
+    EXPECT_EQ(DumpDatabase(made[0].string()), beforeComponent);
+    EXPECT_EQ(QueryValue("SELECT COUNT(*) FROM Materials;"), "1");
+}
+
 TEST_F(BackupsTest, TheWindowListsTheBackupsAndRestoresOneAfterBackingUpTheCurrentData) {
     const auto original = DumpDatabase();
     const fs::path backup = MakeBackup(DatabaseFileName);
@@ -110,9 +140,19 @@ TEST_F(BackupsTest, TheWindowListsTheBackupsAndRestoresOneAfterBackingUpTheCurre
         ASSERT_TRUE(backups.RestoreBtn->isEnabled());
         const std::string date = grid.Cells(0, 1);
         QTest::mouseClick(backups.RestoreBtn, Qt::LeftButton);
-        EXPECT_EQ(dialogs.Questions, Names{"Replace the current data with the backup of " + date +
-                                           "? The current data is backed up first."});
+        EXPECT_EQ(dialogs.Questions,
+                  Names{"Replace the current data (2 components, 1 product) with the backup of " + date +
+                        " (2 components, 2 products)? Changes made since then are lost; the current data is backed "
+                        "up first."});
         EXPECT_EQ(grid.RowCount(), 5) << "the data replaced is the newest backup";
+        // The outcome is shown whole at the window's width.
+        QLabel& status = *backups.StatusBar1;
+        EXPECT_EQ(status.text().toStdString(),
+                  "Restored the backup of " + date + ". The data it replaced is in the newest backup.");
+        window.layout()->activate();
+        const QRect needed =
+            status.fontMetrics().boundingRect(QRect(0, 0, status.width(), 10000), Qt::TextWordWrap, status.text());
+        EXPECT_LE(needed.height(), status.contentsRect().height()) << "the status text is cut";
 
         QTest::mouseClick(backups.OpenFolderBtn, Qt::LeftButton);
         EXPECT_EQ(
