@@ -177,6 +177,7 @@ TBackups::TBackups(QWidget* parent) : QDialog(parent) {
     ConnectButton(RestoreBtn, [this] { RestoreBtnClick(); });
     ConnectButton(OpenFolderBtn, [this] { OpenFolderBtnClick(); });
     ConnectButton(HelpBtn, [this] { HelpBtnClick(); });
+    SetHelpKey(*this, HelpBackups);
     ConnectButton(CloseBtn, [this] { CloseBtnClick(); });
 }
 

@@ -1,5 +1,6 @@
 #include "DialogLayout.h"
 
+#include "forms/HelpContexts.h"
 #include "platform/Application.h"
 
 #include <QEvent>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 
 #include <vector>
@@ -158,4 +160,15 @@ QHBoxLayout* MakeButtonRow(std::initializer_list<QWidget*> left, std::initialize
     for (QWidget* button : right)
         row->addWidget(button);
     return row;
+}
+
+void SetHelpKey(QWidget& window, int context) {
+    SetHelpKey(window, [context] { return context; });
+}
+
+void SetHelpKey(QWidget& window, std::function<int()> context) {
+    auto* key = new QShortcut(QKeySequence(Qt::Key_F1), &window);
+    key->setObjectName("HelpKey");
+    QObject::connect(key, &QShortcut::activated, &window,
+                     [context] { Guarded([&context] { Application.HelpContext(context(), HelpFileName); }); });
 }

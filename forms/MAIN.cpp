@@ -11,6 +11,7 @@
 #include "forms/About.h"
 #include "forms/Backups.h"
 #include "forms/Common.h"
+#include "forms/DialogLayout.h"
 #include "forms/MatUnit.h"
 #include "forms/PriceImport.h"
 #include "forms/PrintPreview.h"
@@ -33,7 +34,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QShortcut>
+#include <QTextDocument>
 #include <QStatusBar>
 #include <QTabWidget>
 
@@ -321,9 +322,7 @@ void TForm1::CreateControls() {
     SetHelpContext(*StringGrid1, HelpProducts);
     SetHelpContext(*StringGrid2, HelpComponents);
     SetHelpContext(*StringGrid3, HelpRecipe);
-    auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    helpKey->setObjectName("HelpKey");
-    connect(helpKey, &QShortcut::activated, this, [this] { Guarded([this] { HelpKeyPressed(); }); });
+    SetHelpKey(*this, [this] { return HelpKeyContext(); });
 
     Connect(Refresh1, this, &TForm1::Refresh1Click);
     Connect(Refresh2, this, &TForm1::Refresh2Click);
@@ -727,9 +726,9 @@ void TForm1::HelpIndexClick() {
     Application.HelpContext(HelpContext, HelpFile);
 }
 
-void TForm1::HelpKeyPressed() {
+int TForm1::HelpKeyContext() const {
     const int control = ControlHelpContext(QApplication::focusWidget());
-    Application.HelpContext(control ? control : HelpContext, HelpFile);
+    return control ? control : HelpContext;
 }
 
 void TForm1::HelpMenuKeyPressed() {

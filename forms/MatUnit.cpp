@@ -74,6 +74,7 @@ TMat::TMat() {
     ConnectButton(PostBtn, [this] { PostBtnClick(); });
     ConnectButton(CancelBtn, [this] { CancelBtnClick(); });
     ConnectButton(HelpBtn, [this] { HelpBtnClick(); });
+    SetHelpKey(*this, HelpComponents);
     ConnectButton(HistoryBtn, [this] { HistoryBtnClick(); });
     ConnectButton(ImpactBtn, [this] { ImpactBtnClick(); });
     setTabOrder(Edit1, PriceEdit);

@@ -60,6 +60,7 @@ TPriceImpact::TPriceImpact(QWidget* parent) : QDialog(parent) {
     resize(520, 360);
 
     ConnectButton(HelpBtn, [this] { HelpBtnClick(); });
+    SetHelpKey(*this, HelpPriceImpact);
     ConnectButton(CloseBtn, [this] { CloseBtnClick(); });
 }
 
