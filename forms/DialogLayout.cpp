@@ -96,6 +96,8 @@ void SetupDialog(QDialog& dialog, const char* name, const char* caption, QRect o
 QLabel* MakeDialogLabel(QWidget* parent, const char* name, const char* caption, QPoint at) {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(name);
+    // A label that shows a name shows it as it is written, never as markup.
+    label->setTextFormat(Qt::PlainText);
     label->adjustSize();
     label->move(at);
     return label;

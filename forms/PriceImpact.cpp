@@ -39,6 +39,7 @@ TPriceImpact::TPriceImpact(QWidget* parent) : QDialog(parent) {
 
     Label1 = new QLabel(this);
     Label1->setObjectName("Label1");
+    Label1->setTextFormat(Qt::PlainText);
     Label1->setWordWrap(true);
     StringGrid1 = new TStringGrid(this);
     StringGrid1->setObjectName("StringGrid1");

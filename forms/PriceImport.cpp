@@ -164,6 +164,7 @@ TPriceImport::TPriceImport(QWidget* parent) : QDialog(parent) {
     Label2->setBuddy(SkippedGrid);
     SummaryLabel = new QLabel(this);
     SummaryLabel->setObjectName("SummaryLabel");
+    SummaryLabel->setTextFormat(Qt::PlainText);
     SummaryLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     ProductsBtn = MakeButton(this, "ProductsBtn", "&Products..");
     ProductsBtn->setToolTip("The products whose price per kg the new prices change");

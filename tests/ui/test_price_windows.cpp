@@ -7,17 +7,20 @@
 #include "controls/StdCtrls.h"
 #include "forms/MAIN.h"
 #include "forms/MatUnit.h"
+#include "forms/RecUnit.h"
 #include "forms/PriceHistory.h"
 #include "forms/PriceImpact.h"
 #include "platform/Application.h"
 #include "tests/support/ui/ProgramFixture.h"
 #include "text/StrMan.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QApplication>
 #include <QTest>
+#include <QTextDocument>
 
 #include <sqlite3.h>
 
@@ -135,6 +138,34 @@ TEST_F(PriceWindows, IncompletePricesAreFlaggedInTheListsAndCountedOnce) {
     EXPECT_EQ(Status(), StartText);
     for (int r = 1; r <= Products().RowCount() - 2; ++r)
         EXPECT_TRUE(Role(Products(), r, Qt::BackgroundRole).isNull());
+}
+
+TEST_F(PriceWindows, LabelsAreReadAsTheTextTheyShow) {
+    const auto readAsShown = [] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            for (QLabel* label : window->findChildren<QLabel*>()) {
+                if (label->text().isEmpty())
+                    continue;
+                EXPECT_EQ(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name), label->text())
+                    << window->objectName().toStdString() << "." << label->objectName().toStdString();
+            }
+    };
+    EditComponent("SUGAR", [&readAsShown] {
+        Type(Mat->PriceEdit, "3.00");
+        QTRY_VERIFY(!Mat->Label3->text().isEmpty());
+        readAsShown();
+    });
+    // A name that looks like markup is shown, and read, as it is written.
+    RunSql("UPDATE Products SET Product = '<B>SYRUP</B>' WHERE Prod_ID = 1;");
+    Form1->PageControl1->setCurrentWidget(Form1->PRODUCTS);
+    Settle();
+    ClickRow(Products(), RowOf(Products(), "<B>SYRUP</B>"));
+    dialogs.Scripts["Rec"] = [&readAsShown](QDialog&) {
+        EXPECT_EQ(Rec->Label1->text(), "<B>SYRUP</B>");
+        readAsShown();
+    };
+    Trigger(Form1->AddComponent1);
+    EXPECT_EQ(dialogs.Shown.back(), "Rec");
 }
 
 // True when the chart shows its line's colour within two pixels of at.
