@@ -90,7 +90,9 @@ QColor IncompleteColor(const QWidget& grid) {
 void MarkIncomplete(TStringGrid& grid, int row, const std::string& note) {
     const QString text = ToQt(note);
     grid.SetCellData(1, row, Qt::BackgroundRole, IncompleteColor(grid));
-    grid.SetCellData(1, row, Qt::ToolTipRole, text);
+    // A tooltip that looks like markup is shown as markup: a name such as <B>ASE stays as it is written.
+    grid.SetCellData(1, row, Qt::ToolTipRole,
+                     Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text);
     grid.SetCellData(1, row, Qt::AccessibleDescriptionRole, text);
 }
 
@@ -412,7 +414,7 @@ void TForm1::ShowIncompletePrices(const std::vector<TIncompletePrice>& products)
         while (row <= last && grid.Cells(0, row) < product.Product)
             ++row;
         if (row <= last && grid.Cells(0, row) == product.Product) {
-            MarkIncomplete(grid, row, IncompletePriceNote(product.NoPrice, product.Deleted));
+            MarkIncomplete(grid, row, IncompletePriceNote(product));
             ++count;
             ++row;
         }

@@ -96,10 +96,10 @@ protected:
 
 TEST_F(PriceWindows, IncompletePricesAreFlaggedInTheListsAndCountedOnce) {
     const std::map<std::string, std::string> notes = {
-        {"AROMATIC", "Price incomplete: 1 component without a price"},
-        {"BRINE", "Price incomplete: 1 component without a price"},
+        {"AROMATIC", "Price incomplete: no price for AROMA"},
+        {"BRINE", "Price incomplete: no price for SALT"},
         {"LOST", "Price incomplete: 1 line refers to a deleted component"},
-        {"MIXED", "Price incomplete: 2 components without a price; 2 lines refer to deleted components"},
+        {"MIXED", "Price incomplete: no price for AROMA and SALT; 2 lines refer to deleted components"},
         {"SYRUP", ""}};
     const QColor base = Products().palette().color(QPalette::Base);
     for (const auto& [product, note] : notes) {
@@ -123,6 +123,13 @@ TEST_F(PriceWindows, IncompletePricesAreFlaggedInTheListsAndCountedOnce) {
     EXPECT_EQ(Role(recipe, 2, Qt::ToolTipRole).toString(), "No price for this component");
     EXPECT_EQ(Role(recipe, 2, Qt::AccessibleDescriptionRole).toString(), "No price for this component");
     EXPECT_TRUE(Role(recipe, 2, Qt::BackgroundRole).isValid());
+
+    // A name that looks like markup shows as it is written.
+    RunSql("UPDATE Materials SET Component = '<B>AROMA' WHERE Comp_ID = 3;");
+    QTest::mouseClick(Form1->Refresh1, Qt::LeftButton);
+    QTextDocument tip;
+    tip.setHtml(Role(Products(), RowOf(Products(), "AROMATIC"), Qt::ToolTipRole).toString());
+    EXPECT_EQ(tip.toPlainText(), "Price incomplete: no price for <B>AROMA");
 
     // Mended prices lose their marks at the next load; the count is replaced, never added twice.
     RunSql("UPDATE Materials SET Price = 1 WHERE Comp_ID IN (3, 4); DELETE FROM Recipes WHERE Comp_ID = 9;");
