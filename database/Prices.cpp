@@ -1,6 +1,7 @@
 #include "Prices.h"
 
 #include "database/Database.h"
+#include "text/Encoding.h"
 #include "text/StrMan.h"
 
 const char* const NoPriceCondition = "(M.Price IS NULL OR typeof(M.Price) NOT IN ('integer', 'real') OR M.Price = 0)";
@@ -24,34 +25,63 @@ std::string RecomputedPrice(const std::string& price) {
 const std::string& IncompletePricesQuery() {
     // The lines in question are found by component through the index on Recipes.Comp_ID; only the
     // component numbers of all lines are read in full, from that index.
+    // The groups come in the order they are listed in, so the rows of one product follow each other, its
+    // components by name and its deleted lines last.
     static const std::string query =
-        std::string("SELECT P.Product, COUNT(DISTINCT CASE WHEN M.Comp_ID IS NOT NULL THEN R.Comp_ID END), "
-                    "SUM(M.Comp_ID IS NULL) FROM Recipes R JOIN Products P ON P.Prod_ID = R.Prod_ID LEFT JOIN "
-                    "Materials M ON M.Comp_ID = R.Comp_ID WHERE R.Comp_ID IN (SELECT Comp_ID FROM Materials M WHERE ") +
+        std::string("SELECT P.Product, P.Prod_ID, M.Comp_ID IS NULL, M.Component, COUNT(*) FROM Recipes R JOIN "
+                    "Products P ON P.Prod_ID = R.Prod_ID LEFT JOIN Materials M ON M.Comp_ID = R.Comp_ID WHERE "
+                    "R.Comp_ID IN (SELECT Comp_ID FROM Materials M WHERE ") +
         NoPriceCondition +
         " UNION ALL SELECT Comp_ID FROM Recipes WHERE Comp_ID NOT IN (SELECT Comp_ID FROM Materials)) OR "
-        "R.Comp_ID IS NULL GROUP BY P.Prod_ID ORDER BY P.Product;";
+        "R.Comp_ID IS NULL GROUP BY P.Product, P.Prod_ID, M.Comp_ID IS NULL, M.Component, M.Comp_ID ORDER BY "
+        "P.Product, P.Prod_ID, M.Comp_ID IS NULL, M.Component;";
     return query;
 }
 
+namespace {
+// The note names at most three components: "A, B and C", or "A, B and N more".
+constexpr std::size_t NamesInNote = 3;
+} // namespace
+
 std::vector<TIncompletePrice> IncompletePrices(sqlite3* db) {
     std::vector<TIncompletePrice> products;
-    ForEachRow(db, IncompletePricesQuery(), [&products](const TResultRow& row) {
-        products.push_back({std::string(row.Text(0)), static_cast<int>(ParseNumber(row.Text(1)).Value),
-                            static_cast<int>(ParseNumber(row.Text(2)).Value)});
+    std::string lastId;
+    ForEachRow(db, IncompletePricesQuery(), [&products, &lastId](const TResultRow& row) {
+        if (products.empty() || row.Text(1) != lastId) {
+            products.push_back({std::string(row.Text(0)), 0, 0, {}});
+            lastId = row.Text(1);
+        }
+        TIncompletePrice& product = products.back();
+        if (row.Text(2) == "1") {
+            product.Deleted = static_cast<int>(ParseNumber(row.Text(4)).Value);
+            return;
+        }
+        if (product.NoPriceNames.size() < NamesInNote)
+            product.NoPriceNames.emplace_back(row.Text(3));
+        ++product.NoPrice;
     });
     return products;
 }
 
-std::string IncompletePriceNote(int noPrice, int deleted) {
+std::string IncompletePriceNote(const TIncompletePrice& product) {
+    const auto name = [&product](std::size_t i) {
+        return i < product.NoPriceNames.size() ? AsUtf8(product.NoPriceNames[i]) : std::string();
+    };
     std::string note;
-    if (noPrice > 0)
-        note = noPrice == 1 ? "1 component without a price" : std::to_string(noPrice) + " components without a price";
-    if (deleted > 0) {
+    if (product.NoPrice > 0) {
+        note = "no price for " + name(0);
+        if (product.NoPrice == 2)
+            note += " and " + name(1);
+        else if (product.NoPrice == 3)
+            note += ", " + name(1) + " and " + name(2);
+        else if (product.NoPrice > 3)
+            note += ", " + name(1) + " and " + std::to_string(product.NoPrice - 2) + " more";
+    }
+    if (product.Deleted > 0) {
         if (!note.empty())
             note += "; ";
-        note += deleted == 1 ? "1 line refers to a deleted component"
-                             : std::to_string(deleted) + " lines refer to deleted components";
+        note += product.Deleted == 1 ? "1 line refers to a deleted component"
+                                     : std::to_string(product.Deleted) + " lines refer to deleted components";
     }
     return note.empty() ? note : "Price incomplete: " + note;
 }

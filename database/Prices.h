@@ -18,13 +18,17 @@ struct TIncompletePrice {
     std::string Product;
     int NoPrice = 0;
     int Deleted = 0;
+    // The names of the first components without a price, as stored, in byte order: as many as the note names.
+    std::vector<std::string> NoPriceNames;
 };
 
-// The one query that finds them all, in the order of the product list (by name, byte order).
+// The one query that finds them all, in the order of the product list (by name, byte order): a row for each
+// component without a price in a product's recipe and one for its lines of deleted components.
 const std::string& IncompletePricesQuery();
 std::vector<TIncompletePrice> IncompletePrices(sqlite3* db);
-// What the product list says of such a price: "Price incomplete: ..."; empty for a complete one.
-std::string IncompletePriceNote(int noPrice, int deleted);
+// What the product list says of such a price: "Price incomplete: no price for A, B and 3 more; 1 line refers
+// to a deleted component"; empty for a complete one. The names are given as UTF-8, as they are shown.
+std::string IncompletePriceNote(const TIncompletePrice& product);
 
 // The Recipes.ID of every line of the product's recipe whose component has no price.
 std::string NoPriceLinesQuery(const std::string& product);

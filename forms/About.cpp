@@ -88,7 +88,6 @@ TForm3::TForm3() {
     URLLink->SetFocusFont({PixelFont(11), QApplication::palette().color(QPalette::WindowText)});
     URLLink->SetLink(std::string("mailto:") + MailAddress);
     URLLink->setToolTip("Click to mail");
-    URLLink->setAccessibleName(QString("Mail to %1").arg(MailAddress));
 
     Button1 = MakeDialogButton(this, "Button1", "&OK", {224, 240, 75, 25});
     QFont underlined = Button1->font();

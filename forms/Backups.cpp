@@ -189,6 +189,7 @@ TBackups::TBackups(QWidget* parent) : QDialog(parent) {
 
     Label1 = new QLabel(this);
     Label1->setObjectName("Label1");
+    Label1->setTextFormat(Qt::PlainText);
     Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // A long folder path is cut at the window's edge rather than widening the window; its hint shows it whole.
     Label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -239,6 +240,7 @@ TBackups::TBackups(QWidget* parent) : QDialog(parent) {
     ConnectButton(RestoreBtn, [this] { RestoreBtnClick(); });
     ConnectButton(OpenFolderBtn, [this] { OpenFolderBtnClick(); });
     ConnectButton(HelpBtn, [this] { HelpBtnClick(); });
+    SetHelpKey(*this, HelpBackups);
     ConnectButton(CloseBtn, [this] { CloseBtnClick(); });
 }
 

@@ -1,5 +1,6 @@
 #include "DialogLayout.h"
 
+#include "forms/HelpContexts.h"
 #include "platform/Application.h"
 
 #include <QEvent>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 
 #include <vector>
@@ -94,6 +96,8 @@ void SetupDialog(QDialog& dialog, const char* name, const char* caption, QRect o
 QLabel* MakeDialogLabel(QWidget* parent, const char* name, const char* caption, QPoint at) {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(name);
+    // A label that shows a name shows it as it is written, never as markup.
+    label->setTextFormat(Qt::PlainText);
     label->adjustSize();
     label->move(at);
     return label;
@@ -158,4 +162,15 @@ QHBoxLayout* MakeButtonRow(std::initializer_list<QWidget*> left, std::initialize
     for (QWidget* button : right)
         row->addWidget(button);
     return row;
+}
+
+void SetHelpKey(QWidget& window, int context) {
+    SetHelpKey(window, [context] { return context; });
+}
+
+void SetHelpKey(QWidget& window, std::function<int()> context) {
+    auto* key = new QShortcut(QKeySequence(Qt::Key_F1), &window);
+    key->setObjectName("HelpKey");
+    QObject::connect(key, &QShortcut::activated, &window,
+                     [context] { Guarded([&context] { Application.HelpContext(context(), HelpFileName); }); });
 }

@@ -44,3 +44,7 @@ QStatusBar* MakeDialogStatusBar(QWidget* parent);
 QHBoxLayout* MakeButtonRow(std::initializer_list<QWidget*> left, std::initializer_list<QWidget*> right);
 // Runs handler inside the event guard when the button is clicked.
 void ConnectButton(QPushButton* button, std::function<void()> handler);
+// F1 anywhere in window asks the program's help file for the window's topic: context, or what context()
+// gives at the key for a window whose topic follows what the user does in it.
+void SetHelpKey(QWidget& window, int context);
+void SetHelpKey(QWidget& window, std::function<int()> context);

@@ -12,6 +12,7 @@
 #include "forms/About.h"
 #include "forms/Backups.h"
 #include "forms/Common.h"
+#include "forms/DialogLayout.h"
 #include "forms/MatUnit.h"
 #include "forms/PriceImport.h"
 #include "forms/PrintPreview.h"
@@ -34,7 +35,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QShortcut>
+#include <QTextDocument>
 #include <QStatusBar>
 #include <QTabWidget>
 
@@ -90,7 +91,9 @@ QColor IncompleteColor(const QWidget& grid) {
 void MarkIncomplete(TStringGrid& grid, int row, const std::string& note) {
     const QString text = ToQt(note);
     grid.SetCellData(1, row, Qt::BackgroundRole, IncompleteColor(grid));
-    grid.SetCellData(1, row, Qt::ToolTipRole, text);
+    // A tooltip that looks like markup is shown as markup: a name such as <B>ASE stays as it is written.
+    grid.SetCellData(1, row, Qt::ToolTipRole,
+                     Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text);
     grid.SetCellData(1, row, Qt::AccessibleDescriptionRole, text);
 }
 
@@ -322,9 +325,7 @@ void TForm1::CreateControls() {
     SetHelpContext(*StringGrid1, HelpProducts);
     SetHelpContext(*StringGrid2, HelpComponents);
     SetHelpContext(*StringGrid3, HelpRecipe);
-    auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    helpKey->setObjectName("HelpKey");
-    connect(helpKey, &QShortcut::activated, this, [this] { Guarded([this] { HelpKeyPressed(); }); });
+    SetHelpKey(*this, [this] { return HelpKeyContext(); });
 
     Connect(Refresh1, this, &TForm1::Refresh1Click);
     Connect(Refresh2, this, &TForm1::Refresh2Click);
@@ -414,7 +415,7 @@ void TForm1::ShowIncompletePrices(const std::vector<TIncompletePrice>& products)
         while (row <= last && grid.Cells(0, row) < product.Product)
             ++row;
         if (row <= last && grid.Cells(0, row) == product.Product) {
-            MarkIncomplete(grid, row, IncompletePriceNote(product.NoPrice, product.Deleted));
+            MarkIncomplete(grid, row, IncompletePriceNote(product));
             ++count;
             ++row;
         }
@@ -742,9 +743,9 @@ void TForm1::HelpIndexClick() {
     Application.HelpContext(HelpContext, HelpFile);
 }
 
-void TForm1::HelpKeyPressed() {
+int TForm1::HelpKeyContext() const {
     const int control = ControlHelpContext(QApplication::focusWidget());
-    Application.HelpContext(control ? control : HelpContext, HelpFile);
+    return control ? control : HelpContext;
 }
 
 void TForm1::HelpMenuKeyPressed() {

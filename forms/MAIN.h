@@ -119,8 +119,8 @@ public:
     void ProductionnotesClick();
     void HelpIndexClick();
     void RestoreBackupClick();
-    // F1: the help of the focused control's context, else of the window's current one.
-    void HelpKeyPressed();
+    // What F1 asks for: the focused control's context, else the window's current one.
+    int HelpKeyContext() const;
     // F1 on an open menu: no menu item has a context of its own, so the window's current one.
     void HelpMenuKeyPressed();
 

@@ -65,7 +65,6 @@ TMat::TMat() {
     Label3->setGeometry(176, 74, 123, 29);
     Label3->setWordWrap(true);
     Label3->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    Label3->setAccessibleName("Impact of the new price");
     History = new TPriceHistory(this);
     Impact = new TPriceImpact(this);
     FImpactTimer.setSingleShot(true);
@@ -75,6 +74,7 @@ TMat::TMat() {
     ConnectButton(PostBtn, [this] { PostBtnClick(); });
     ConnectButton(CancelBtn, [this] { CancelBtnClick(); });
     ConnectButton(HelpBtn, [this] { HelpBtnClick(); });
+    SetHelpKey(*this, HelpComponents);
     ConnectButton(HistoryBtn, [this] { HistoryBtnClick(); });
     ConnectButton(ImpactBtn, [this] { ImpactBtnClick(); });
     setTabOrder(Edit1, PriceEdit);
@@ -122,7 +122,6 @@ void TMat::PriceEditChange() {
     if (!changed) {
         FImpactTimer.stop();
         Label3->clear();
-        Label3->setAccessibleDescription({});
         return;
     }
     if (isVisible())
@@ -145,8 +144,8 @@ void TMat::CountImpact() {
         text = "Changes the price/kg of 1 product";
     else if (count > 1)
         text = "Changes the price/kg of " + std::to_string(count) + " products";
+    // A screen reader says the label by its text, so the count is announced as it changes.
     Label3->setText(ToQt(text));
-    Label3->setAccessibleDescription(ToQt(text));
 }
 
 void TMat::HistoryBtnClick() {

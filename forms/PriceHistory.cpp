@@ -54,6 +54,7 @@ TPriceHistory::TPriceHistory(QWidget* parent) : QDialog(parent) {
     resize(460, 440);
 
     ConnectButton(HelpBtn, [this] { HelpBtnClick(); });
+    SetHelpKey(*this, HelpPriceHistory);
     ConnectButton(CloseBtn, [this] { CloseBtnClick(); });
 }
 

@@ -39,6 +39,7 @@ TPriceImpact::TPriceImpact(QWidget* parent) : QDialog(parent) {
 
     Label1 = new QLabel(this);
     Label1->setObjectName("Label1");
+    Label1->setTextFormat(Qt::PlainText);
     Label1->setWordWrap(true);
     StringGrid1 = new TStringGrid(this);
     StringGrid1->setObjectName("StringGrid1");
@@ -60,6 +61,7 @@ TPriceImpact::TPriceImpact(QWidget* parent) : QDialog(parent) {
     resize(520, 360);
 
     ConnectButton(HelpBtn, [this] { HelpBtnClick(); });
+    SetHelpKey(*this, HelpPriceImpact);
     ConnectButton(CloseBtn, [this] { CloseBtnClick(); });
 }
 

@@ -16,7 +16,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QShortcut>
 
 #include <optional>
 
@@ -58,12 +57,6 @@ TStringGrid* MakeList(QWidget* parent, const char* name, const char* spoken, con
             grid->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Stretch);
     }
     return grid;
-}
-
-void SetHelpKey(QDialog& window, const std::function<void()>& help) {
-    auto* key = new QShortcut(QKeySequence(Qt::Key_F1), &window);
-    key->setObjectName("HelpKey");
-    QObject::connect(key, &QShortcut::activated, &window, [help] { Guarded(help); });
 }
 
 // A price as every list shows it: two decimals, the locale's separator; no number, an empty cell.
@@ -130,9 +123,8 @@ TPriceImportProducts::TPriceImportProducts(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ProductsGrid);
     layout->addLayout(buttons);
-    const auto help = [] { Application.HelpContext(HelpPriceImport, HelpFileName); };
-    ConnectButton(HelpBtn, help);
-    SetHelpKey(*this, help);
+    ConnectButton(HelpBtn, [] { Application.HelpContext(HelpPriceImport, HelpFileName); });
+    SetHelpKey(*this, HelpPriceImport);
     ConnectButton(CloseBtn, [this] { close(); });
     resize(520, 400);
 }
@@ -172,6 +164,7 @@ TPriceImport::TPriceImport(QWidget* parent) : QDialog(parent) {
     Label2->setBuddy(SkippedGrid);
     SummaryLabel = new QLabel(this);
     SummaryLabel->setObjectName("SummaryLabel");
+    SummaryLabel->setTextFormat(Qt::PlainText);
     SummaryLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     ProductsBtn = MakeButton(this, "ProductsBtn", "&Products..");
     ProductsBtn->setToolTip("The products whose price per kg the new prices change");
@@ -194,7 +187,7 @@ TPriceImport::TPriceImport(QWidget* parent) : QDialog(parent) {
     ConnectButton(HelpBtn, [this] { HelpBtnClick(); });
     ConnectButton(ApplyBtn, [this] { ApplyBtnClick(); });
     ConnectButton(CancelBtn, [this] { CancelBtnClick(); });
-    SetHelpKey(*this, [this] { HelpBtnClick(); });
+    SetHelpKey(*this, HelpPriceImport);
     resize(600, 500);
 }
 

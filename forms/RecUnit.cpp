@@ -64,6 +64,7 @@ TRec::TRec() {
     ConnectButton(PostBtn, [this] { PostBtnClick(); });
     ConnectButton(CancelBtn, [this] { CancelBtnClick(); });
     ConnectButton(HelpBtn, [this] { HelpBtnClick(); });
+    SetHelpKey(*this, HelpRecipe);
 }
 
 int ComponentChoiceLoader(void*, int columns, char** values, char**) {

@@ -66,6 +66,7 @@ TForm4::TForm4() {
     ConnectButton(Button5, [this] { Button5Click(); });
     ConnectButton(Button6, [this] { Button6Click(); });
     ConnectButton(Button7, [this] { Button7Click(); });
+    SetHelpKey(*this, HelpReports);
 }
 
 void TForm4::hideEvent(QHideEvent* event) {

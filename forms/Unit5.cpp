@@ -122,6 +122,7 @@ TForm5::TForm5() {
     connect(ComboBox1, &QComboBox::editTextChanged, this, [this] { Guarded([this] { ComboBox1Change(); }); });
     ConnectButton(Button1, [this] { Button1Click(); });
     ConnectButton(Button2, [this] { Button2Click(); });
+    SetHelpKey(*this, HelpAnalysis);
     ConnectButton(Button3, [this] { Button3Click(); });
 }
 

@@ -12,13 +12,16 @@
 #include <QImage>
 #include <QKeySequence>
 #include <QListWidget>
+#include <QMainWindow>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QTextDocumentFragment>
 #include <QUrl>
+#include <QWindow>
 
 #include <algorithm>
 #include <limits>
@@ -338,6 +341,38 @@ void THelpViewer::LinkClicked(const QUrl& url) {
     OpenUrl(FromQt(url.toString()));
 }
 
+namespace {
+
+// The program's main window, else the window in front.
+QWidget* MainWindow() {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (qobject_cast<QMainWindow*>(window) && window->isVisible())
+            return window;
+    return QApplication::activeWindow();
+}
+
+} // namespace
+
+void PlaceOverMainWindow(QWidget& window) {
+    const QWidget* main = MainWindow();
+    const QScreen* screen = main ? main->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect room = screen->availableGeometry();
+    // The frame of a window not shown yet is not known: the main window's stands in for it.
+    const QMargins frame = main && main->windowHandle() ? main->windowHandle()->frameMargins() : QMargins();
+    const QSize inner = window.size().boundedTo(
+        QSize(room.width() - frame.left() - frame.right(), room.height() - frame.top() - frame.bottom()));
+    QRect outer(QPoint(), inner.grownBy(frame));
+    outer.moveCenter(main ? main->frameGeometry().center() : room.center());
+    // Moved as little as it takes to lie wholly on the screen, the title bar first.
+    outer.moveLeft(std::max(room.left(), std::min(outer.left(), room.right() - outer.width() + 1)));
+    outer.moveTop(std::max(room.top(), std::min(outer.top(), room.bottom() - outer.height() + 1)));
+    window.resize(inner);
+    // The position of a window is that of its frame, title bar included.
+    window.move(outer.topLeft());
+}
+
 THelpViewer* HelpViewer() {
     return Viewer.data();
 }
@@ -345,6 +380,7 @@ THelpViewer* HelpViewer() {
 void ShowHelp(const std::string& file, int ctx) {
     if (!Viewer)
         Viewer = new THelpViewer;
+    const bool open = Viewer->isVisible();
     // While a modal window is up, the viewer must belong to it, or the modal window would block it.
     QWidget* modal = QApplication::activeModalWidget();
     if (modal == Viewer)
@@ -352,8 +388,12 @@ void ShowHelp(const std::string& file, int ctx) {
     if (Viewer->parentWidget() != modal) {
         const QRect geometry = Viewer->geometry();
         Viewer->setParent(modal, Qt::Window);
-        Viewer->setGeometry(geometry);
+        if (open)
+            Viewer->setGeometry(geometry);
     }
+    // An open viewer stays where the user put it.
+    if (!open)
+        PlaceOverMainWindow(*Viewer);
     Viewer->ShowContext(file, ctx);
     Viewer->show();
     Viewer->raise();

@@ -61,6 +61,9 @@ private:
     bool FFilling = false;
 };
 
+// Sizes and moves a window about to open so that it lies centred over the main window, wholly on the screen with
+// its frame and title bar.
+void PlaceOverMainWindow(QWidget& window);
 // The program's one help viewer, or null before the first request.
 THelpViewer* HelpViewer();
 // Asks the viewer for the topic and brings it to the front; the viewer is made on first use.

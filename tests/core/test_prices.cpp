@@ -127,4 +127,26 @@ TEST_F(PricesTest, ImpactIsWhatARecomputationAfterTheChangeGivesAndWritesNothing
     EXPECT_EQ(QueryValue("SELECT Price FROM Products WHERE Product = 'SWEET BRINE';"), one[1].After);
 }
 
+TEST_F(PricesTest, IncompletePriceNotesNameTheComponentsWithoutAPrice) {
+    // Components 11 to 15 have no price (one a Windows-1252 name); 98 and 99 were deleted.
+    RunSql("INSERT INTO Materials (Comp_ID, Component, Price) VALUES (11, 'E5', NULL), (12, 'A1', 0),"
+           " (13, CAST(X'434146C9' AS TEXT), NULL), (14, 'C3', ''), (15, 'B2', NULL), (16, 'D4', NULL);"
+           "INSERT INTO Products (Prod_ID, Product) VALUES (11, 'ONE'), (12, 'TWO'), (13, 'THREE'), (15, 'FIVE'),"
+           " (16, 'GONE');"
+           "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity) VALUES (11, 12, 1), (11, 12, 2), (11, 1, 5),"
+           " (12, 13, 1), (12, 12, 1), (13, 11, 1), (13, 16, 1), (13, 12, 1), (15, 11, 1), (15, 12, 1), (15, 14, 1),"
+           " (15, 15, 1), (15, 16, 1), (15, 98, 1), (15, 99, 1), (16, 99, 1);");
+    std::vector<std::string> notes;
+    InOpenDatabase([&notes] {
+        for (const TIncompletePrice& product : IncompletePrices(Database))
+            notes.push_back(product.Product + ": " + IncompletePriceNote(product));
+    });
+    EXPECT_EQ(notes,
+              (std::vector<std::string>{
+                  "FIVE: Price incomplete: no price for A1, B2 and 3 more; 2 lines refer to deleted components",
+                  "GONE: Price incomplete: 1 line refers to a deleted component",
+                  "ONE: Price incomplete: no price for A1", "THREE: Price incomplete: no price for A1, D4 and E5",
+                  "TWO: Price incomplete: no price for A1 and CAF\xC3\x89"}));
+}
+
 } // namespace

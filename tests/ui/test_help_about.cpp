@@ -1,6 +1,7 @@
 // Context help through the help viewer, the help file the program ships, and the About box's mail link.
 #include "BuildConfig.h"
 #include "controls/Grids.h"
+#include "controls/PosFloatEdit.h"
 #include "controls/StdCtrls.h"
 #include "controls/URLLink.h"
 #include "forms/About.h"
@@ -15,6 +16,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBrowser>
@@ -23,6 +25,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 namespace fs = std::filesystem;
 
@@ -178,12 +181,9 @@ TEST_F(HelpTest, EveryHelpCommandAsksForItsContextAndFile) {
     EXPECT_EQ(Application.LastHelpContext, 4);
     EXPECT_EQ(Viewer().TopicTitle(), "Components");
 
-    // The dialogs' Help buttons; F1 there asks for nothing. Help from a modal dialog belongs to it, so
-    // the dialog does not block it.
+    // The dialogs' Help buttons. Help from a modal dialog belongs to it, so the dialog does not block it.
     Application.LastHelpContext = -1;
     dialogs.Scripts["Mat"] = [](QDialog&) {
-        Key(Mat->Edit1, Qt::Key_F1);
-        EXPECT_EQ(Application.LastHelpContext, -1);
         QTest::mouseClick(Mat->HelpBtn, Qt::LeftButton);
         EXPECT_EQ(HelpViewer()->parentWidget(), Mat);
     };
@@ -205,6 +205,65 @@ TEST_F(HelpTest, EveryHelpCommandAsksForItsContextAndFile) {
         EXPECT_EQ(Viewer().TopicTitle(), title);
     }
     EXPECT_TRUE(dialogs.Messages.empty());
+}
+
+TEST_F(HelpTest, F1InEveryWindowWithAHelpButtonAsksForItsOwnTopic) {
+    CreateDatabase("Products.db3", true);
+    PutHelpFile("BRIVANE.HLP");
+    StartProgram();
+    std::map<std::string, int> asked;
+    const auto f1 = [&asked](QDialog& window) {
+        Application.LastHelpContext = -1;
+        // The window in front, as the window manager makes it; the test platform leaves a window opened from
+        // another modal one inactive.
+        QApplication::setActiveWindow(&window);
+        QTest::keyClick(window.focusWidget() ? window.focusWidget() : &window, Qt::Key_F1);
+        asked[window.objectName().toStdString()] = Application.LastHelpContext;
+    };
+    for (const char* name : {"Mat", "PriceHistory", "PriceImpact", "Rec", "Form4", "Form5", "Backups"})
+        dialogs.Scripts[name] = f1;
+    dialogs.Scripts["Mat"] = [&f1](QDialog& window) {
+        f1(window);
+        Mat->HistoryBtn->click();
+        Mat->PriceEdit->setText("123");
+        Mat->ImpactBtn->click();
+    };
+    Form1->PageControl1->setCurrentWidget(Form1->COMPONENTS);
+    Settle();
+    Trigger(Form1->RenameComponent);
+    Trigger(Form1->Reports);
+    Form1->PageControl1->setCurrentWidget(Form1->PRODUCTS);
+    Settle();
+    Trigger(Form1->AddComponent1);
+    Trigger(Form1->PriceAnalysis);
+    Trigger(Form1->RestoreBackup);
+    EXPECT_EQ(asked, (std::map<std::string, int>{{"Mat", 4},
+                                                 {"PriceHistory", 9},
+                                                 {"PriceImpact", 10},
+                                                 {"Rec", 7},
+                                                 {"Form4", 5},
+                                                 {"Form5", 8},
+                                                 {"Backups", 12}}));
+}
+
+TEST_F(HelpTest, TheHelpWindowOpensOverTheMainWindowWhollyOnTheScreen) {
+    CreateDatabase();
+    PutHelpFile("BRIVANE.HLP");
+    StartProgram();
+    const QRect screen = Form1->screen()->availableGeometry();
+    // With room around it, centred on the main window, also when a modal dialog asks.
+    Form1->move(40, 50);
+    dialogs.Scripts["Mat"] = [](QDialog&) { QTest::mouseClick(Mat->HelpBtn, Qt::LeftButton); };
+    Trigger(Form1->NewComponent);
+    const QRect help = HelpViewer()->frameGeometry();
+    EXPECT_TRUE(screen.contains(help)) << help.x() << "," << help.y();
+    EXPECT_LE((help.center() - Form1->frameGeometry().center()).manhattanLength(), 1);
+    // Over a main window in the screen's corner, moved onto the screen whole, its title bar first.
+    HelpViewer()->close();
+    Form1->move(screen.right() - 100, screen.bottom() - 100);
+    Trigger(Form1->HelpIndex);
+    EXPECT_TRUE(screen.contains(HelpViewer()->frameGeometry()));
+    EXPECT_TRUE(HelpViewer()->frameGeometry().intersects(Form1->frameGeometry()));
 }
 
 class AboutTest : public ProgramFixture {};

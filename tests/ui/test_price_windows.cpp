@@ -7,17 +7,20 @@
 #include "controls/StdCtrls.h"
 #include "forms/MAIN.h"
 #include "forms/MatUnit.h"
+#include "forms/RecUnit.h"
 #include "forms/PriceHistory.h"
 #include "forms/PriceImpact.h"
 #include "platform/Application.h"
 #include "tests/support/ui/ProgramFixture.h"
 #include "text/StrMan.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QApplication>
 #include <QTest>
+#include <QTextDocument>
 
 #include <sqlite3.h>
 
@@ -93,10 +96,10 @@ protected:
 
 TEST_F(PriceWindows, IncompletePricesAreFlaggedInTheListsAndCountedOnce) {
     const std::map<std::string, std::string> notes = {
-        {"AROMATIC", "Price incomplete: 1 component without a price"},
-        {"BRINE", "Price incomplete: 1 component without a price"},
+        {"AROMATIC", "Price incomplete: no price for AROMA"},
+        {"BRINE", "Price incomplete: no price for SALT"},
         {"LOST", "Price incomplete: 1 line refers to a deleted component"},
-        {"MIXED", "Price incomplete: 2 components without a price; 2 lines refer to deleted components"},
+        {"MIXED", "Price incomplete: no price for AROMA and SALT; 2 lines refer to deleted components"},
         {"SYRUP", ""}};
     const QColor base = Products().palette().color(QPalette::Base);
     for (const auto& [product, note] : notes) {
@@ -121,6 +124,13 @@ TEST_F(PriceWindows, IncompletePricesAreFlaggedInTheListsAndCountedOnce) {
     EXPECT_EQ(Role(recipe, 2, Qt::AccessibleDescriptionRole).toString(), "No price for this component");
     EXPECT_TRUE(Role(recipe, 2, Qt::BackgroundRole).isValid());
 
+    // A name that looks like markup shows as it is written.
+    RunSql("UPDATE Materials SET Component = '<B>AROMA' WHERE Comp_ID = 3;");
+    QTest::mouseClick(Form1->Refresh1, Qt::LeftButton);
+    QTextDocument tip;
+    tip.setHtml(Role(Products(), RowOf(Products(), "AROMATIC"), Qt::ToolTipRole).toString());
+    EXPECT_EQ(tip.toPlainText(), "Price incomplete: no price for <B>AROMA");
+
     // Mended prices lose their marks at the next load; the count is replaced, never added twice.
     RunSql("UPDATE Materials SET Price = 1 WHERE Comp_ID IN (3, 4); DELETE FROM Recipes WHERE Comp_ID = 9;");
     QTest::mouseClick(Form1->Refresh1, Qt::LeftButton);
@@ -135,6 +145,34 @@ TEST_F(PriceWindows, IncompletePricesAreFlaggedInTheListsAndCountedOnce) {
     EXPECT_EQ(Status(), StartText);
     for (int r = 1; r <= Products().RowCount() - 2; ++r)
         EXPECT_TRUE(Role(Products(), r, Qt::BackgroundRole).isNull());
+}
+
+TEST_F(PriceWindows, LabelsAreReadAsTheTextTheyShow) {
+    const auto readAsShown = [] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            for (QLabel* label : window->findChildren<QLabel*>()) {
+                if (label->text().isEmpty())
+                    continue;
+                EXPECT_EQ(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name), label->text())
+                    << window->objectName().toStdString() << "." << label->objectName().toStdString();
+            }
+    };
+    EditComponent("SUGAR", [&readAsShown] {
+        Type(Mat->PriceEdit, "3.00");
+        QTRY_VERIFY(!Mat->Label3->text().isEmpty());
+        readAsShown();
+    });
+    // A name that looks like markup is shown, and read, as it is written.
+    RunSql("UPDATE Products SET Product = '<B>SYRUP</B>' WHERE Prod_ID = 1;");
+    Form1->PageControl1->setCurrentWidget(Form1->PRODUCTS);
+    Settle();
+    ClickRow(Products(), RowOf(Products(), "<B>SYRUP</B>"));
+    dialogs.Scripts["Rec"] = [&readAsShown](QDialog&) {
+        EXPECT_EQ(Rec->Label1->text(), "<B>SYRUP</B>");
+        readAsShown();
+    };
+    Trigger(Form1->AddComponent1);
+    EXPECT_EQ(dialogs.Shown.back(), "Rec");
 }
 
 // True when the chart shows its line's colour within two pixels of at.
