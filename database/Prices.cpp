@@ -3,6 +3,9 @@
 #include "database/Database.h"
 #include "text/StrMan.h"
 
+#include <algorithm>
+#include <limits>
+
 const char* const NoPriceCondition = "(M.Price IS NULL OR typeof(M.Price) NOT IN ('integer', 'real') OR M.Price = 0)";
 
 namespace {
@@ -43,7 +46,7 @@ std::vector<TIncompletePrice> IncompletePrices(sqlite3* db) {
     return products;
 }
 
-std::string IncompletePriceNote(int noPrice, int deleted) {
+std::string IncompletePriceNote(int noPrice, int deleted, bool tooLarge) {
     std::string note;
     if (noPrice > 0)
         note = noPrice == 1 ? "1 component without a price" : std::to_string(noPrice) + " components without a price";
@@ -53,7 +56,34 @@ std::string IncompletePriceNote(int noPrice, int deleted) {
         note += deleted == 1 ? "1 line refers to a deleted component"
                              : std::to_string(deleted) + " lines refer to deleted components";
     }
+    if (tooLarge)
+        note += note.empty() ? "too large to compute" : "; too large to compute";
     return note.empty() ? note : "Price incomplete: " + note;
+}
+
+std::vector<std::string> ClearUncomputedPrices(sqlite3* db) {
+    constexpr double Infinite = std::numeric_limits<double>::infinity();
+    std::vector<std::string> names;
+    ForEachRow(db, "UPDATE Products SET Price = NULL WHERE Price IN (?, ?) RETURNING Product;", {Infinite, -Infinite},
+               [&names](const TResultRow& row) { names.emplace_back(row.Text(0)); });
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void AddUncomputedPrices(std::vector<TIncompletePrice>& products, std::vector<std::string> names) {
+    if (names.empty())
+        return;
+    for (TIncompletePrice& product : products) {
+        const auto found = std::lower_bound(names.begin(), names.end(), product.Product);
+        if (found != names.end() && *found == product.Product) {
+            product.TooLarge = true;
+            names.erase(found);
+        }
+    }
+    for (std::string& name : names)
+        products.push_back({std::move(name), 0, 0, true});
+    std::stable_sort(products.begin(), products.end(),
+                     [](const TIncompletePrice& a, const TIncompletePrice& b) { return a.Product < b.Product; });
 }
 
 std::string NoPriceLinesQuery(const std::string& product) {

@@ -18,13 +18,21 @@ struct TIncompletePrice {
     std::string Product;
     int NoPrice = 0;
     int Deleted = 0;
+    bool TooLarge = false; // its lines' costs add up past the largest number, so it has no price
 };
 
 // The one query that finds them all, in the order of the product list (by name, byte order).
 const std::string& IncompletePricesQuery();
 std::vector<TIncompletePrice> IncompletePrices(sqlite3* db);
 // What the product list says of such a price: "Price incomplete: ..."; empty for a complete one.
-std::string IncompletePriceNote(int noPrice, int deleted);
+std::string IncompletePriceNote(int noPrice, int deleted, bool tooLarge = false);
+
+// Run right after the recomputation, in its transaction: empties the price per kg of every product whose
+// recomputed price is infinite (prices so large that its lines' costs overflow), which no list could show
+// or sum, and returns their names.
+std::vector<std::string> ClearUncomputedPrices(sqlite3* db);
+// Adds those products to the incomplete ones, keeping the order of the product list.
+void AddUncomputedPrices(std::vector<TIncompletePrice>& products, std::vector<std::string> names);
 
 // The Recipes.ID of every line of the product's recipe whose component has no price.
 std::string NoPriceLinesQuery(const std::string& product);

@@ -389,11 +389,13 @@ void TForm1::Refresh1Click() {
     WithDatabase([this, &incomplete] {
         InTransaction(Database, [this, &incomplete] {
             ExecStatements(Database, RecomputeProducts);
+            std::vector<std::string> tooLarge = ClearUncomputedPrices(Database);
             StringGrid1->SetCells(0, 0, " Product");
             StringGrid1->SetCells(1, 0, " Price/kg");
             QueryText = "Select product, price from products order by product;";
             RunQuery(ListRowLoader);
             incomplete = IncompletePrices(Database);
+            AddUncomputedPrices(incomplete, std::move(tooLarge));
         });
     });
     FormatNumberColumn(*StringGrid1, "####0.00", 8);
@@ -413,7 +415,7 @@ void TForm1::ShowIncompletePrices(const std::vector<TIncompletePrice>& products)
         while (row <= last && grid.Cells(0, row) < product.Product)
             ++row;
         if (row <= last && grid.Cells(0, row) == product.Product) {
-            MarkIncomplete(grid, row, IncompletePriceNote(product.NoPrice, product.Deleted));
+            MarkIncomplete(grid, row, IncompletePriceNote(product.NoPrice, product.Deleted, product.TooLarge));
             ++count;
             ++row;
         }
