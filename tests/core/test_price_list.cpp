@@ -195,6 +195,10 @@ TEST_F(PriceListTest, TheSuppliersColumnsAreFoundByTheirHeadingsAndNamesMatchInA
 
     const TImportPreview code = Preview("Component;Code;Price\nVANILLIN;1234;15.00\n");
     EXPECT_EQ(Changes(code), (std::vector<std::string>{"2 VANILLIN 14.2 -> 15.00"}));
+    // A product number is no name; a cost in dollars is a price, wherever it stands.
+    const TImportPreview number = Preview("Cost ($);Product no.;Product name\n16,00;7;vanillin\n");
+    EXPECT_EQ(number.Layout.NameColumn, 2);
+    EXPECT_EQ(Changes(number), (std::vector<std::string>{"2 VANILLIN 14.2 -> 16.00"}));
 
     // Two names that fold alike are one name to the file.
     RunSql("INSERT INTO Materials VALUES (7, 'Café', 5.0, '2025-01-07');");
