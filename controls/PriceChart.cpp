@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -18,18 +19,30 @@ constexpr double PointRadius = 3.5;
 // Price labels stand at least this far apart.
 constexpr int PriceLabelSpacing = 28;
 
+// The most labelled prices a scale has, whatever the prices.
+constexpr int MaxPriceLabels = 1000;
+constexpr double Largest = std::numeric_limits<double>::max();
+
 QString PriceText(double price) {
+    // Past a trillion the digits would crowd out the chart: the figure in powers of ten.
+    if (std::fabs(price) >= 1e12)
+        return QString::number(price, 'g', 4);
     return ToQt(FormatFixed(price, 2));
 }
 
-// 1, 2, 2.5 or 5 times a power of ten, at least raw and never below a cent.
+// 1, 2, 2.5 or 5 times a power of ten, at least raw and never below a cent; never past the largest number.
 double NiceStep(double raw) {
-    raw = std::max(raw, 0.01);
+    raw = std::clamp(raw, 0.01, Largest);
     const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    for (const double factor : {1.0, 2.0, 2.5, 5.0})
+    for (const double factor : {1.0, 2.0, 2.5, 5.0, 10.0})
         if (factor * power >= raw - 1e-12)
-            return factor * power;
-    return 10.0 * power;
+            return std::min(factor * power, Largest);
+    return Largest;
+}
+
+// a - b for two finite numbers, halved so that it cannot overflow.
+double HalfSpan(double a, double b) {
+    return a / 2 - b / 2;
 }
 
 // The steps between labelled dates, from the finest; each labels its dates in its own form.
@@ -107,7 +120,8 @@ int TPriceChart::PriceLabelWidth() const {
     const QFontMetrics metrics(font());
     int width = metrics.horizontalAdvance(PriceText(0.0));
     for (const TPricePoint& point : FPoints)
-        width = std::max(width, metrics.horizontalAdvance(PriceText(std::ceil(std::fabs(point.Price)) * 2.0)));
+        width = std::max(
+            width, metrics.horizontalAdvance(PriceText(-std::min(std::ceil(std::fabs(point.Price)) * 2.0, Largest))));
     return width;
 }
 
@@ -126,27 +140,44 @@ TPriceChart::TScale TPriceChart::PriceScale(int plotHeight) const {
         return scale;
     const auto [low, high] = std::minmax_element(FPoints.begin(), FPoints.end(),
                                                  [](const auto& a, const auto& b) { return a.Price < b.Price; });
+    // Every span is taken in halves and every bound kept within the largest number, so that prices of any
+    // size give a finite scale.
     double from = low->Price;
     double to = high->Price;
-    if (to - from < 0.01) {
+    const double half = HalfSpan(to, from);
+    if (half < 0.005) {
         // One price, or prices that never changed: a band around it.
-        const double half = std::max(std::fabs(from) * 0.1, 0.5);
-        from -= half;
-        to += half;
+        const double band = std::max(std::fabs(from) * 0.1, 0.5);
+        from -= band;
+        to += band;
     } else {
-        const double margin = (to - from) * 0.08;
+        const double margin = half * 0.16;
         from -= margin;
         to += margin;
     }
+    from = std::max(from, -Largest);
+    to = std::min(to, Largest);
     // Prices below 0 are no prices: a band that reaches below 0 starts at it.
     if (low->Price >= 0 && from < 0)
         from = 0;
-    scale.Step = NiceStep((to - from) / std::max(1, plotHeight / PriceLabelSpacing));
-    scale.Low = std::floor(from / scale.Step) * scale.Step;
-    scale.High = std::ceil(to / scale.Step) * scale.Step;
-    if (scale.High <= scale.Low)
-        scale.High = scale.Low + scale.Step;
+    const double halfStep = HalfSpan(to, from) / std::max(1, plotHeight / PriceLabelSpacing);
+    scale.Step = NiceStep(halfStep >= Largest / 2 ? Largest : halfStep * 2);
+    scale.Low = std::max(std::floor(from / scale.Step) * scale.Step, -Largest);
+    scale.High = std::min(std::ceil(to / scale.Step) * scale.Step, Largest);
+    if (scale.High <= scale.Low) {
+        scale.High = std::min(scale.Low + scale.Step, Largest);
+        scale.Low = std::max(scale.High - scale.Step, -Largest);
+    }
     return scale;
+}
+
+int TPriceChart::TScale::Labels() const {
+    const double steps = std::round(HalfSpan(High, Low) / (Step / 2));
+    return steps >= 0 && steps < MaxPriceLabels ? static_cast<int>(steps) : MaxPriceLabels;
+}
+
+double TPriceChart::TScale::Label(int i) const {
+    return std::min(2 * (Low / 2 + i * (Step / 2)), Largest);
 }
 
 double TPriceChart::XOf(const QDate& date, const QRectF& plot) const {
@@ -159,7 +190,7 @@ double TPriceChart::XOf(const QDate& date, const QRectF& plot) const {
 }
 
 double TPriceChart::YOf(double price, const QRectF& plot, const TScale& scale) const {
-    return plot.bottom() - (price - scale.Low) / (scale.High - scale.Low) * plot.height();
+    return plot.bottom() - HalfSpan(price, scale.Low) / HalfSpan(scale.High, scale.Low) * plot.height();
 }
 
 QPointF TPriceChart::PointPosition(std::size_t i) const {
@@ -216,10 +247,9 @@ void TPriceChart::paintEvent(QPaintEvent*) {
     const TScale scale = PriceScale(static_cast<int>(plot.height()));
     QColor grid = colours.color(QPalette::Mid);
     grid.setAlpha(110);
-    for (int i = 0;; ++i) {
-        const double value = scale.Low + i * scale.Step;
-        if (value > scale.High + scale.Step / 2)
-            break;
+    // Counted, not added up until past the top: a step below the prices' precision would never get there.
+    for (int i = 0, last = scale.Labels(); i <= last; ++i) {
+        const double value = scale.Label(i);
         const double y = YOf(value, plot, scale);
         painter.setPen(QPen(grid, 1, Qt::DotLine));
         painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));

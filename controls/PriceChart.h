@@ -37,11 +37,14 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // The price range shown and the distance between its labelled steps.
+    // The price range shown and the distance between its labelled steps, finite for any finite prices.
     struct TScale {
         double Low = 0.0;
         double High = 1.0;
         double Step = 1.0;
+        // The labelled prices: Label(0) is Low, Label(Labels()) High.
+        int Labels() const;
+        double Label(int i) const;
     };
     TScale PriceScale(int plotHeight) const;
     int PriceLabelWidth() const;

@@ -150,6 +150,20 @@ std::string_view TResultRow::Text(int column) const {
     return {text, static_cast<std::size_t>(sqlite3_column_bytes(statement, column))};
 }
 
+TValue TResultRow::Value(int column) const {
+    auto* statement = static_cast<sqlite3_stmt*>(FStatement);
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+        return TValue(static_cast<std::int64_t>(sqlite3_column_int64(statement, column)));
+    case SQLITE_FLOAT:
+        return TValue(sqlite3_column_double(statement, column));
+    default:
+        return TValue(Text(column));
+    }
+}
+
 namespace {
 
 void Bind(sqlite3* db, sqlite3_stmt* statement, const TValues& values) {

@@ -56,20 +56,6 @@ void InTransaction(sqlite3* db, const std::function<void()>& work);
 // The number of rows the last INSERT, UPDATE or DELETE on db changed.
 int ChangedRows(sqlite3* db);
 
-// A result row of ForEachRow: each column's text as the file holds it, with its length, so a NUL byte
-// inside a text is kept.
-class TResultRow {
-public:
-    explicit TResultRow(void* statement) : FStatement(statement) {}
-    int Count() const;
-    bool IsNull(int column) const;
-    // The column's text (an SQL NULL is the empty text); valid until the next row.
-    std::string_view Text(int column) const;
-
-private:
-    void* FStatement;
-};
-
 // A value bound to a statement's "?" by position: no text of the user's ever becomes part of the statement.
 // A text bound to a REAL or INTEGER column is converted by the column as a quoted literal would be.
 class TValue {
@@ -94,6 +80,22 @@ private:
     std::string FText;
 };
 using TValues = std::vector<TValue>;
+
+// A result row of ForEachRow: each column's text as the file holds it, with its length, so a NUL byte
+// inside a text is kept.
+class TResultRow {
+public:
+    explicit TResultRow(void* statement) : FStatement(statement) {}
+    int Count() const;
+    bool IsNull(int column) const;
+    // The column's text (an SQL NULL is the empty text); valid until the next row.
+    std::string_view Text(int column) const;
+    // The column's value exactly as stored, to be bound again (a blob as a text of its bytes).
+    TValue Value(int column) const;
+
+private:
+    void* FStatement;
+};
 
 // Runs the one statement sql on db and calls row for every result row; failures raise ESQLite3.
 void ForEachRow(sqlite3* db, const std::string& sql, const std::function<void(const TResultRow&)>& row);

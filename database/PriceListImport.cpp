@@ -1,38 +1,41 @@
 #include "database/PriceListImport.h"
 
 #include "database/Database.h"
-#include "text/StrMan.h"
+#include "text/Encoding.h"
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <memory>
 #include <unordered_set>
 
 namespace {
 
-// The new prices of one action, by component: the comparisons and the update read them from here, so the
-// whole list is one statement each, whatever its length.
-const char* const CreateImportPrices = "DROP TABLE IF EXISTS temp.ImportPrices;"
-                                       "CREATE TEMP TABLE ImportPrices (Comp_ID INTEGER PRIMARY KEY, Price REAL);";
+// The new prices of one action, by component, with the name and the stored price the preview read: the
+// comparisons, the check before Apply and the update read them from here, so the whole list is one
+// statement each, whatever its length.
+const char* const CreateImportPrices =
+    "DROP TABLE IF EXISTS temp.ImportPrices;"
+    "CREATE TEMP TABLE ImportPrices (Comp_ID INTEGER PRIMARY KEY, Price REAL, Line INTEGER, Component, Now);";
 const char* const DropImportPrices = "DROP TABLE IF EXISTS temp.ImportPrices;";
 const char* const NewPriceOfRow = "(SELECT N.Price FROM temp.ImportPrices N WHERE N.Comp_ID = Materials.Comp_ID)";
 
-void FillImportPrices(sqlite3* db, const std::vector<TNewPrice>& prices) {
+void FillImportPrices(sqlite3* db, const std::vector<TPriceChange>& changes) {
     ExecStatements(db, CreateImportPrices);
-    constexpr std::size_t RowsPerStatement = 500;
+    constexpr std::size_t RowsPerStatement = 200;
     std::string insert;
-    for (std::size_t first = 0; first < prices.size(); first += RowsPerStatement) {
-        insert = "INSERT OR REPLACE INTO temp.ImportPrices (Comp_ID, Price) VALUES ";
-        const std::size_t last = std::min(prices.size(), first + RowsPerStatement);
+    TValues values;
+    for (std::size_t first = 0; first < changes.size(); first += RowsPerStatement) {
+        const std::size_t last = std::min(changes.size(), first + RowsPerStatement);
+        insert = "INSERT OR REPLACE INTO temp.ImportPrices (Comp_ID, Price, Line, Component, Now) VALUES ";
+        values.clear();
         for (std::size_t i = first; i < last; ++i) {
-            insert.append(i == first ? "('" : ",('")
-                .append(StringManager.QuoteSql(prices[i].CompId))
-                .append("','")
-                .append(StringManager.QuoteSql(prices[i].Price))
-                .append("')");
+            const TPriceChange& change = changes[i];
+            insert += i == first ? "(?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?)";
+            values.insert(values.end(), {change.CompId, change.New, change.Line, change.Component, change.Stored});
         }
         insert += ';';
-        ExecStatements(db, insert);
+        Execute(db, insert, values);
     }
 }
 
@@ -55,25 +58,32 @@ std::string Counted(std::size_t n, const char* one, const char* many) {
 
 } // namespace
 
-TImportPreview PreviewPriceImport(sqlite3* db, const TPriceList& list) {
+TImportPreview PreviewPriceImport(sqlite3* db, const TPriceLineSource& lines) {
     TImportPreview preview;
     InReadTransaction(db, [&] {
         std::vector<std::string> ids;
         std::vector<std::string> names;
         std::vector<std::string> prices;
+        std::vector<TValue> stored;
         ForEachRow(db, "SELECT Comp_ID, Component, Price FROM Materials;", [&](const TResultRow& row) {
             ids.emplace_back(row.Text(0));
             names.emplace_back(row.Text(1));
             prices.emplace_back(row.Text(2));
+            stored.push_back(row.Value(2));
         });
-        TPriceListMatch match = MatchPriceList(list, names);
+        TPriceListMatcher matcher(names);
+        preview.Layout = lines([&matcher](const TPriceListLine& line) { matcher.Add(line); });
+        TPriceListMatch& match = matcher.Match();
         preview.Skipped = std::move(match.Skipped);
+        preview.MoreSkipped = match.MoreSkipped;
         if (match.Prices.empty())
             return;
-        std::vector<TNewPrice> candidates;
+        std::vector<TPriceChange> candidates;
         candidates.reserve(match.Prices.size());
-        for (const TMatchedPrice& price : match.Prices)
-            candidates.push_back({ids[price.Component], price.Price});
+        for (const TMatchedPrice& price : match.Prices) {
+            const std::size_t c = price.Component;
+            candidates.push_back({price.Line, ids[c], names[c], prices[c], price.Price, stored[c]});
+        }
         // SQLite decides what differs, exactly as the update will.
         FillImportPrices(db, candidates);
         std::unordered_set<std::string> differing;
@@ -83,28 +93,35 @@ TImportPreview PreviewPriceImport(sqlite3* db, const TPriceList& list) {
                    [&](const TResultRow& row) { differing.emplace(row.Text(0)); });
         ExecStatements(db, DropImportPrices);
         std::vector<TNewPrice> changed;
-        for (const TMatchedPrice& price : match.Prices) {
-            const std::string& id = ids[price.Component];
-            if (!differing.contains(id)) {
+        for (TPriceChange& candidate : candidates) {
+            if (!differing.contains(candidate.CompId)) {
                 ++preview.Unchanged;
                 continue;
             }
-            preview.Changes.push_back({price.Line, id, names[price.Component], prices[price.Component], price.Price});
-            changed.push_back({id, price.Price});
+            changed.push_back({candidate.CompId, candidate.New});
+            preview.Changes.push_back(std::move(candidate));
         }
         preview.Products = PriceImpact(db, changed);
     });
     return preview;
 }
 
+TImportPreview PreviewPriceImport(sqlite3* db, const TPriceList& list) {
+    return PreviewPriceImport(db, [&list](const std::function<void(const TPriceListLine&)>& line) {
+        for (const TPriceListLine& each : list.Lines)
+            line(each);
+        return static_cast<const TPriceListLayout&>(list);
+    });
+}
+
 std::string ImportSummary(const TImportPreview& preview) {
     return Counted(preview.Changes.size(), "price changes", "prices change") + ", " +
            std::to_string(preview.Unchanged) + " unchanged, " +
-           Counted(preview.Skipped.size(), "line skipped", "lines skipped") + "; " +
+           Counted(preview.Skipped.size() + preview.MoreSkipped, "line skipped", "lines skipped") + "; " +
            Counted(preview.Products.size(), "product changes price", "products change price");
 }
 
-TImportPreview PreviewPriceImport(const TPriceList& list) {
+TImportPreview PreviewPriceImport(const TPriceLineSource& lines) {
     sqlite3* db = nullptr;
     const int result = sqlite3_open(DatabaseFileName.c_str(), &db);
     // Closed whatever way the preview ends; it leaves no statement open.
@@ -114,21 +131,45 @@ TImportPreview PreviewPriceImport(const TPriceList& list) {
     // The impact reads every recipe line of the products concerned through the indexes: pages read once stay
     // in memory instead of being read again from the file (up to 64 MB, taken only as needed).
     ExecStatements(db, "PRAGMA cache_size = -65536;");
-    return PreviewPriceImport(db, list);
+    return PreviewPriceImport(db, lines);
 }
 
-int ApplyPriceImport(sqlite3* db, const std::vector<TNewPrice>& prices) {
-    int changed = 0;
-    if (prices.empty())
-        return changed;
+TImportResult ApplyPriceImport(sqlite3* db, const std::vector<TPriceChange>& changes) {
+    TImportResult result;
+    if (changes.empty())
+        return result;
     InTransaction(db, [&] {
-        FillImportPrices(db, prices);
-        RecordPriceChange(db, "Comp_ID IN (SELECT Comp_ID FROM temp.ImportPrices)", NewPriceOfRow);
-        ExecStatements(db, std::string("UPDATE Materials SET Price = ") + NewPriceOfRow +
-                               ", Date = CURRENT_DATE WHERE Comp_ID IN (SELECT N.Comp_ID FROM temp.ImportPrices N "
-                               "WHERE N.Comp_ID = Materials.Comp_ID AND Materials.Price IS NOT N.Price);");
-        changed = ChangedRows(db);
+        FillImportPrices(db, changes);
+        // A component deleted, renamed or repriced since the preview, or its number given to another one, is
+        // not the one the user saw: its new price would land elsewhere or undo a later change.
+        ForEachRow(db,
+                   "SELECT N.Component FROM temp.ImportPrices N LEFT JOIN Materials M ON M.Comp_ID = N.Comp_ID "
+                   "WHERE M.Comp_ID IS NULL OR CAST(M.Component AS BLOB) IS NOT CAST(N.Component AS BLOB) OR "
+                   "M.Price IS NOT N.Now ORDER BY N.Line;",
+                   [&](const TResultRow& row) { result.Moved.emplace_back(row.Text(0)); });
+        if (result.Moved.empty()) {
+            RecordPriceChange(db, "Comp_ID IN (SELECT Comp_ID FROM temp.ImportPrices)", NewPriceOfRow);
+            ExecStatements(db, std::string("UPDATE Materials SET Price = ") + NewPriceOfRow +
+                                   ", Date = CURRENT_DATE WHERE Comp_ID IN (SELECT N.Comp_ID FROM temp.ImportPrices N "
+                                   "WHERE N.Comp_ID = Materials.Comp_ID AND Materials.Price IS NOT N.Price);");
+            result.Changed = ChangedRows(db);
+        }
         ExecStatements(db, DropImportPrices);
     });
-    return changed;
+    return result;
+}
+
+std::string NotAppliedText(const std::vector<std::string>& moved) {
+    constexpr std::size_t Named = 3;
+    std::string names;
+    const std::size_t shown = moved.size() > Named ? Named : moved.size();
+    for (std::size_t i = 0; i < shown; ++i) {
+        if (i > 0)
+            names += i + 1 == shown && moved.size() <= Named ? " and " : ", ";
+        names += AsUtf8(moved[i]);
+    }
+    if (moved.size() > Named)
+        names += " and " + std::to_string(moved.size() - Named) + " more";
+    return "The price list was not applied: " + Counted(moved.size(), "component changed", "components changed") +
+           " since the preview (" + names + "). Preview it again.";
 }

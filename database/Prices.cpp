@@ -4,6 +4,9 @@
 #include "text/Encoding.h"
 #include "text/StrMan.h"
 
+#include <algorithm>
+#include <limits>
+
 const char* const NoPriceCondition = "(M.Price IS NULL OR typeof(M.Price) NOT IN ('integer', 'real') OR M.Price = 0)";
 
 namespace {
@@ -83,7 +86,38 @@ std::string IncompletePriceNote(const TIncompletePrice& product) {
         note += product.Deleted == 1 ? "1 line refers to a deleted component"
                                      : std::to_string(product.Deleted) + " lines refer to deleted components";
     }
+    if (product.TooLarge)
+        note += note.empty() ? "too large to compute" : "; too large to compute";
     return note.empty() ? note : "Price incomplete: " + note;
+}
+
+std::vector<std::string> ClearUncomputedPrices(sqlite3* db) {
+    constexpr double Infinite = std::numeric_limits<double>::infinity();
+    std::vector<std::string> names;
+    ForEachRow(db, "UPDATE Products SET Price = NULL WHERE Price IN (?, ?) RETURNING Product;", {Infinite, -Infinite},
+               [&names](const TResultRow& row) { names.emplace_back(row.Text(0)); });
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void AddUncomputedPrices(std::vector<TIncompletePrice>& products, std::vector<std::string> names) {
+    if (names.empty())
+        return;
+    for (TIncompletePrice& product : products) {
+        const auto found = std::lower_bound(names.begin(), names.end(), product.Product);
+        if (found != names.end() && *found == product.Product) {
+            product.TooLarge = true;
+            names.erase(found);
+        }
+    }
+    for (std::string& name : names) {
+        TIncompletePrice uncomputed;
+        uncomputed.Product = std::move(name);
+        uncomputed.TooLarge = true;
+        products.push_back(std::move(uncomputed));
+    }
+    std::stable_sort(products.begin(), products.end(),
+                     [](const TIncompletePrice& a, const TIncompletePrice& b) { return a.Product < b.Product; });
 }
 
 std::string NoPriceLinesQuery(const std::string& product) {

@@ -20,6 +20,7 @@ struct TIncompletePrice {
     int Deleted = 0;
     // The names of the first components without a price, as stored, in byte order: as many as the note names.
     std::vector<std::string> NoPriceNames;
+    bool TooLarge = false; // its lines' costs add up past the largest number, so it has no price
 };
 
 // The one query that finds them all, in the order of the product list (by name, byte order): a row for each
@@ -29,6 +30,13 @@ std::vector<TIncompletePrice> IncompletePrices(sqlite3* db);
 // What the product list says of such a price: "Price incomplete: no price for A, B and 3 more; 1 line refers
 // to a deleted component"; empty for a complete one. The names are given as UTF-8, as they are shown.
 std::string IncompletePriceNote(const TIncompletePrice& product);
+
+// Run right after the recomputation, in its transaction: empties the price per kg of every product whose
+// recomputed price is infinite (prices so large that its lines' costs overflow), which no list could show
+// or sum, and returns their names.
+std::vector<std::string> ClearUncomputedPrices(sqlite3* db);
+// Adds those products to the incomplete ones, keeping the order of the product list.
+void AddUncomputedPrices(std::vector<TIncompletePrice>& products, std::vector<std::string> names);
 
 // The Recipes.ID of every line of the product's recipe whose component has no price.
 std::string NoPriceLinesQuery(const std::string& product);

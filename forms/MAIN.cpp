@@ -391,11 +391,13 @@ void TForm1::Refresh1Click() {
     WithDatabase([this, &incomplete] {
         InTransaction(Database, [this, &incomplete] {
             ExecStatements(Database, RecomputeProducts);
+            std::vector<std::string> tooLarge = ClearUncomputedPrices(Database);
             StringGrid1->SetCells(0, 0, " Product");
             StringGrid1->SetCells(1, 0, " Price/kg");
             QueryText = "Select product, price from products order by product;";
             RunQuery(ListRowLoader);
             incomplete = IncompletePrices(Database);
+            AddUncomputedPrices(incomplete, std::move(tooLarge));
         });
     });
     FormatNumberColumn(*StringGrid1, "####0.00", 8);

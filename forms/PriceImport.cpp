@@ -13,9 +13,12 @@
 
 #include <QApplication>
 #include <QBoxLayout>
+#include <QComboBox>
+#include <QCryptographicHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 
 #include <optional>
 
@@ -97,6 +100,68 @@ std::string FileNameOnly(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The columns chosen for the files with one header line, in the user's settings.
+QString SettingsKey(const std::string& headerLine) {
+    const QByteArray hash =
+        QCryptographicHash::hash(QByteArray::fromStdString(headerLine), QCryptographicHash::Sha1).toHex();
+    return "PriceListColumns/" + QString::fromLatin1(hash);
+}
+
+std::optional<TPriceListColumns> RememberedColumns(const std::string& headerLine) {
+    QSettings settings("Brivane", "Brivane");
+    settings.beginGroup(SettingsKey(headerLine));
+    bool nameRead = false;
+    bool priceRead = false;
+    const int name = settings.value("NameColumn").toInt(&nameRead);
+    const int price = settings.value("PriceColumn").toInt(&priceRead);
+    const QString mark = settings.value("DecimalMark").toString();
+    if (!nameRead || !priceRead || (mark != "Point" && mark != "Comma"))
+        return std::nullopt;
+    return TPriceListColumns{name, price, mark == "Comma"};
+}
+
+void RememberColumns(const std::string& headerLine, const TPriceListColumns& columns) {
+    QSettings settings("Brivane", "Brivane");
+    settings.beginGroup(SettingsKey(headerLine));
+    settings.setValue("NameColumn", columns.Name.value_or(0));
+    settings.setValue("PriceColumn", columns.Price.value_or(1));
+    settings.setValue("DecimalMark", columns.DecimalComma.value_or(false) ? "Comma" : "Point");
+}
+
+// Reads fileName and compares it with the database off the window thread: a long list leaves the windows
+// drawn and shows a progress bar. Nothing when the user stopped it or it failed, which is then shown.
+std::optional<TImportPreview> PreviewFile(const std::string& fileName, const TPriceListOptions& options) {
+    TImportPreview preview;
+    try {
+        RunWithProgress(
+            "Import price list", "Reading " + FileNameOnly(fileName) + "..", [&](const TProgressReport& report) {
+                const std::string bytes = ReadPriceListFile(fileName);
+                preview = PreviewPriceImport([&](const std::function<void(const TPriceListLine&)>& line) {
+                    TPriceListLayout layout;
+                    ReadPriceLines(bytes, options, layout, line, [&](double done) { return report(done * 0.9); });
+                    return layout;
+                });
+                if (!report(1.0))
+                    throw EPriceListStopped();
+            });
+    } catch (const EPriceListStopped&) {
+        return std::nullopt;
+    } catch (const Exception& e) {
+        ShowMessage(e.what());
+        return std::nullopt;
+    }
+    return preview;
+}
+
+QComboBox* MakeChoice(QWidget* parent, const char* name, const char* spoken) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(name);
+    box->setAccessibleName(spoken);
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    box->setMinimumContentsLength(12);
+    return box;
+}
+
 // The wait cursor while the prices are written (a lock held elsewhere is waited for).
 class WaitCursor {
 public:
@@ -149,6 +214,20 @@ TPriceImport::TPriceImport(QWidget* parent) : QDialog(parent) {
     setFont(WindowFont());
     setModal(true);
     setSizeGripEnabled(true);
+    NameColumnBox = MakeChoice(this, "NameColumnBox", "Name column");
+    NameColumnLabel = new QLabel("&Name column:", this);
+    NameColumnLabel->setObjectName("NameColumnLabel");
+    NameColumnLabel->setBuddy(NameColumnBox);
+    PriceColumnBox = MakeChoice(this, "PriceColumnBox", "Price column");
+    PriceColumnLabel = new QLabel("P&rice column:", this);
+    PriceColumnLabel->setObjectName("PriceColumnLabel");
+    PriceColumnLabel->setBuddy(PriceColumnBox);
+    DecimalMarkBox = MakeChoice(this, "DecimalMarkBox", "Decimal mark");
+    DecimalMarkBox->setMinimumContentsLength(6);
+    DecimalMarkBox->addItems({"Point", "Comma"});
+    DecimalMarkLabel = new QLabel("&Decimal mark:", this);
+    DecimalMarkLabel->setObjectName("DecimalMarkLabel");
+    DecimalMarkLabel->setBuddy(DecimalMarkBox);
     Label1 = new QLabel("Prices that change:", this);
     Label1->setObjectName("Label1");
     ChangesGrid = MakeList(this, "ChangesGrid", "Prices that change",
@@ -174,7 +253,17 @@ TPriceImport::TPriceImport(QWidget* parent) : QDialog(parent) {
     CancelBtn = MakeButton(this, "CancelBtn", "&Cancel");
 
     QHBoxLayout* buttons = MakeButtonRow({ProductsBtn, HelpBtn}, {ApplyBtn, CancelBtn});
+    auto* choices = new QHBoxLayout;
+    for (auto [label, box] : {std::pair<QLabel*, QComboBox*>{NameColumnLabel, NameColumnBox},
+                              {PriceColumnLabel, PriceColumnBox},
+                              {DecimalMarkLabel, DecimalMarkBox}}) {
+        choices->addWidget(label);
+        choices->addWidget(box, 1);
+        choices->addSpacing(8);
+    }
+    choices->addStretch(0);
     auto* layout = new QVBoxLayout(this);
+    layout->addLayout(choices);
     layout->addWidget(Label1);
     layout->addWidget(ChangesGrid, 2);
     layout->addWidget(Label2);
@@ -187,6 +276,8 @@ TPriceImport::TPriceImport(QWidget* parent) : QDialog(parent) {
     ConnectButton(HelpBtn, [this] { HelpBtnClick(); });
     ConnectButton(ApplyBtn, [this] { ApplyBtnClick(); });
     ConnectButton(CancelBtn, [this] { CancelBtnClick(); });
+    for (QComboBox* box : {NameColumnBox, PriceColumnBox, DecimalMarkBox})
+        connect(box, &QComboBox::activated, this, [this] { Guarded([this] { ColumnBoxChange(); }); });
     SetHelpKey(*this, HelpPriceImport);
     resize(600, 500);
 }
@@ -196,6 +287,15 @@ void TPriceImport::Fill(const std::string& fileName, TImportPreview preview) {
     FPreview = std::move(preview);
     FApplied = false;
     setWindowTitle(ToQt("Import price list " + FileNameOnly(fileName)));
+    const TPriceListLayout& layout = FPreview.Layout;
+    for (QComboBox* box : {NameColumnBox, PriceColumnBox}) {
+        box->clear();
+        for (const std::string& heading : layout.Headings)
+            box->addItem(ToQt(heading));
+    }
+    NameColumnBox->setCurrentIndex(layout.NameColumn);
+    PriceColumnBox->setCurrentIndex(layout.PriceColumn);
+    DecimalMarkBox->setCurrentIndex(layout.DecimalComma ? 1 : 0);
     ChangesGrid->ClearRows();
     ChangesGrid->SetRowCount(static_cast<int>(FPreview.Changes.size()) + 2);
     int row = 1;
@@ -207,7 +307,8 @@ void TPriceImport::Fill(const std::string& fileName, TImportPreview preview) {
         ++row;
     }
     SkippedGrid->ClearRows();
-    SkippedGrid->SetRowCount(static_cast<int>(FPreview.Skipped.size()) + 2);
+    const bool more = FPreview.MoreSkipped > 0;
+    SkippedGrid->SetRowCount(static_cast<int>(FPreview.Skipped.size()) + (more ? 3 : 2));
     row = 1;
     for (const TSkippedLine& line : FPreview.Skipped) {
         SkippedGrid->SetCells(0, row, std::to_string(line.Line));
@@ -215,10 +316,26 @@ void TPriceImport::Fill(const std::string& fileName, TImportPreview preview) {
         SkippedGrid->SetCells(2, row, line.Reason);
         ++row;
     }
+    if (more)
+        SkippedGrid->SetCells(1, row,
+                              "and " + std::to_string(FPreview.MoreSkipped) +
+                                  (FPreview.MoreSkipped == 1 ? " more line skipped" : " more lines skipped"));
     SummaryLabel->setText(ToQt(ImportSummary(FPreview)));
     ProductsBtn->setEnabled(!FPreview.Products.empty());
     ApplyBtn->setEnabled(!FPreview.Changes.empty());
     Products->Fill(fileName, FPreview.Products);
+}
+
+void TPriceImport::ColumnBoxChange() {
+    TPriceListOptions options;
+    options.Columns = {NameColumnBox->currentIndex(), PriceColumnBox->currentIndex(),
+                       DecimalMarkBox->currentIndex() == 1};
+    if (FPreview.Layout.HasHeader)
+        RememberColumns(FPreview.Layout.HeaderLine, options.Columns);
+    if (auto preview = PreviewFile(FFileName, options))
+        Fill(FFileName, std::move(*preview));
+    else
+        Fill(FFileName, std::move(FPreview)); // the boxes show again what the lists were read from
 }
 
 void TPriceImport::ProductsBtnClick() {
@@ -229,15 +346,12 @@ void TPriceImport::ApplyBtnClick() {
     if (FPreview.Changes.empty())
         return;
     TWriteBackup backup = BeforeBulkWrite();
-    std::vector<TNewPrice> prices;
-    prices.reserve(FPreview.Changes.size());
-    for (const TPriceChange& change : FPreview.Changes)
-        prices.push_back({change.CompId, change.New});
+    TImportResult result;
     bool written = false;
     try {
         const WaitCursor wait;
         InOpenDatabase([&] {
-            ApplyPriceImport(Database, prices);
+            result = ApplyPriceImport(Database, FPreview.Changes);
             written = true;
         });
     } catch (const Exception& e) {
@@ -249,6 +363,13 @@ void TPriceImport::ApplyBtnClick() {
         }
         // Only the closing failed; the prices are written.
         ShowMessage(e.what());
+    }
+    if (!result.Moved.empty()) {
+        // What the preview shows is no longer what Apply would do; nothing was written.
+        backup.Discard();
+        ShowMessage(NotAppliedText(result.Moved));
+        ApplyBtn->setEnabled(false);
+        return;
     }
     FApplied = true;
     accept();
@@ -266,25 +387,13 @@ bool RunPriceListImport(QWidget* parent) {
     std::string fileName;
     if (!OpenFileName("Import price list", PriceListFilter, fileName))
         return false;
-    // The file is read and compared with the database off the window thread: a long list leaves the
-    // windows drawn and shows a progress bar.
-    TImportPreview preview;
-    try {
-        RunWithProgress(
-            "Import price list", "Reading " + FileNameOnly(fileName) + "..", [&](const TProgressReport& report) {
-                const TPriceList list = ReadPriceList(fileName, [&](double done) { return report(done / 2); });
-                preview = PreviewPriceImport(list);
-                if (!report(1.0))
-                    throw EPriceListStopped();
-            });
-    } catch (const EPriceListStopped&) {
+    TPriceListOptions options;
+    options.Remembered = RememberedColumns;
+    std::optional<TImportPreview> preview = PreviewFile(fileName, options);
+    if (!preview)
         return false;
-    } catch (const Exception& e) {
-        ShowMessage(e.what());
-        return false;
-    }
     TPriceImport window(parent);
-    window.Fill(fileName, std::move(preview));
+    window.Fill(fileName, std::move(*preview));
     ShowModal(window);
     return window.Applied();
 }

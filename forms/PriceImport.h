@@ -8,6 +8,7 @@
 
 #include <string>
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 class TStringGrid;
@@ -29,6 +30,12 @@ class TPriceImport : public QDialog {
     Q_OBJECT
 public:
     explicit TPriceImport(QWidget* parent = nullptr);
+    QLabel* NameColumnLabel;
+    QComboBox* NameColumnBox;
+    QLabel* PriceColumnLabel;
+    QComboBox* PriceColumnBox;
+    QLabel* DecimalMarkLabel;
+    QComboBox* DecimalMarkBox;
     QLabel* Label1;
     TStringGrid* ChangesGrid;
     QLabel* Label2;
@@ -40,8 +47,11 @@ public:
     QPushButton* CancelBtn;
     TPriceImportProducts* Products;
 
-    // Shows what the list read from fileName would do.
+    // Shows what the list read from fileName would do, and the columns it was read from.
     void Fill(const std::string& fileName, TImportPreview preview);
+    // Reads the file again from the columns and the decimal mark the three boxes show, and remembers them
+    // for the files with the same header line.
+    void ColumnBoxChange();
     void ProductsBtnClick();
     void ApplyBtnClick();
     void CancelBtnClick();

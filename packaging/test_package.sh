@@ -39,6 +39,8 @@ echo "package: $(basename "$deb"), Depends: $depends"
 for dep in libqt6widgets6 libsqlite3-0 sqlite3 libqt6svg6; do
     [[ ", $depends," == *", $dep"[\ ,]* ]] || fail "Depends lacks $dep"
 done
+# ICU's library carries its version in its name (libicu72 on Debian 12).
+[[ ", $depends," =~ ,\ libicu[0-9]+[\ ,] ]] || fail "Depends lacks the ICU library"
 
 root="$work/root"
 dpkg-deb -x "$deb" "$root"

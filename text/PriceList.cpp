@@ -1,12 +1,14 @@
 #include "text/PriceList.h"
 
 #include "text/Encoding.h"
+#include "text/Fold.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -278,15 +280,57 @@ std::optional<TPriceField> ParsePriceField(std::string_view field, bool decimalC
     return result;
 }
 
-TPriceList ParsePriceList(std::string_view bytes, const TReadProgress& progress) {
+namespace {
+
+// True when a byte belongs to a word: letters and digits, and every byte of a character past ASCII.
+bool IsWordByte(char c) {
+    return IsAsciiLetter(c) || IsDigit(c) || static_cast<unsigned char>(c) >= 0x80;
+}
+
+// True when the case-folded heading holds word as a whole word.
+bool HoldsWord(std::string_view heading, std::string_view word) {
+    for (std::size_t at = heading.find(word); at != std::string_view::npos; at = heading.find(word, at + 1)) {
+        const std::size_t end = at + word.size();
+        const bool startsWord = !IsWordByte(word.front()) || at == 0 || !IsWordByte(heading[at - 1]);
+        const bool endsWord = !IsWordByte(word.back()) || end == heading.size() || !IsWordByte(heading[end]);
+        if (startsWord && endsWord)
+            return true;
+    }
+    return false;
+}
+
+bool HoldsAny(std::string_view heading, std::initializer_list<std::string_view> words) {
+    return std::any_of(words.begin(), words.end(), [heading](std::string_view w) { return HoldsWord(heading, w); });
+}
+
+// The first column from the left whose heading passes test, if any.
+template <class Test> std::optional<int> HeadingColumn(const std::vector<std::string>& folded, Test test) {
+    for (std::size_t c = 0; c < folded.size() && c < static_cast<std::size_t>(PriceListMaxColumns); ++c)
+        if (test(std::string_view(folded[c])))
+            return static_cast<int>(c);
+    return std::nullopt;
+}
+
+// A column number of the user's or remembered that a line can hold.
+std::optional<int> Usable(std::optional<int> column) {
+    return column && *column >= 0 && *column < PriceListMaxColumns ? column : std::nullopt;
+}
+
+} // namespace
+
+void ReadPriceLines(std::string_view bytes, const TPriceListOptions& options, TPriceListLayout& layout,
+                    const std::function<void(const TPriceListLine&)>& sink, const TReadProgress& progress) {
     std::string holder;
     const std::string_view text = DecodedText(bytes, holder);
-    TPriceList list;
+    layout = TPriceListLayout();
     std::vector<std::string> fields;
     bool separatorKnown = false;
     bool firstLine = true;
+    bool priceKnown = false;
+    std::size_t widest = 0;
     int number = 0;
     std::size_t at = 0;
+    TPriceListLine entry;
     while (at < text.size()) {
         std::size_t end = text.find_first_of("\r\n", at);
         if (end == std::string_view::npos)
@@ -302,35 +346,102 @@ TPriceList ParsePriceList(std::string_view bytes, const TReadProgress& progress)
             continue;
         if (!separatorKnown) {
             separatorKnown = true;
-            list.Separator = HoldsSeparator(line, '\t') ? '\t' : HoldsSeparator(line, ';') ? ';' : ',';
+            layout.Separator = HoldsSeparator(line, '\t') ? '\t' : HoldsSeparator(line, ';') ? ';' : ',';
         }
-        SplitFields(line, list.Separator, fields);
+        SplitFields(line, layout.Separator, fields);
         if (std::all_of(fields.begin(), fields.end(), [](const std::string& f) { return TrimBlanks(f).empty(); }))
             continue;
-        TPriceListLine entry;
+        if (firstLine) {
+            firstLine = false;
+            TPriceListColumns chosen = options.Columns;
+            const bool defaultComma = chosen.DecimalComma.value_or(layout.Separator != ',');
+            layout.HasHeader = std::none_of(fields.begin() + 1, fields.end(), [&](const std::string& field) {
+                return ParsePriceField(field, defaultComma).has_value();
+            });
+            std::optional<int> namedColumn;
+            std::optional<int> pricedColumn;
+            if (layout.HasHeader) {
+                layout.HeaderLine = line;
+                std::vector<std::string> folded;
+                for (const std::string& field : fields) {
+                    layout.Headings.emplace_back(TrimBlanks(field));
+                    folded.push_back(CaseFolded(layout.Headings.back()));
+                }
+                if (options.Remembered) {
+                    if (const auto remembered = options.Remembered(layout.HeaderLine)) {
+                        chosen.Name = chosen.Name ? chosen.Name : remembered->Name;
+                        chosen.Price = chosen.Price ? chosen.Price : remembered->Price;
+                        chosen.DecimalComma = chosen.DecimalComma ? chosen.DecimalComma : remembered->DecimalComma;
+                    }
+                }
+                namedColumn = HeadingColumn(folded, [](std::string_view h) {
+                    return HoldsAny(h, {"name", "description", "component", "material", "product", "article"}) &&
+                           !HoldsAny(h, {"no", "no.", "nr", "number", "code", "id"});
+                });
+                pricedColumn = HeadingColumn(folded, [](std::string_view h) {
+                    return HoldsAny(h, {"price", "cost", "eur", "usd", "\xE2\x82\xAC", "$", "/kg"});
+                });
+            }
+            layout.NameColumn = Usable(chosen.Name).value_or(namedColumn.value_or(0));
+            layout.DecimalComma = chosen.DecimalComma.value_or(layout.Separator != ',');
+            if (const auto price = Usable(chosen.Price) ? Usable(chosen.Price) : pricedColumn) {
+                layout.PriceColumn = *price;
+                priceKnown = true;
+            }
+            if (layout.HasHeader)
+                continue;
+        }
+        widest = std::max(widest, fields.size());
+        const auto name = static_cast<std::size_t>(layout.NameColumn);
         entry.Line = number;
-        entry.Name = TrimBlanks(fields.front());
-        for (std::size_t f = 1; f < fields.size(); ++f) {
-            if (auto price = ParsePriceField(fields[f], list.Separator != ',')) {
+        entry.Name = name < fields.size() ? TrimBlanks(fields[name]) : std::string_view();
+        entry.Price.clear();
+        entry.Value = 0.0;
+        const auto take = [&](std::size_t column) {
+            auto price = column < fields.size() ? ParsePriceField(fields[column], layout.DecimalComma) : std::nullopt;
+            if (price) {
                 entry.Price = std::move(price->Price);
                 entry.Value = price->Value;
-                break;
+            }
+            return price.has_value();
+        };
+        if (priceKnown) {
+            take(static_cast<std::size_t>(layout.PriceColumn));
+        } else {
+            // The first line with a number after its name decides the column for the whole list.
+            for (std::size_t f = name + 1; f < fields.size() && f < static_cast<std::size_t>(PriceListMaxColumns);
+                 ++f) {
+                if (take(f)) {
+                    layout.PriceColumn = static_cast<int>(f);
+                    priceKnown = true;
+                    break;
+                }
             }
         }
-        const bool header = firstLine && entry.Price.empty();
-        firstLine = false;
-        if (header) {
-            list.HasHeader = true;
-            continue;
-        }
-        list.Lines.push_back(std::move(entry));
+        sink(entry);
     }
+    if (!priceKnown)
+        layout.PriceColumn = layout.NameColumn + 1;
+    // A caption for every column a line reaches, as far as the columns offered go, and for the two in use.
+    const std::size_t columns =
+        std::max({std::min(widest, static_cast<std::size_t>(PriceListMaxColumns)), layout.Headings.size(),
+                  static_cast<std::size_t>(layout.NameColumn) + 1, static_cast<std::size_t>(layout.PriceColumn) + 1});
+    layout.Headings.resize(columns);
+    for (std::size_t c = 0; c < columns; ++c)
+        if (layout.Headings[c].empty())
+            layout.Headings[c] = "Column " + std::to_string(c + 1);
     if (progress && !progress(1.0))
         throw EPriceListStopped();
+}
+
+TPriceList ParsePriceList(std::string_view bytes, const TPriceListOptions& options, const TReadProgress& progress) {
+    TPriceList list;
+    ReadPriceLines(
+        bytes, options, list, [&list](const TPriceListLine& line) { list.Lines.push_back(line); }, progress);
     return list;
 }
 
-TPriceList ReadPriceList(const std::string& fileName, const TReadProgress& progress) {
+std::string ReadPriceListFile(const std::string& fileName) {
     // Not blocking: a pipe or a device named by mistake must not hang the reading.
     const FileDescriptor file{::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
     if (file.Fd < 0)
@@ -368,47 +479,61 @@ TPriceList ReadPriceList(const std::string& fileName, const TReadProgress& progr
     bytes.resize(done);
     if (bytes.size() > PriceListMaxBytes)
         tooLarge();
-    return ParsePriceList(bytes, progress);
+    return bytes;
 }
 
 std::string NameKey(std::string_view name) {
-    return UpperCase(std::string(TrimBlanks(AsUtf8(name))));
+    return CaseFolded(TrimBlanks(AsUtf8(name)));
 }
 
-TPriceListMatch MatchPriceList(const TPriceList& list, const std::vector<std::string>& names) {
-    constexpr std::size_t Several = static_cast<std::size_t>(-1);
-    std::unordered_map<std::string, std::size_t> byKey;
-    byKey.reserve(names.size());
+TPriceListMatcher::TPriceListMatcher(const std::vector<std::string>& names) {
+    FByKey.reserve(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
-        const auto [found, added] = byKey.emplace(NameKey(names[i]), i);
+        const auto [found, added] = FByKey.emplace(NameKey(names[i]), i);
         if (!added)
             found->second = Several;
     }
-    std::unordered_map<std::size_t, int> firstLine;
-    TPriceListMatch match;
-    for (const TPriceListLine& line : list.Lines) {
-        const auto skip = [&](std::string reason) {
-            match.Skipped.push_back({line.Line, line.Name, std::move(reason)});
-        };
-        const auto found = byKey.find(NameKey(line.Name));
-        if (found == byKey.end()) {
-            skip("not in the component list");
-            continue;
-        }
-        // Names that differ only in letters other than a to z, or in blanks around them, are one name here.
-        if (found->second == Several) {
-            skip("matches more than one component");
-            continue;
-        }
-        const auto [first, isFirst] = firstLine.emplace(found->second, line.Line);
-        if (!isFirst)
-            skip("listed twice (line " + std::to_string(first->second) + ")");
-        else if (line.Price.empty() || line.Value == 0.0)
-            skip("no price");
-        else if (line.Value < 0.0)
-            skip("price is negative");
-        else
-            match.Prices.push_back({line.Line, found->second, line.Price, line.Value});
+}
+
+void TPriceListMatcher::Skip(const TPriceListLine& line, std::string_view reason, int firstLine) {
+    // Past those kept a skipped line is only counted: a wrong file of millions of lines stays small.
+    if (FMatch.Skipped.size() >= SkippedLinesKept) {
+        ++FMatch.MoreSkipped;
+        return;
     }
-    return match;
+    std::string text(reason);
+    if (firstLine)
+        text.append(" (line ").append(std::to_string(firstLine)).append(")");
+    FMatch.Skipped.push_back({line.Line, line.Name, std::move(text)});
+}
+
+void TPriceListMatcher::Add(const TPriceListLine& line) {
+    const auto found = FByKey.find(NameKey(line.Name));
+    if (found == FByKey.end()) {
+        Skip(line, "not in the component list");
+        return;
+    }
+    // Names that differ only in the case of their letters, or in blanks around them, are one name here.
+    if (found->second == Several) {
+        Skip(line, "matches more than one component");
+        return;
+    }
+    const auto [first, isFirst] = FFirstLine.emplace(found->second, line.Line);
+    if (!isFirst)
+        Skip(line, "listed twice", first->second);
+    else if (line.Price.empty() || line.Value == 0.0)
+        Skip(line, "no price");
+    else if (line.Value < 0.0)
+        Skip(line, "price is negative");
+    else if (line.Value > PriceListMaxPrice)
+        Skip(line, "implausible price");
+    else
+        FMatch.Prices.push_back({line.Line, found->second, line.Price, line.Value});
+}
+
+TPriceListMatch MatchPriceList(const TPriceList& list, const std::vector<std::string>& names) {
+    TPriceListMatcher matcher(names);
+    for (const TPriceListLine& line : list.Lines)
+        matcher.Add(line);
+    return std::move(matcher.Match());
 }

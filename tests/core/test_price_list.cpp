@@ -125,7 +125,7 @@ TEST_F(PriceListTest, PriceFieldsTakeSignsAndCodesButNoGroupingOrExponent) {
 TEST_F(PriceListTest, AFileThatCannotBeReadIsRefusedWithItsNameAndWhy) {
     const auto refusal = [](const std::string& file) {
         try {
-            ReadPriceList(file);
+            ReadPriceListFile(file);
         } catch (const Exception& e) {
             return std::string(e.what());
         }
@@ -138,15 +138,12 @@ TEST_F(PriceListTest, AFileThatCannotBeReadIsRefusedWithItsNameAndWhy) {
     std::filesystem::resize_file("big.csv", PriceListMaxBytes + 1);
     EXPECT_EQ(refusal("big.csv"), "The price list big.csv cannot be read: it is larger than 50 MB.");
     std::filesystem::resize_file("big.csv", PriceListMaxBytes);
-    EXPECT_EQ(ReadPriceList("big.csv").Lines.size(), 1u);
+    EXPECT_EQ(ParsePriceList(ReadPriceListFile("big.csv")).Lines.size(), 1u);
 }
 
 TEST_F(PriceListTest, ApplyWritesExactlyTheChangedPricesWithTheirHistoryOrNothing) {
     const std::vector<std::string> before = Dump();
-    const TImportPreview tab = Preview(TabFile);
-    std::vector<TNewPrice> prices;
-    for (const auto& c : tab.Changes)
-        prices.push_back({c.CompId, c.New});
+    const std::vector<TPriceChange> prices = Preview(TabFile).Changes;
 
     // A failure after the first rows are written leaves the file as it was.
     RunSql("CREATE TRIGGER Full BEFORE UPDATE ON Materials WHEN NEW.Comp_ID = 5 BEGIN SELECT RAISE(ABORT, 'disk "
@@ -156,7 +153,7 @@ TEST_F(PriceListTest, ApplyWritesExactlyTheChangedPricesWithTheirHistoryOrNothin
     RunSql("DROP TRIGGER Full;");
 
     int changed = 0;
-    InOpenDatabase([&] { changed = ApplyPriceImport(Database, prices); });
+    InOpenDatabase([&] { changed = ApplyPriceImport(Database, prices).Changed; });
     EXPECT_EQ(changed, 2);
     const std::string today = QueryValue("SELECT CURRENT_DATE;");
     std::vector<std::string> after = before;
@@ -166,6 +163,57 @@ TEST_F(PriceListTest, ApplyWritesExactlyTheChangedPricesWithTheirHistoryOrNothin
     after.push_back("history 5|14.2|2025-01-05");
     EXPECT_EQ(Dump(), after);
     EXPECT_TRUE(Preview(TabFile).Changes.empty());
+}
+
+TEST_F(PriceListTest, ApplyWritesNothingWhenAComponentChangedSinceThePreview) {
+    const std::vector<TPriceChange> changes = Preview(TabFile).Changes;
+    // CAFÉ deleted and its number given to SAFFRON; VANILLIN repriced by less than its text shows.
+    RunSql("DELETE FROM Materials WHERE Comp_ID = 3; INSERT INTO Materials VALUES (3, 'SAFFRON', 5.0, '2025-02-01');"
+           "UPDATE Materials SET Price = 14.2 + 1e-14 WHERE Comp_ID = 5;");
+    const std::vector<std::string> before = Dump();
+    TImportResult result;
+    InOpenDatabase([&] { result = ApplyPriceImport(Database, changes); });
+    EXPECT_EQ(result.Changed, 0);
+    EXPECT_EQ(result.Moved, (std::vector<std::string>{"CAFÉ", "VANILLIN"}));
+    EXPECT_EQ(Dump(), before);
+    EXPECT_EQ(NotAppliedText(result.Moved), "The price list was not applied: 2 components changed since the "
+                                            "preview (CAFÉ and VANILLIN). Preview it again.");
+    EXPECT_EQ(NotAppliedText({"A", "B", "C", "D", "E"}),
+              "The price list was not applied: 5 components changed since the preview (A, B, C and 2 more). "
+              "Preview it again.");
+}
+
+TEST_F(PriceListTest, TheSuppliersColumnsAreFoundByTheirHeadingsAndNamesMatchInAnyCase) {
+    const TImportPreview article = Preview("Article no.;Description;Price EUR/kg;Valid from\n"
+                                           "1001;Sugar;2,50;2025-01-01\n"
+                                           "1002;café;6,00;2025-01-01\n"
+                                           "1003;Vanillin;1000000001;2025-01-01\n");
+    EXPECT_EQ(article.Layout.Headings,
+              (std::vector<std::string>{"Article no.", "Description", "Price EUR/kg", "Valid from"}));
+    EXPECT_EQ(Changes(article), (std::vector<std::string>{"2 SUGAR 2.0 -> 2.50", "3 CAFÉ 5.0 -> 6.00"}));
+    EXPECT_EQ(Skipped(article), (std::vector<std::string>{"4 Vanillin: implausible price"}));
+
+    const TImportPreview code = Preview("Component;Code;Price\nVANILLIN;1234;15.00\n");
+    EXPECT_EQ(Changes(code), (std::vector<std::string>{"2 VANILLIN 14.2 -> 15.00"}));
+    // A product number is no name; a cost in dollars is a price, wherever it stands.
+    const TImportPreview number = Preview("Cost ($);Product no.;Product name\n16,00;7;vanillin\n");
+    EXPECT_EQ(number.Layout.NameColumn, 2);
+    EXPECT_EQ(Changes(number), (std::vector<std::string>{"2 VANILLIN 14.2 -> 16.00"}));
+
+    // Two names that fold alike are one name to the file.
+    RunSql("INSERT INTO Materials VALUES (7, 'Café', 5.0, '2025-01-07');");
+    EXPECT_EQ(Skipped(Preview("CAFÉ;6\n")), (std::vector<std::string>{"1 CAFÉ: matches more than one component"}));
+}
+
+TEST_F(PriceListTest, AListOfJunkKeepsTheFirstThousandSkippedLinesAndCountsTheRest) {
+    std::string junk;
+    for (int i = 1; i <= 1500; ++i)
+        junk += "junk " + std::to_string(i) + ";1\n";
+    const TImportPreview preview = Preview(junk);
+    ASSERT_EQ(preview.Skipped.size(), 1000u);
+    EXPECT_EQ(preview.Skipped.back().Line, 1000);
+    EXPECT_EQ(preview.MoreSkipped, 500u);
+    EXPECT_EQ(ImportSummary(preview), "0 prices change, 0 unchanged, 1500 lines skipped; 0 products change price");
 }
 
 // Random and mutated lists: the reader never crashes, and what it returns holds together.
@@ -213,7 +261,7 @@ TEST_F(PriceListTest, NoInputCrashesTheReader) {
             }
         }
         const TPriceListMatch match = MatchPriceList(list, names);
-        ASSERT_EQ(match.Prices.size() + match.Skipped.size(), list.Lines.size());
+        ASSERT_EQ(match.Prices.size() + match.Skipped.size() + match.MoreSkipped, list.Lines.size());
     }
 }
 

@@ -87,7 +87,12 @@ TEST_F(PricesTest, AHistoryOfAnotherShapeIsLeftAloneAndPricesStillChange) {
         const auto before = QueryRows(schema);
         InOpenDatabase([] {
             EXPECT_FALSE(PriceHistoryUsable(Database));
-            EXPECT_EQ(ApplyPriceImport(Database, {{"1", "2.5"}}), 1);
+            TPriceChange sugar;
+            sugar.CompId = "1";
+            sugar.Component = "SUGAR";
+            sugar.New = "2.5";
+            sugar.Stored = 2.0;
+            EXPECT_EQ(ApplyPriceImport(Database, {sugar}).Changed, 1);
             InTransaction(Database, [] {
                 DeletePriceHistory(Database, "Component = 'SALT'");
                 ExecStatements(Database, "DELETE FROM Materials WHERE Component = 'SALT';");

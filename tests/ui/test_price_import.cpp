@@ -8,9 +8,11 @@
 #include "text/StrMan.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSettings>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -49,6 +51,10 @@ std::vector<std::string> Rows(const TStringGrid& grid) {
 class PriceImportTest : public ProgramFixture {
 protected:
     void SetUp() override {
+        // The columns chosen are remembered in settings of the test's own.
+        const QString config = QString::fromStdString(dir.Path().string());
+        qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
         CreateDatabase();
         RunSql(Data);
         StartProgram();
@@ -148,6 +154,59 @@ TEST_F(PriceImportTest, ALockedFileAtApplyChangesNothingAndSaysSo) {
     EXPECT_TRUE(stayed);
     EXPECT_EQ(dialogs.Messages, (std::vector<std::string>{"The price list was not applied and nothing was changed: "
                                                           "SQLite Error 5 - database is locked"}));
+    EXPECT_EQ(Dump(), before);
+}
+
+std::vector<std::string> Items(const QComboBox& box) {
+    std::vector<std::string> items;
+    for (int i = 0; i < box.count(); ++i)
+        items.push_back((i == box.currentIndex() ? "*" : "") + box.itemText(i).toStdString());
+    return items;
+}
+
+// Headings the program does not know: the boxes say where it read from, and a column chosen reads the file
+// again and holds for the next file with that header.
+TEST_F(PriceImportTest, TheColumnsChosenReadTheFileAgainAndHoldForTheSameHeader) {
+    const std::string header = "Art.-Nr.;Bezeichnung;Preis\r\n";
+    WriteFile("march.csv", header + "1001;Sugar;2,50\r\n");
+    WriteFile("april.csv", header + "1002;Caf\xC3\xA9;6,00\r\n");
+    std::vector<std::string> first, chosen, spoken;
+    std::vector<std::string> changes;
+    Import("march.csv", [&](TPriceImport& window) {
+        for (QComboBox* box : {window.NameColumnBox, window.PriceColumnBox, window.DecimalMarkBox})
+            spoken.push_back(box->accessibleName().toStdString());
+        first = Items(*window.NameColumnBox);
+        QTest::keyClick(window.NameColumnBox, Qt::Key_Down);
+        changes = Rows(*window.ChangesGrid);
+        QTest::mouseClick(window.CancelBtn, Qt::LeftButton);
+    });
+    EXPECT_EQ(spoken, (std::vector<std::string>{"Name column", "Price column", "Decimal mark"}));
+    EXPECT_EQ(first, (std::vector<std::string>{"*Art.-Nr.", "Bezeichnung", "Preis"}));
+    EXPECT_EQ(changes, (std::vector<std::string>{"SUGAR|    2.00|    2.50|+25.00"}));
+    Import("april.csv", [&](TPriceImport& window) {
+        for (QComboBox* box : {window.NameColumnBox, window.PriceColumnBox, window.DecimalMarkBox})
+            chosen.push_back(box->currentText().toStdString());
+        changes = Rows(*window.ChangesGrid);
+        QTest::mouseClick(window.CancelBtn, Qt::LeftButton);
+    });
+    EXPECT_EQ(chosen, (std::vector<std::string>{"Bezeichnung", "Preis", "Comma"}));
+    EXPECT_EQ(changes, (std::vector<std::string>{"CAFÉ|    5.00|    6.00|+20.00"}));
+}
+
+TEST_F(PriceImportTest, AnApplyAfterTheComponentsChangedWritesNothingAndSaysSo) {
+    WriteFile("prices.csv", "SUGAR,2.50\nCAFÉ,5.50\n");
+    bool stayed = false;
+    std::vector<std::string> before;
+    Import("prices.csv", [&](TPriceImport& window) {
+        RunSql("UPDATE Materials SET Price = 2.2 WHERE Comp_ID = 1;");
+        before = Dump();
+        QTest::mouseClick(window.ApplyBtn, Qt::LeftButton);
+        stayed = window.isVisible() && !window.ApplyBtn->isEnabled();
+        QTest::mouseClick(window.CancelBtn, Qt::LeftButton);
+    });
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(dialogs.Messages, (std::vector<std::string>{"The price list was not applied: 1 component changed since "
+                                                          "the preview (SUGAR). Preview it again."}));
     EXPECT_EQ(Dump(), before);
 }
 

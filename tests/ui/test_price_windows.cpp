@@ -13,6 +13,7 @@
 #include "platform/Application.h"
 #include "tests/support/ui/ProgramFixture.h"
 #include "text/StrMan.h"
+#include "text/SysUtils.h"
 
 #include <QAccessible>
 #include <QLabel>
@@ -24,6 +25,7 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
 #include <map>
 
 namespace {
@@ -342,3 +344,28 @@ TEST_F(PriceWindows, ImpactIsWhatARefreshAfterPostShowsAndCancelWritesNothing) {
 }
 
 } // namespace
+
+TEST_F(PriceWindows, AProductWhoseCostsOverflowShowsNoPriceAndIsFlagged) {
+    RunSql("UPDATE Materials SET Price = 1.7e308 WHERE Comp_ID = 1;");
+    QTest::mouseClick(Form1->Refresh1, Qt::LeftButton);
+    const int row = RowOf(Products(), "SYRUP");
+    EXPECT_EQ(Trim(Products().Cells(1, row)), "");
+    EXPECT_EQ(Role(Products(), row, Qt::ToolTipRole).toString(), "Price incomplete: too large to compute");
+    EXPECT_EQ(QueryRows("SELECT Product, Price FROM Products WHERE Prod_ID IN (1, 4) ORDER BY Prod_ID;"),
+              (Cells{"SYRUP|<null>", "LOST|<null>"}));
+}
+
+// Prices of any size, however far apart, give a finite scale: every point lies in the plot, and drawing ends.
+TEST(PriceChartScale, ExtremePricesAreDrawnInsideThePlot) {
+    for (const auto& [first, second] : {std::pair{2.0, 1.7e308}, std::pair{-1e308, 1e308}}) {
+        TPriceChart chart;
+        chart.resize(440, 200);
+        chart.SetPoints({{QDate(2025, 1, 1), first}, {QDate(2025, 6, 1), second}});
+        const QRectF plot = chart.PlotArea().adjusted(-1, -1, 1, 1);
+        for (std::size_t i = 0; i < 2; ++i) {
+            const QPointF at = chart.PointPosition(i);
+            ASSERT_TRUE(std::isfinite(at.y()) && plot.contains(at)) << first << " " << second << " point " << i;
+        }
+        EXPECT_FALSE(chart.grab().isNull());
+    }
+}
