@@ -3,8 +3,6 @@
 #include "database/Database.h"
 #include "text/StrMan.h"
 
-#include <sqlite3.h>
-
 #include <memory>
 #include <unordered_set>
 
@@ -17,7 +15,7 @@ const char* const CreateImportPrices = "DROP TABLE IF EXISTS temp.ImportPrices;"
 const char* const DropImportPrices = "DROP TABLE IF EXISTS temp.ImportPrices;";
 const char* const NewPriceOfRow = "(SELECT N.Price FROM temp.ImportPrices N WHERE N.Comp_ID = Materials.Comp_ID)";
 
-void FillImportPrices(sqlite3* db, const std::vector<TNewPrice>& prices) {
+void FillImportPrices(TDatabase* db, const std::vector<TNewPrice>& prices) {
     ExecStatements(db, CreateImportPrices);
     constexpr std::size_t RowsPerStatement = 500;
     std::string insert;
@@ -36,26 +34,13 @@ void FillImportPrices(sqlite3* db, const std::vector<TNewPrice>& prices) {
     }
 }
 
-// Runs work in a read transaction: one view of the file throughout, and the temporary table filled in one
-// go. Nothing of the file is written, so the transaction only ends.
-template <class Work> void InReadTransaction(sqlite3* db, Work work) {
-    ExecStatements(db, "BEGIN;");
-    try {
-        work();
-    } catch (...) {
-        sqlite3_exec(db, "ROLLBACK;", nullptr, nullptr, nullptr);
-        throw;
-    }
-    ExecStatements(db, "COMMIT;");
-}
-
 std::string Counted(std::size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 } // namespace
 
-TImportPreview PreviewPriceImport(sqlite3* db, const TPriceList& list) {
+TImportPreview PreviewPriceImport(TDatabase* db, const TPriceList& list) {
     TImportPreview preview;
     InReadTransaction(db, [&] {
         std::vector<std::string> ids;
@@ -105,19 +90,16 @@ std::string ImportSummary(const TImportPreview& preview) {
 }
 
 TImportPreview PreviewPriceImport(const TPriceList& list) {
-    sqlite3* db = nullptr;
-    const int result = sqlite3_open(DatabaseFileName.c_str(), &db);
     // Closed whatever way the preview ends; it leaves no statement open.
-    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> connection(db, sqlite3_close_v2);
-    CheckResult(result, db);
-    sqlite3_busy_timeout(db, LockWaitMilliseconds);
+    const std::unique_ptr<TDatabase> connection = OpenSQLiteDatabase(DatabaseFileName);
+    TDatabase* db = connection.get();
     // The impact reads every recipe line of the products concerned through the indexes: pages read once stay
     // in memory instead of being read again from the file (up to 64 MB, taken only as needed).
     ExecStatements(db, "PRAGMA cache_size = -65536;");
     return PreviewPriceImport(db, list);
 }
 
-int ApplyPriceImport(sqlite3* db, const std::vector<TNewPrice>& prices) {
+int ApplyPriceImport(TDatabase* db, const std::vector<TNewPrice>& prices) {
     int changed = 0;
     if (prices.empty())
         return changed;

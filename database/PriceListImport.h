@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-struct sqlite3;
+class TDatabase;
 
 // A component whose stored price the list changes.
 struct TPriceChange {
@@ -20,14 +20,14 @@ struct TPriceChange {
 };
 
 struct TImportPreview {
-    std::vector<TPriceChange> Changes;  // in the order of the file
-    int Unchanged = 0;                  // lines that name a component with the price it has already
-    std::vector<TSkippedLine> Skipped;  // in the order of the file
+    std::vector<TPriceChange> Changes;    // in the order of the file
+    int Unchanged = 0;                    // lines that name a component with the price it has already
+    std::vector<TSkippedLine> Skipped;    // in the order of the file
     std::vector<TProductImpact> Products; // the products whose price per kg moves, largest change first
 };
 
 // What list would change and what that does to the products; nothing is written to the file.
-TImportPreview PreviewPriceImport(sqlite3* db, const TPriceList& list);
+TImportPreview PreviewPriceImport(TDatabase* db, const TPriceList& list);
 // The same on a connection of its own to DatabaseFileName, opened and closed here, so that it can run off
 // the window thread while the window's actions keep theirs.
 TImportPreview PreviewPriceImport(const TPriceList& list);
@@ -38,4 +38,4 @@ std::string ImportSummary(const TImportPreview& preview);
 // Writes every new price that differs from the stored one, with the date of today and a history row for
 // the price it replaces, in one transaction that is rolled back whole on any failure. Returns the number
 // of components changed.
-int ApplyPriceImport(sqlite3* db, const std::vector<TNewPrice>& prices);
+int ApplyPriceImport(TDatabase* db, const std::vector<TNewPrice>& prices);

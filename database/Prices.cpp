@@ -34,7 +34,7 @@ const std::string& IncompletePricesQuery() {
     return query;
 }
 
-std::vector<TIncompletePrice> IncompletePrices(sqlite3* db) {
+std::vector<TIncompletePrice> IncompletePrices(TDatabase* db) {
     std::vector<TIncompletePrice> products;
     ForEachRow(db, IncompletePricesQuery(), [&products](const TResultRow& row) {
         products.push_back({std::string(row.Text(0)), static_cast<int>(ParseNumber(row.Text(1)).Value),
@@ -62,18 +62,18 @@ std::string NoPriceLinesQuery(const std::string& product) {
            Quoted(product) + " AND " + NoPriceCondition + ";";
 }
 
-std::vector<std::string> NoPriceLines(sqlite3* db, const std::string& product) {
+std::vector<std::string> NoPriceLines(TDatabase* db, const std::string& product) {
     std::vector<std::string> ids;
     ForEachRow(db, NoPriceLinesQuery(product), [&ids](const TResultRow& row) { ids.emplace_back(row.Text(0)); });
     return ids;
 }
 
-void EnsurePriceHistory(sqlite3* db) {
+void EnsurePriceHistory(TDatabase* db) {
     ExecStatements(db, "CREATE TABLE IF NOT EXISTS PriceHistory (Comp_ID INTEGER, Price REAL, Date DATE);"
                        "CREATE INDEX IF NOT EXISTS PriceHistory_Comp_ID ON PriceHistory (Comp_ID);");
 }
 
-void RecordPriceChange(sqlite3* db, const std::string& condition, const std::string& newPrice) {
+void RecordPriceChange(TDatabase* db, const std::string& condition, const std::string& newPrice) {
     EnsurePriceHistory(db);
     // A component without a price had nothing to replace.
     ExecStatements(db, "INSERT INTO PriceHistory (Comp_ID, Price, Date) SELECT Comp_ID, Price, Date FROM "
@@ -81,14 +81,14 @@ void RecordPriceChange(sqlite3* db, const std::string& condition, const std::str
                            condition + ") AND Price IS NOT NULL AND Price IS NOT " + newPrice + ";");
 }
 
-void DeletePriceHistory(sqlite3* db, const std::string& condition) {
+void DeletePriceHistory(TDatabase* db, const std::string& condition) {
     if (!HasTable(db, "PriceHistory"))
         return;
     ExecStatements(db, "DELETE FROM PriceHistory WHERE Comp_ID IN (SELECT Comp_ID FROM Materials WHERE " + condition +
                            ");");
 }
 
-std::vector<TProductImpact> PriceImpact(sqlite3* db, const std::vector<TNewPrice>& prices) {
+std::vector<TProductImpact> PriceImpact(TDatabase* db, const std::vector<TNewPrice>& prices) {
     std::vector<TProductImpact> impact;
     if (prices.empty())
         return impact;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-struct sqlite3;
+class TDatabase;
 
 // The condition, on a Materials row called M, that the component has no usable price: none, 0, or a text
 // that is no number. Such a component adds nothing to a product's cost.
@@ -22,25 +22,25 @@ struct TIncompletePrice {
 
 // The one query that finds them all, in the order of the product list (by name, byte order).
 const std::string& IncompletePricesQuery();
-std::vector<TIncompletePrice> IncompletePrices(sqlite3* db);
+std::vector<TIncompletePrice> IncompletePrices(TDatabase* db);
 // What the product list says of such a price: "Price incomplete: ..."; empty for a complete one.
 std::string IncompletePriceNote(int noPrice, int deleted);
 
 // The Recipes.ID of every line of the product's recipe whose component has no price.
 std::string NoPriceLinesQuery(const std::string& product);
-std::vector<std::string> NoPriceLines(sqlite3* db, const std::string& product);
+std::vector<std::string> NoPriceLines(TDatabase* db, const std::string& product);
 
 // Creates the table PriceHistory when the file has none yet; older files gain it on their first price write.
-void EnsurePriceHistory(sqlite3* db);
+void EnsurePriceHistory(TDatabase* db);
 
 // Appends to the history the stored price and date of every component that condition selects (an SQL
 // condition on Materials) whose stored price differs from newPrice (an SQL expression, e.g. '2.50').
 // Run it in the same transaction as the update, before it; creates the table when missing.
-void RecordPriceChange(sqlite3* db, const std::string& condition, const std::string& newPrice);
+void RecordPriceChange(TDatabase* db, const std::string& condition, const std::string& newPrice);
 
 // Removes the history of the components that condition selects (an SQL condition on Materials); nothing
 // to do in a file without a history. Run it in the same transaction as the delete, before it.
-void DeletePriceHistory(sqlite3* db, const std::string& condition);
+void DeletePriceHistory(TDatabase* db, const std::string& condition);
 
 // A new price for one component: its Comp_ID and the price as Post would write it (point as separator).
 struct TNewPrice {
@@ -59,4 +59,4 @@ struct TProductImpact {
 
 // Every product whose rounded price per kg the new prices move, largest change in percent first. Nothing
 // is written to the file: several prices go through a temporary table of the connection.
-std::vector<TProductImpact> PriceImpact(sqlite3* db, const std::vector<TNewPrice>& prices);
+std::vector<TProductImpact> PriceImpact(TDatabase* db, const std::vector<TNewPrice>& prices);
