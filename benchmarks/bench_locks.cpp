@@ -1,7 +1,7 @@
 // Refreshes of the product list beside another program that writes every 50 ms and holds its lock 20 ms
 // each time: how many fail with SQLite's busy error, without waiting for locks and with the program's wait.
 // Prints the counts; run by hand from the build folder: benchmarks/bench_locks
-#include "database/Database.h"
+#include "database/SQLiteDatabase.h"
 #include "forms/MAIN.h"
 
 #include <sqlite3.h>
@@ -44,7 +44,7 @@ int Refreshes(bool wait) {
         try {
             InOpenDatabase([wait] {
                 if (!wait)
-                    sqlite3_busy_handler(Database, nullptr, nullptr);
+                    sqlite3_busy_handler(SQLiteHandle(Database), nullptr, nullptr);
                 InTransaction(Database, [] {
                     ExecStatements(Database, RecomputeProducts);
                     QueryText = "Select product, price from products order by product;";

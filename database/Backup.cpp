@@ -1,6 +1,6 @@
 #include "Backup.h"
 
-#include "database/Database.h"
+#include "database/SQLiteDatabase.h"
 
 #include <sqlite3.h>
 

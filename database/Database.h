@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,36 +26,6 @@ private:
 // Called once per result row with the column count and the column texts (null for SQL NULL).
 // Returns 0 so that SQLite goes on with the next row.
 using TRowLoader = int (*)(void* data, int columns, char** values, char** names);
-
-extern sqlite3* Database;
-extern std::string DatabaseFileName;
-extern std::string QueryText;
-extern int CurrentRow;
-// The Recipes.ID of every recipe line on display, at the index of its grid row; entry 0 is unused.
-// It grows with the recipe and holds the lines of the current display only.
-extern std::vector<std::string> RecipeLineIds;
-
-// How long an action waits for a lock that another connection holds on the file before it fails with
-// SQLite's busy error (code 5).
-inline constexpr int LockWaitMilliseconds = 2000;
-
-void OpenDatabase();
-void CloseDatabase();
-// One action's use of the file: opens it, runs work and closes it again, also when work fails;
-// the failure then goes on to the caller.
-void InOpenDatabase(const std::function<void()>& work);
-int CheckResult(int code, sqlite3* db);
-void ExecStatements(sqlite3* db, const std::string& sql);
-// Runs QueryText on Database with the loader and checks the result.
-void RunQuery(TRowLoader loader);
-
-// One action's writes as one transaction on db: the write lock is taken (and waited for) before the first
-// change with BEGIN IMMEDIATE, and a failure anywhere in work or in the commit rolls all of it back before
-// it goes on to the caller.
-void InTransaction(sqlite3* db, const std::function<void()>& work);
-
-// The number of rows the last INSERT, UPDATE or DELETE on db changed.
-int ChangedRows(sqlite3* db);
 
 // A value bound to a statement's "?" by position: no text of the user's ever becomes part of the statement.
 // A text bound to a REAL or INTEGER column is converted by the column as a quoted literal would be.
@@ -81,34 +52,102 @@ private:
 };
 using TValues = std::vector<TValue>;
 
-// A result row of ForEachRow: each column's text as the file holds it, with its length, so a NUL byte
-// inside a text is kept.
+// A result row: each column's text as the database holds it, with its length, so a NUL byte inside a text
+// is kept. Valid until the next row.
 class TResultRow {
 public:
-    explicit TResultRow(void* statement) : FStatement(statement) {}
-    int Count() const;
-    bool IsNull(int column) const;
-    // The column's text (an SQL NULL is the empty text); valid until the next row.
-    std::string_view Text(int column) const;
+    virtual ~TResultRow() = default;
+    virtual int Count() const = 0;
+    virtual bool IsNull(int column) const = 0;
+    // The column's text (an SQL NULL is the empty text).
+    virtual std::string_view Text(int column) const = 0;
     // The column's value exactly as stored, to be bound again (a blob as a text of its bytes).
-    TValue Value(int column) const;
+    virtual TValue Value(int column) const = 0;
+};
+using TRowFunction = std::function<void(const TResultRow&)>;
 
-private:
-    void* FStatement;
+// The engines a database can live on; where a statement differs between them, its twin is chosen by this.
+enum class TEngine { SQLite, PostgreSQL };
+
+// One connection to the data: what every action needs of a database, whatever holds it. Failures raise
+// Exception (ESQLite3 for the file) with the engine's reason.
+class TDatabase {
+public:
+    virtual ~TDatabase() = default;
+    virtual TEngine Engine() const = 0;
+    // Every statement of sql in turn, for statements that return no rows; a failure stops at its statement.
+    virtual void ExecStatements(const std::string& sql) = 0;
+    // Runs the one statement sql with values bound in order and calls row for every result row.
+    virtual void ForEachRow(const std::string& sql, const TValues& values, const TRowFunction& row) = 0;
+    // Runs sql and hands each row to loader as its column texts (null for SQL NULL), in result order.
+    virtual void RunQuery(const std::string& sql, TRowLoader loader) = 0;
+    // The number of rows the last INSERT, UPDATE or DELETE changed.
+    virtual int ChangedRows() = 0;
+    virtual bool HasTable(const std::string& name) = 0;
+    // A transaction that writes: the write lock is taken (and waited for) before the first change.
+    virtual void BeginWrite() = 0;
+    // A transaction that only reads: one view of the data throughout.
+    virtual void BeginRead() = 0;
+    virtual void Commit() = 0;
+    // Ends whatever transaction is open, changing nothing; never fails.
+    virtual void Rollback() noexcept = 0;
+    // Where the data is, for the user: the file's path, or the database and server.
+    virtual std::string Where() const = 0;
+    // Ends the connection at the end of an action; raises the reason when it could not end cleanly (it is
+    // gone all the same).
+    virtual void Close() = 0;
 };
 
-// Runs the one statement sql on db and calls row for every result row; failures raise ESQLite3.
-void ForEachRow(sqlite3* db, const std::string& sql, const std::function<void(const TResultRow&)>& row);
+// The connection of the action under way; null outside an action.
+extern TDatabase* Database;
+extern std::string DatabaseFileName;
+extern std::string QueryText;
+extern int CurrentRow;
+// The Recipes.ID of every recipe line on display, at the index of its grid row; entry 0 is unused.
+// It grows with the recipe and holds the lines of the current display only.
+extern std::vector<std::string> RecipeLineIds;
+
+// How long an action waits for a lock that another connection holds on the file before it fails with
+// SQLite's busy error (code 5).
+inline constexpr int LockWaitMilliseconds = 2000;
+
+// A connection of its own to the database file, for work beside the window's actions (the import's
+// preview, the tests).
+std::unique_ptr<TDatabase> OpenSQLiteDatabase(const std::string& file);
+
+void OpenDatabase();
+void CloseDatabase();
+// One action's use of the data: opens it, runs work and closes it again, also when work fails; the failure
+// then goes on to the caller.
+void InOpenDatabase(const std::function<void()>& work);
+// SQLite's result code checked: raises ESQLite3 unless it is OK, ROW or DONE.
+int CheckResult(int code, sqlite3* db);
+// Does nothing without a connection.
+void ExecStatements(TDatabase* db, const std::string& sql);
+// Runs QueryText on Database with the loader and checks the result.
+void RunQuery(TRowLoader loader);
+
+// One action's writes as one transaction on db: the write lock is taken (and waited for) before the first
+// change, and a failure anywhere in work or in the commit rolls all of it back before it goes on to the
+// caller.
+void InTransaction(TDatabase* db, const std::function<void()>& work);
+// Work that only reads, in one view of the data; nothing is written, so the transaction only ends.
+void InReadTransaction(TDatabase* db, const std::function<void()>& work);
+
+// The number of rows the last INSERT, UPDATE or DELETE on db changed.
+int ChangedRows(TDatabase* db);
+
+// Runs the one statement sql on db and calls row for every result row.
+void ForEachRow(TDatabase* db, const std::string& sql, const TRowFunction& row);
 // The same with values bound to the statement's "?" in order.
-void ForEachRow(sqlite3* db, const std::string& sql, const TValues& values,
-                const std::function<void(const TResultRow&)>& row);
+void ForEachRow(TDatabase* db, const std::string& sql, const TValues& values, const TRowFunction& row);
 // Runs the one statement sql with values bound in order; for statements that return no rows.
-void Execute(sqlite3* db, const std::string& sql, const TValues& values = {});
+void Execute(TDatabase* db, const std::string& sql, const TValues& values = {});
 // The first column of the first result row of sql, or nothing when there is no row.
-std::optional<std::string> QueryFirst(sqlite3* db, const std::string& sql);
-std::optional<std::string> QueryFirst(sqlite3* db, const std::string& sql, const TValues& values);
+std::optional<std::string> QueryFirst(TDatabase* db, const std::string& sql);
+std::optional<std::string> QueryFirst(TDatabase* db, const std::string& sql, const TValues& values);
 // True when db holds a table of that name.
-bool HasTable(sqlite3* db, const std::string& name);
+bool HasTable(TDatabase* db, const std::string& name);
 
 // The column text as a loader receives it: an SQL NULL is the empty text.
 inline std::string ColumnText(char** values, int c) {

@@ -14,7 +14,7 @@ const std::vector<TNumberColumn> ComponentNumberColumns = {
 
 namespace {
 
-bool TableHasColumn(sqlite3* db, const TNumberColumn& column) {
+bool TableHasColumn(TDatabase* db, const TNumberColumn& column) {
     return QueryFirst(db,
                       "SELECT 1 FROM sqlite_master M, pragma_table_info(M.name) C WHERE M.type = 'table' AND "
                       "M.name = ? COLLATE NOCASE AND C.name = ? COLLATE NOCASE;",
@@ -30,13 +30,13 @@ std::optional<std::int64_t> ToInteger(std::string_view text) {
     return value;
 }
 
-std::int64_t LastInsertedRow(sqlite3* db) {
+std::int64_t LastInsertedRow(TDatabase* db) {
     return ToInteger(QueryFirst(db, "SELECT last_insert_rowid();").value_or("")).value_or(0);
 }
 
 } // namespace
 
-std::int64_t GiveNumberAboveAll(sqlite3* db, const std::vector<TNumberColumn>& columns, std::int64_t newId) {
+std::int64_t GiveNumberAboveAll(TDatabase* db, const std::vector<TNumberColumn>& columns, std::int64_t newId) {
     if (columns.empty() || !TableHasColumn(db, columns.front()))
         return newId;
     const TNumberColumn& own = columns.front();
@@ -63,10 +63,10 @@ std::int64_t GiveNumberAboveAll(sqlite3* db, const std::vector<TNumberColumn>& c
     return number;
 }
 
-std::int64_t GiveNewProductItsNumber(sqlite3* db) {
+std::int64_t GiveNewProductItsNumber(TDatabase* db) {
     return GiveNumberAboveAll(db, ProductNumberColumns, LastInsertedRow(db));
 }
 
-std::int64_t GiveNewComponentItsNumber(sqlite3* db) {
+std::int64_t GiveNewComponentItsNumber(TDatabase* db) {
     return GiveNumberAboveAll(db, ComponentNumberColumns, LastInsertedRow(db));
 }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-struct sqlite3;
+class TDatabase;
 
 // A column that holds the numbers of one kind of record: the record's own key, or a reference to it.
 struct TNumberColumn {
@@ -25,8 +25,8 @@ extern const std::vector<TNumberColumn> ComponentNumberColumns;
 // that columns hold (the row itself left out), and keeps an AUTOINCREMENT counter of that table above it too.
 // Tables the file lacks, views and columns a table lacks are left out. Returns the row's number; fails when
 // no number is left. Run it in the transaction of the insert, right after it.
-std::int64_t GiveNumberAboveAll(sqlite3* db, const std::vector<TNumberColumn>& columns, std::int64_t newId);
+std::int64_t GiveNumberAboveAll(TDatabase* db, const std::vector<TNumberColumn>& columns, std::int64_t newId);
 
 // The same for the product or component that the last insert on db added.
-std::int64_t GiveNewProductItsNumber(sqlite3* db);
-std::int64_t GiveNewComponentItsNumber(sqlite3* db);
+std::int64_t GiveNewProductItsNumber(TDatabase* db);
+std::int64_t GiveNewComponentItsNumber(TDatabase* db);

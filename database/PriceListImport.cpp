@@ -3,8 +3,6 @@
 #include "database/Database.h"
 #include "text/Encoding.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <memory>
 #include <unordered_set>
@@ -20,7 +18,7 @@ const char* const CreateImportPrices =
 const char* const DropImportPrices = "DROP TABLE IF EXISTS temp.ImportPrices;";
 const char* const NewPriceOfRow = "(SELECT N.Price FROM temp.ImportPrices N WHERE N.Comp_ID = Materials.Comp_ID)";
 
-void FillImportPrices(sqlite3* db, const std::vector<TPriceChange>& changes) {
+void FillImportPrices(TDatabase* db, const std::vector<TPriceChange>& changes) {
     ExecStatements(db, CreateImportPrices);
     constexpr std::size_t RowsPerStatement = 200;
     std::string insert;
@@ -39,26 +37,13 @@ void FillImportPrices(sqlite3* db, const std::vector<TPriceChange>& changes) {
     }
 }
 
-// Runs work in a read transaction: one view of the file throughout, and the temporary table filled in one
-// go. Nothing of the file is written, so the transaction only ends.
-template <class Work> void InReadTransaction(sqlite3* db, Work work) {
-    ExecStatements(db, "BEGIN;");
-    try {
-        work();
-    } catch (...) {
-        sqlite3_exec(db, "ROLLBACK;", nullptr, nullptr, nullptr);
-        throw;
-    }
-    ExecStatements(db, "COMMIT;");
-}
-
 std::string Counted(std::size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 } // namespace
 
-TImportPreview PreviewPriceImport(sqlite3* db, const TPriceLineSource& lines) {
+TImportPreview PreviewPriceImport(TDatabase* db, const TPriceLineSource& lines) {
     TImportPreview preview;
     InReadTransaction(db, [&] {
         std::vector<std::string> ids;
@@ -106,7 +91,7 @@ TImportPreview PreviewPriceImport(sqlite3* db, const TPriceLineSource& lines) {
     return preview;
 }
 
-TImportPreview PreviewPriceImport(sqlite3* db, const TPriceList& list) {
+TImportPreview PreviewPriceImport(TDatabase* db, const TPriceList& list) {
     return PreviewPriceImport(db, [&list](const std::function<void(const TPriceListLine&)>& line) {
         for (const TPriceListLine& each : list.Lines)
             line(each);
@@ -122,19 +107,16 @@ std::string ImportSummary(const TImportPreview& preview) {
 }
 
 TImportPreview PreviewPriceImport(const TPriceLineSource& lines) {
-    sqlite3* db = nullptr;
-    const int result = sqlite3_open(DatabaseFileName.c_str(), &db);
     // Closed whatever way the preview ends; it leaves no statement open.
-    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> connection(db, sqlite3_close_v2);
-    CheckResult(result, db);
-    sqlite3_busy_timeout(db, LockWaitMilliseconds);
+    const std::unique_ptr<TDatabase> connection = OpenSQLiteDatabase(DatabaseFileName);
+    TDatabase* db = connection.get();
     // The impact reads every recipe line of the products concerned through the indexes: pages read once stay
     // in memory instead of being read again from the file (up to 64 MB, taken only as needed).
     ExecStatements(db, "PRAGMA cache_size = -65536;");
     return PreviewPriceImport(db, lines);
 }
 
-TImportResult ApplyPriceImport(sqlite3* db, const std::vector<TPriceChange>& changes) {
+TImportResult ApplyPriceImport(TDatabase* db, const std::vector<TPriceChange>& changes) {
     TImportResult result;
     if (changes.empty())
         return result;

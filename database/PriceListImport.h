@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-struct sqlite3;
+class TDatabase;
 
 // A component whose stored price the list changes.
 struct TPriceChange {
@@ -37,8 +37,8 @@ using TPriceLineSource = std::function<TPriceListLayout(const std::function<void
 
 // What the lines would change and what that does to the products; nothing is written to the file. The lines
 // are matched as they are read, so a long list is never held whole.
-TImportPreview PreviewPriceImport(sqlite3* db, const TPriceLineSource& lines);
-TImportPreview PreviewPriceImport(sqlite3* db, const TPriceList& list);
+TImportPreview PreviewPriceImport(TDatabase* db, const TPriceLineSource& lines);
+TImportPreview PreviewPriceImport(TDatabase* db, const TPriceList& list);
 // The same on a connection of its own to DatabaseFileName, opened and closed here, so that it can run off
 // the window thread while the window's actions keep theirs.
 TImportPreview PreviewPriceImport(const TPriceLineSource& lines);
@@ -55,7 +55,7 @@ struct TImportResult {
 // replaces, in one transaction that is rolled back whole on any failure. Nothing is written when any of
 // the components no longer has the number, the name and the stored price that the preview read; those
 // are listed in Moved.
-TImportResult ApplyPriceImport(sqlite3* db, const std::vector<TPriceChange>& changes);
+TImportResult ApplyPriceImport(TDatabase* db, const std::vector<TPriceChange>& changes);
 
 // "The price list was not applied: 2 components changed since the preview (SUGAR and SALT). Preview it
 // again."

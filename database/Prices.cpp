@@ -46,7 +46,7 @@ namespace {
 constexpr std::size_t NamesInNote = 3;
 } // namespace
 
-std::vector<TIncompletePrice> IncompletePrices(sqlite3* db) {
+std::vector<TIncompletePrice> IncompletePrices(TDatabase* db) {
     std::vector<TIncompletePrice> products;
     std::string lastId;
     ForEachRow(db, IncompletePricesQuery(), [&products, &lastId](const TResultRow& row) {
@@ -91,7 +91,7 @@ std::string IncompletePriceNote(const TIncompletePrice& product) {
     return note.empty() ? note : "Price incomplete: " + note;
 }
 
-std::vector<std::string> ClearUncomputedPrices(sqlite3* db) {
+std::vector<std::string> ClearUncomputedPrices(TDatabase* db) {
     constexpr double Infinite = std::numeric_limits<double>::infinity();
     std::vector<std::string> names;
     ForEachRow(db, "UPDATE Products SET Price = NULL WHERE Price IN (?, ?) RETURNING Product;", {Infinite, -Infinite},
@@ -126,13 +126,13 @@ std::string NoPriceLinesQuery(const std::string& product) {
            Quoted(product) + " AND " + NoPriceCondition + ";";
 }
 
-std::vector<std::string> NoPriceLines(sqlite3* db, const std::string& product) {
+std::vector<std::string> NoPriceLines(TDatabase* db, const std::string& product) {
     std::vector<std::string> ids;
     ForEachRow(db, NoPriceLinesQuery(product), [&ids](const TResultRow& row) { ids.emplace_back(row.Text(0)); });
     return ids;
 }
 
-TPriceHistoryShape PriceHistoryShape(sqlite3* db) {
+TPriceHistoryShape PriceHistoryShape(TDatabase* db) {
     const auto type =
         QueryFirst(db, "SELECT type FROM sqlite_master WHERE name = 'PriceHistory' COLLATE NOCASE AND type IN "
                        "('table', 'view', 'index');");
@@ -149,16 +149,16 @@ TPriceHistoryShape PriceHistoryShape(sqlite3* db) {
     return fits == "1" ? TPriceHistoryShape::Usable : TPriceHistoryShape::Other;
 }
 
-bool PriceHistoryUsable(sqlite3* db) {
+bool PriceHistoryUsable(TDatabase* db) {
     return PriceHistoryShape(db) != TPriceHistoryShape::Other;
 }
 
-void EnsurePriceHistory(sqlite3* db) {
+void EnsurePriceHistory(TDatabase* db) {
     ExecStatements(db, "CREATE TABLE IF NOT EXISTS PriceHistory (Comp_ID INTEGER, Price REAL, Date DATE);"
                        "CREATE INDEX IF NOT EXISTS PriceHistory_Comp_ID ON PriceHistory (Comp_ID);");
 }
 
-void RecordPriceChange(sqlite3* db, const std::string& condition, const std::string& newPrice) {
+void RecordPriceChange(TDatabase* db, const std::string& condition, const std::string& newPrice) {
     if (!PriceHistoryUsable(db))
         return;
     EnsurePriceHistory(db);
@@ -168,14 +168,14 @@ void RecordPriceChange(sqlite3* db, const std::string& condition, const std::str
                            condition + ") AND Price IS NOT NULL AND Price IS NOT " + newPrice + ";");
 }
 
-void DeletePriceHistory(sqlite3* db, const std::string& condition) {
+void DeletePriceHistory(TDatabase* db, const std::string& condition) {
     if (PriceHistoryShape(db) != TPriceHistoryShape::Usable)
         return;
     ExecStatements(db, "DELETE FROM PriceHistory WHERE Comp_ID IN (SELECT Comp_ID FROM Materials WHERE " + condition +
                            ");");
 }
 
-std::vector<TProductImpact> PriceImpact(sqlite3* db, const std::vector<TNewPrice>& prices) {
+std::vector<TProductImpact> PriceImpact(TDatabase* db, const std::vector<TNewPrice>& prices) {
     std::vector<TProductImpact> impact;
     if (prices.empty())
         return impact;

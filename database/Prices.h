@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-struct sqlite3;
+class TDatabase;
 
 // The condition, on a Materials row called M, that the component has no usable price: none, 0, or a text
 // that is no number. Such a component adds nothing to a product's cost.
@@ -26,7 +26,7 @@ struct TIncompletePrice {
 // The one query that finds them all, in the order of the product list (by name, byte order): a row for each
 // component without a price in a product's recipe and one for its lines of deleted components.
 const std::string& IncompletePricesQuery();
-std::vector<TIncompletePrice> IncompletePrices(sqlite3* db);
+std::vector<TIncompletePrice> IncompletePrices(TDatabase* db);
 // What the product list says of such a price: "Price incomplete: no price for A, B and 3 more; 1 line refers
 // to a deleted component"; empty for a complete one. The names are given as UTF-8, as they are shown.
 std::string IncompletePriceNote(const TIncompletePrice& product);
@@ -34,35 +34,35 @@ std::string IncompletePriceNote(const TIncompletePrice& product);
 // Run right after the recomputation, in its transaction: empties the price per kg of every product whose
 // recomputed price is infinite (prices so large that its lines' costs overflow), which no list could show
 // or sum, and returns their names.
-std::vector<std::string> ClearUncomputedPrices(sqlite3* db);
+std::vector<std::string> ClearUncomputedPrices(TDatabase* db);
 // Adds those products to the incomplete ones, keeping the order of the product list.
 void AddUncomputedPrices(std::vector<TIncompletePrice>& products, std::vector<std::string> names);
 
 // The Recipes.ID of every line of the product's recipe whose component has no price.
 std::string NoPriceLinesQuery(const std::string& product);
-std::vector<std::string> NoPriceLines(sqlite3* db, const std::string& product);
+std::vector<std::string> NoPriceLines(TDatabase* db, const std::string& product);
 
 // What the file holds under the name PriceHistory (in any letter case): nothing yet, the table the program
 // keeps (Comp_ID, Price and Date, any other column one an insert may leave out), or anything else (a view, a
 // table of another shape). In the last case prices change without a history and that relation is left alone.
 enum class TPriceHistoryShape { Missing, Usable, Other };
-TPriceHistoryShape PriceHistoryShape(sqlite3* db);
+TPriceHistoryShape PriceHistoryShape(TDatabase* db);
 // True unless the file's PriceHistory has another shape.
-bool PriceHistoryUsable(sqlite3* db);
+bool PriceHistoryUsable(TDatabase* db);
 
 // Creates the table PriceHistory when the file has none yet; older files gain it on their first price write.
-void EnsurePriceHistory(sqlite3* db);
+void EnsurePriceHistory(TDatabase* db);
 
 // Appends to the history the stored price and date of every component that condition selects (an SQL
 // condition on Materials) whose stored price differs from newPrice (an SQL expression, e.g. '2.50').
 // Run it in the same transaction as the update, before it; creates the table when missing, and does nothing
 // when the file's PriceHistory has another shape.
-void RecordPriceChange(sqlite3* db, const std::string& condition, const std::string& newPrice);
+void RecordPriceChange(TDatabase* db, const std::string& condition, const std::string& newPrice);
 
 // Removes the history of the components that condition selects (an SQL condition on Materials); nothing
 // to do in a file without a history or with one of another shape. Run it in the same transaction as the
 // delete, before it.
-void DeletePriceHistory(sqlite3* db, const std::string& condition);
+void DeletePriceHistory(TDatabase* db, const std::string& condition);
 
 // A new price for one component: its Comp_ID and the price as Post would write it (point as separator).
 struct TNewPrice {
@@ -81,4 +81,4 @@ struct TProductImpact {
 
 // Every product whose rounded price per kg the new prices move, largest change in percent first. Nothing
 // is written to the file: several prices go through a temporary table of the connection.
-std::vector<TProductImpact> PriceImpact(sqlite3* db, const std::vector<TNewPrice>& prices);
+std::vector<TProductImpact> PriceImpact(TDatabase* db, const std::vector<TNewPrice>& prices);

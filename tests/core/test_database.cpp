@@ -1,5 +1,5 @@
 // The database layer against real SQLite files in a temporary current directory.
-#include "database/Database.h"
+#include "database/SQLiteDatabase.h"
 #include "text/StrMan.h"
 #include "tests/support/TestDatabase.h"
 
@@ -189,7 +189,7 @@ TEST_F(DatabaseTest, AFailedCloseIsReportedAndTheConnectionIsNotLost) {
     CreateDatabase();
     sqlite3_stmt* unfinished = nullptr;
     const std::string shown =
-        InAction([&unfinished] { sqlite3_prepare_v2(Database, "SELECT 1;", -1, &unfinished, nullptr); });
+        InAction([&unfinished] { sqlite3_prepare_v2(SQLiteHandle(Database), "SELECT 1;", -1, &unfinished, nullptr); });
     EXPECT_EQ(shown.rfind("SQLite Error 5 - ", 0), 0u) << shown;
     EXPECT_EQ(Database, nullptr);
     // The next action opens afresh and works; the old connection goes once its statement is done.
