@@ -1,6 +1,6 @@
 // The arithmetic of the price analysis, done on the figures the database holds and never on the rounded
 // texts of a grid: each recipe line's mass rescaled to a batch of another total mass, and each line's share
-// of the product's cost.
+// of the product's cost; and the change of a price in percent, as the price windows show it.
 #pragma once
 
 #include <optional>
@@ -45,3 +45,12 @@ struct TCostShares {
 
 // Throws Exception when lines with a price cost 0 together, so no share can be given.
 TCostShares ShareCosts(const std::vector<TCostLine>& lines);
+
+// The change from the price now to the price after, in percent of the price now. The prices are texts as
+// stored (a decimal comma that an older version stored reads as a point). Nothing when there is nothing to
+// compare with: either text is no number, the price now is 0, or the change is too large for a number.
+std::optional<double> ChangePercent(std::string_view now, std::string_view after);
+
+// A change in percent as the lists show it: two decimals with the locale's separator, and its sign unless it
+// rounds to 0 ("+25.00", "-3.10", "0.00"); empty for none.
+std::string SignedPercent(std::optional<double> percent);

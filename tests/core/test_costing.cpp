@@ -1,5 +1,5 @@
-// The price analysis's arithmetic without a window: batch masses from the stored recipe, cost shares, and the
-// total mass as the user types it.
+// The price analysis's arithmetic without a window: batch masses from the stored recipe, cost shares, the
+// total mass as the user types it, and the change of a price in percent.
 #include "text/Costing.h"
 #include "text/StrMan.h"
 #include "text/SysUtils.h"
@@ -50,6 +50,23 @@ TEST(Costing, TotalMassIsReadWithTheLocaleSeparator) {
     DecimalSeparator = ',';
     EXPECT_EQ(ReadTotalMass("50,5"), 50.5);
     EXPECT_FALSE(ReadTotalMass("50.5"));
+    DecimalSeparator = '.';
+}
+
+TEST(Costing, ChangeInPercentOfThePriceNow) {
+    EXPECT_EQ(SignedPercent(ChangePercent("2.0", "2.50")), "+25.00");
+    EXPECT_EQ(SignedPercent(ChangePercent("10", "9.69")), "-3.10");
+    // A price an older version stored with a comma reads as its number.
+    EXPECT_EQ(SignedPercent(ChangePercent("12,5", "12.5")), "0.00");
+    // A change too small to show has no sign.
+    EXPECT_EQ(SignedPercent(ChangePercent("100000", "99999.999")), "0.00");
+    // Nothing to compare with: no price now, a price of 0, a text that is no number, an overflow.
+    for (const auto& [now, after] :
+         {std::pair{"", "2"}, {"0", "2"}, {"0.0", "2"}, {"abc", "2"}, {"2", ""}, {"1e-300", "1e300"}})
+        EXPECT_FALSE(ChangePercent(now, after)) << now << " " << after;
+    EXPECT_EQ(SignedPercent(std::nullopt), "");
+    DecimalSeparator = ',';
+    EXPECT_EQ(SignedPercent(ChangePercent("2.0", "1.5")), "-25,00");
     DecimalSeparator = '.';
 }
 
