@@ -2,7 +2,7 @@
 
 #include "controls/ListBox.h"
 #include "database/Database.h"
-#include "database/Prices.h"
+#include "database/Reports.h"
 #include "forms/Common.h"
 #include "forms/HelpContexts.h"
 #include "platform/Application.h"
@@ -29,7 +29,7 @@ struct TForm4::TReport {
     const char* Status;
     int TabWidth; // 0: the font name is set instead, and the tab spacing stays as it was
     std::vector<std::string> Header;
-    const char* Statement;
+    std::string Statement;
     std::vector<std::string> Footer;
     bool SaveFirst;
     // A name holding a tab or a line break would break the report's columns: those become blanks.
@@ -133,13 +133,10 @@ void TForm4::RunReport(const TReport& report) {
 }
 
 void TForm4::Button1Click() {
-    // Every component without a usable price: none, 0, empty or a text that is no number.
-    const std::string statement =
-        std::string("Select M.Component from Materials M where ") + NoPriceCondition + " order by M.Component;";
     RunReport({" List missing prices in the materials table | ",
                0,
                {"Prices are missing in the Materials Table for:", "-"},
-               statement.c_str(),
+               MissingPricesReport(),
                {"-", "Prices of products possibly derived from abovementioned", "starting materials are not correct.",
                 "Please correct errors."},
                false});
@@ -150,9 +147,7 @@ void TForm4::Button2Click() {
                0,
                {"Obsolete components in the materials table", "These materials are not found in any recipe.",
                 "These errors are not critical.", ""},
-               // A line without a component must not hide every unused one: NOT IN over a NULL is never true.
-               "SELECT M.Component FROM Materials M WHERE M.COMP_ID NOT IN (SELECT COMP_ID FROM RECIPES WHERE COMP_ID "
-               "IS NOT NULL);",
+               ObsoleteComponentsReport,
                {},
                false});
 }
@@ -161,7 +156,7 @@ void TForm4::Button4Click() {
     RunReport({" List components sorted by entry-date | ",
                150,
                {"List of components sorted by entry-date", "including prices", "\tPrice"},
-               "Select Date,'  ',Component,'\t',Price from materials order by date, Component;",
+               ComponentsByDateReport,
                {},
                false,
                {2}});
@@ -171,7 +166,7 @@ void TForm4::Button5Click() {
     RunReport({" List components in all recipes | ",
                115,
                {"List components in all recipes including mass (kg).", "", "COMPONENT\tPRODUCT\tkg.", ""},
-               "Select Component,'\t', Product,'\t', Quantity from Components_in_Recipes order by component;",
+               ComponentsInRecipesReport,
                {},
                true,
                {0, 2}});

@@ -5,7 +5,7 @@
 #include "controls/StdCtrls.h"
 #include "controls/umEdit.h"
 #include "database/Database.h"
-#include "database/Prices.h"
+#include "database/Analysis.h"
 #include "forms/Common.h"
 #include "forms/HelpContexts.h"
 #include "platform/Application.h"
@@ -147,7 +147,7 @@ void TForm5::LoadProductNames() {
         const std::string chosen = ComboBox1->Text();
         ComboBox1->Clear();
         WithDatabase([] {
-            QueryText = "SELECT Distinct Product from Products order by Product;";
+            QueryText = AnalysisProductsQuery;
             RunQuery(AnalysisRowLoader);
         });
         ComboBox1->Sync();
@@ -196,9 +196,7 @@ void TForm5::ComboBox1Change() {
     LoadedLines.clear();
     AnalysisRow = 1;
     WithDatabase([&product] {
-        QueryText = std::string("Select Component, Quantity, Cumulative, Component IN (Select M.Component from "
-                                "Materials M where ") +
-                    NoPriceCondition + ") from Report where Product='" + StringManager.QuoteSql(product) + "';";
+        QueryText = AnalysisLinesQuery(product);
         RunQuery(AnalysisRowLoader);
     });
     std::vector<TCostLine> lines = std::move(LoadedLines);
