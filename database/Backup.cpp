@@ -197,13 +197,16 @@ std::vector<std::pair<fs::path, TBackupName>> FindBackups(const std::string& dat
     return found;
 }
 
-std::int64_t Count(sqlite3* db, const char* table) {
-    const auto count = QueryFirst(db, std::string("SELECT COUNT(*) FROM ") + table + ";");
+const char* const CountComponents = "SELECT COUNT(*) FROM Materials;";
+const char* const CountProducts = "SELECT COUNT(*) FROM Products;";
+
+std::int64_t Count(sqlite3* db, const char* statement) {
+    const auto count = QueryFirst(db, statement);
     return count ? std::stoll(*count) : 0;
 }
 
 TListCounts CountIn(sqlite3* db) {
-    return {Count(db, "Materials"), Count(db, "Products")};
+    return {Count(db, CountComponents), Count(db, CountProducts)};
 }
 
 // The lists of a backup, or none when the file is no database holding them.

@@ -1,5 +1,7 @@
 #include "Database.h"
 
+#include <algorithm>
+
 TDatabase* Database = nullptr;
 std::string DatabaseFileName;
 std::string QueryText;
@@ -103,6 +105,30 @@ std::optional<std::string> QueryFirst(TDatabase* db, const std::string& sql) {
 
 bool HasTable(TDatabase* db, const std::string& name) {
     return db->HasTable(name);
+}
+
+void InsertRows(TDatabase* db, std::string_view head, std::size_t columns, std::size_t rows,
+                const std::function<void(std::size_t row, TValues& values)>& row) {
+    // Within the 999 values a statement of every SQLite version takes.
+    const std::size_t perStatement = std::max<std::size_t>(1, std::min<std::size_t>(200, 999 / columns));
+    std::string place(1, '(');
+    for (std::size_t c = 0; c < columns; ++c)
+        place += c ? ", ?" : "?";
+    place += ')';
+    std::string insert;
+    TValues values;
+    for (std::size_t first = 0; first < rows; first += perStatement) {
+        const std::size_t last = std::min(rows, first + perStatement);
+        insert.assign(head);
+        values.clear();
+        for (std::size_t i = first; i < last; ++i) {
+            insert += i == first ? " " : ", ";
+            insert += place;
+            row(i, values);
+        }
+        insert += ';';
+        Execute(db, insert, values);
+    }
 }
 
 void ClearRecipeLineIds() {

@@ -148,6 +148,10 @@ std::optional<std::string> QueryFirst(TDatabase* db, const std::string& sql);
 std::optional<std::string> QueryFirst(TDatabase* db, const std::string& sql, const TValues& values);
 // True when db holds a table of that name.
 bool HasTable(TDatabase* db, const std::string& name);
+// Inserts rows rows of columns values each, a few hundred rows to a statement: head is the statement up to its
+// values ("INSERT INTO T (A, B) VALUES"), and row(i, values) appends the values of row i in column order.
+void InsertRows(TDatabase* db, std::string_view head, std::size_t columns, std::size_t rows,
+                const std::function<void(std::size_t row, TValues& values)>& row);
 
 // The column text as a loader receives it: an SQL NULL is the empty text.
 inline std::string ColumnText(char** values, int c) {

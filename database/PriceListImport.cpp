@@ -20,21 +20,12 @@ const char* const NewPriceOfRow = "(SELECT N.Price FROM temp.ImportPrices N WHER
 
 void FillImportPrices(TDatabase* db, const std::vector<TPriceChange>& changes) {
     ExecStatements(db, CreateImportPrices);
-    constexpr std::size_t RowsPerStatement = 200;
-    std::string insert;
-    TValues values;
-    for (std::size_t first = 0; first < changes.size(); first += RowsPerStatement) {
-        const std::size_t last = std::min(changes.size(), first + RowsPerStatement);
-        insert = "INSERT OR REPLACE INTO temp.ImportPrices (Comp_ID, Price, Line, Component, Now) VALUES ";
-        values.clear();
-        for (std::size_t i = first; i < last; ++i) {
+    InsertRows(
+        db, "INSERT OR REPLACE INTO temp.ImportPrices (Comp_ID, Price, Line, Component, Now) VALUES", 5, changes.size(),
+        [&changes](std::size_t i, TValues& values) {
             const TPriceChange& change = changes[i];
-            insert += i == first ? "(?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?)";
             values.insert(values.end(), {change.CompId, change.New, change.Line, change.Component, change.Stored});
-        }
-        insert += ';';
-        Execute(db, insert, values);
-    }
+        });
 }
 
 std::string Counted(std::size_t n, const char* one, const char* many) {

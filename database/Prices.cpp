@@ -191,12 +191,10 @@ std::vector<TProductImpact> PriceImpact(TDatabase* db, const std::vector<TNewPri
         // A REAL column converts each price text as Materials itself would store it.
         ExecStatements(db, "DROP TABLE IF EXISTS temp.NewPrices;"
                            "CREATE TEMP TABLE NewPrices (Comp_ID INTEGER PRIMARY KEY, Price REAL);");
-        std::string insert;
-        for (const TNewPrice& price : prices) {
-            insert = "INSERT OR REPLACE INTO temp.NewPrices (Comp_ID, Price) VALUES (" + Quoted(price.CompId) + ", " +
-                     Quoted(price.Price) + ");";
-            ExecStatements(db, insert);
-        }
+        InsertRows(db, "INSERT OR REPLACE INTO temp.NewPrices (Comp_ID, Price) VALUES", 2, prices.size(),
+                   [&prices](std::size_t i, TValues& values) {
+                       values.insert(values.end(), {prices[i].CompId, prices[i].Price});
+                   });
         newPrice = "COALESCE(N.Price, M.Price)";
         joined = " LEFT JOIN temp.NewPrices N ON N.Comp_ID = M.Comp_ID";
         changed = "R2.Comp_ID IN (SELECT Comp_ID FROM temp.NewPrices)";
@@ -220,4 +218,26 @@ std::vector<TProductImpact> PriceImpact(TDatabase* db, const std::vector<TNewPri
     if (prices.size() > 1)
         ExecStatements(db, "DROP TABLE IF EXISTS temp.NewPrices;");
     return impact;
+}
+
+namespace {
+const char* const CurrentPriceOf = "SELECT Date, Price FROM Materials WHERE Comp_ID = ?;";
+const char* const EarlierPricesOf =
+    "SELECT Date, Price FROM PriceHistory WHERE Comp_ID = ? ORDER BY Date DESC, rowid DESC;";
+} // namespace
+
+TComponentPrices PriceHistoryOf(TDatabase* db, const std::string& compId) {
+    TComponentPrices history;
+    const auto add = [&history](const TResultRow& row) {
+        history.Prices.push_back({std::string(row.Text(0)), std::string(row.Text(1))});
+    };
+    // The price now and those before it from one view of the data, so a change made meanwhile shows whole.
+    InReadTransaction(db, [&] {
+        ForEachRow(db, CurrentPriceOf, {compId}, add);
+        // A file that never had a price changed has no history yet.
+        history.Shape = PriceHistoryShape(db);
+        if (history.Shape == TPriceHistoryShape::Usable)
+            ForEachRow(db, EarlierPricesOf, {compId}, add);
+    });
+    return history;
 }

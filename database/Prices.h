@@ -82,3 +82,17 @@ struct TProductImpact {
 // Every product whose rounded price per kg the new prices move, largest change in percent first. Nothing
 // is written to the file: several prices go through a temporary table of the connection.
 std::vector<TProductImpact> PriceImpact(TDatabase* db, const std::vector<TNewPrice>& prices);
+
+// One price of a component: the date it was set and the price, both as stored.
+struct TDatedPrice {
+    std::string Date;
+    std::string Price;
+};
+// The prices of a component, newest first: the one it has now, then those it had before, the latest change
+// first. Earlier prices come only from a PriceHistory of the program's own shape, which Shape tells.
+struct TComponentPrices {
+    std::vector<TDatedPrice> Prices;
+    TPriceHistoryShape Shape = TPriceHistoryShape::Missing;
+};
+// The prices of the component with the Comp_ID compId; none when there is no such component.
+TComponentPrices PriceHistoryOf(TDatabase* db, const std::string& compId);

@@ -154,4 +154,32 @@ TEST_F(PricesTest, IncompletePriceNotesNameTheComponentsWithoutAPrice) {
                   "TWO: Price incomplete: no price for A1 and CAF\xC3\x89"}));
 }
 
+TEST_F(PricesTest, AComponentsPricesComeNewestFirstAndALongListOfNewPricesCountsWhole) {
+    RunSql("INSERT INTO PriceHistory VALUES (1, 1.5, '2024-06-01'), (1, 1.8, '2024-09-01'), (1, 1.9, '2024-09-01'),"
+           " (2, 0.4, '2024-01-01');");
+    TComponentPrices sugar;
+    TComponentPrices none;
+    InOpenDatabase([&] {
+        sugar = PriceHistoryOf(Database, "1");
+        none = PriceHistoryOf(Database, "7");
+    });
+    std::vector<std::string> prices;
+    for (const TDatedPrice& price : sugar.Prices)
+        prices.push_back(price.Date + "|" + price.Price);
+    EXPECT_EQ(prices,
+              (std::vector<std::string>{"2025-01-01|2.0", "2024-09-01|1.9", "2024-09-01|1.8", "2024-06-01|1.5"}));
+    EXPECT_EQ(sugar.Shape, TPriceHistoryShape::Usable);
+    EXPECT_TRUE(none.Prices.empty());
+
+    // More new prices than one statement takes: those of components no recipe uses change nothing.
+    std::vector<TNewPrice> many;
+    for (int id = 100; id < 1100; ++id)
+        many.push_back({std::to_string(id), "9.99"});
+    many.push_back({"1", "3.00"});
+    const auto impact = Impact(many);
+    ASSERT_EQ(impact.size(), 2u);
+    EXPECT_EQ(impact[0].Product, "SYRUP");
+    EXPECT_EQ(impact[0].After, "2.0");
+}
+
 } // namespace
