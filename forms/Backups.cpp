@@ -1,28 +1,22 @@
 #include "Backups.h"
 
 #include "controls/Grids.h"
-#include "controls/StdCtrls.h"
 #include "database/Database.h"
 #include "forms/Common.h"
 #include "forms/DialogLayout.h"
 #include "forms/HelpContexts.h"
 #include "forms/MAIN.h"
-#include "forms/RecUnit.h"
-#include "forms/Unit5.h"
-#include "platform/Application.h"
+#include "forms/WindowKit.h"
 #include "platform/Dialogs.h"
 #include "platform/QtText.h"
 #include "text/StrMan.h"
 
 #include <QDateTime>
 #include <QFile>
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QPointer>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -99,32 +93,6 @@ std::string KiloBytes(std::uintmax_t bytes) {
     return text + " kB";
 }
 
-// Every list reads the restored data, as at start-up.
-void ReloadLists() {
-    if (!Form1)
-        return;
-    if (MenuEnabled(*Form1->Materials1)) {
-        Form1->Refresh2Click();
-        // The recipe beside the component list shows what the restored data holds for its product.
-        const int help = Form1->HelpContext;
-        Form1->StringGrid1DblClick();
-        Form1->HelpContext = help;
-    } else {
-        Form1->Refresh1Click();
-    }
-    if (Rec)
-        Rec->FormCreate();
-    if (Form5) {
-        {
-            const QSignalBlocker quiet(Form5->ComboBox1);
-            Form5->ComboBox1->Clear();
-            Form5->ComboBox1->SetText("Product");
-        }
-        Form5->StringGrid1->ClearRows();
-        Form5->FormCreate();
-    }
-}
-
 } // namespace
 
 TWriteBackup::TWriteBackup(fs::path made, bool firstOfRun) : FMade(std::move(made)), FFirstOfRun(firstOfRun) {}
@@ -182,79 +150,45 @@ void StartBackupRun() {
 }
 
 TBackups::TBackups(QWidget* parent) : QDialog(parent) {
-    setObjectName("Backups");
-    setWindowTitle(ToQt("Backups of " + DatabaseName()));
-    setModal(true);
-    setSizeGripEnabled(true);
-
-    Label1 = new QLabel(this);
-    Label1->setObjectName("Label1");
-    Label1->setTextFormat(Qt::PlainText);
-    Label1->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    SetupWindow(*this, "Backups", ToQt("Backups of " + DatabaseName()), {500, 340}, HelpBackups);
+    FolderLabel = MakeLabel(*this, "FolderLabel");
+    FolderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // A long folder path is cut at the window's edge rather than widening the window; its hint shows it whole.
-    Label1->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-
-    StringGrid1 = new TStringGrid(this);
-    StringGrid1->setObjectName("StringGrid1");
-    StringGrid1->setAccessibleName("Backups");
-    StringGrid1->SetColCount(4);
-    StringGrid1->SetColWidth(0, 170);
-    StringGrid1->SetColWidth(1, 80);
-    StringGrid1->SetColWidth(2, 90);
-    StringGrid1->SetColWidth(3, 80);
-    for (int c = 1; c <= 3; ++c)
-        StringGrid1->SetColAlignment(c, Qt::AlignRight);
-    StringGrid1->SetCells(0, 0, "Date");
-    StringGrid1->SetCells(1, 0, "Size");
-    StringGrid1->SetCells(2, 0, "Components");
-    StringGrid1->SetCells(3, 0, "Products");
+    FolderLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     // The dates take what the window gives beyond the numbers' widths.
-    StringGrid1->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    StringGrid1->setMinimumSize(200, 120);
-    StringGrid1->OnClick = [this] { StringGrid1Click(); };
-
-    auto makeButton = [this](const char* name, const char* caption) {
-        auto* button = new QPushButton(caption, this);
-        button->setObjectName(name);
-        button->setAutoDefault(false);
-        return button;
-    };
-    RestoreBtn = makeButton("RestoreBtn", "&Restore");
+    BackupsGrid = MakeListGrid(*this, "BackupsGrid", "Backups",
+                               {{"Date", 0}, {"Size", 80, true}, {"Components", 90, true}, {"Products", 80, true}});
+    BackupsGrid->setMinimumSize(200, 120);
+    BackupsGrid->OnClick = [this] { BackupsGridClick(); };
+    RestoreBtn = MakeButton(*this, "RestoreBtn", "&Restore");
     SetHint(*RestoreBtn, "Replace the current data with the chosen backup");
-    OpenFolderBtn = makeButton("OpenFolderBtn", "&Open folder");
-    HelpBtn = makeButton("HelpBtn", "&Help");
-    CloseBtn = makeButton("CloseBtn", "&Close");
-    StatusBar1 = new QLabel(this);
-    StatusBar1->setObjectName("StatusBar1");
-    StatusBar1->setWordWrap(true);
-    StatusBar1->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    OpenFolderBtn = MakeButton(*this, "OpenFolderBtn", "&Open folder");
+    HelpBtn = MakeHelpButton(*this, HelpBackups);
+    CloseBtn = MakeCloseButton(*this);
+    StatusLabel = MakeLabel(*this, "StatusLabel");
+    StatusLabel->setWordWrap(true);
+    StatusLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    QHBoxLayout* buttons = MakeButtonRow({RestoreBtn, OpenFolderBtn}, {HelpBtn, CloseBtn});
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Label1);
-    layout->addWidget(StringGrid1, 1);
-    layout->addLayout(buttons);
-    layout->addWidget(StatusBar1);
-    resize(500, 340);
+    layout->addWidget(FolderLabel);
+    layout->addWidget(BackupsGrid, 1);
+    layout->addLayout(MakeButtonRow({RestoreBtn, OpenFolderBtn}, {HelpBtn, CloseBtn}));
+    layout->addWidget(StatusLabel);
 
     ConnectButton(RestoreBtn, [this] { RestoreBtnClick(); });
     ConnectButton(OpenFolderBtn, [this] { OpenFolderBtnClick(); });
-    ConnectButton(HelpBtn, [this] { HelpBtnClick(); });
-    SetHelpKey(*this, HelpBackups);
-    ConnectButton(CloseBtn, [this] { CloseBtnClick(); });
 }
 
 void TBackups::FormShow() {
     const fs::path folder = fs::absolute(BackupFolder(DatabaseFileName));
-    Label1->setText(ToQt("Folder: " + folder.string()));
-    Label1->setToolTip(ToQt(folder.string()));
+    FolderLabel->setText(ToQt("Folder: " + folder.string()));
+    FolderLabel->setToolTip(ToQt(folder.string()));
     std::error_code ec;
     OpenFolderBtn->setEnabled(fs::is_directory(folder, ec));
 
     FBackups = ListBackups(DatabaseFileName);
-    TStringGrid& grid = *StringGrid1;
-    grid.ClearRows();
-    grid.SetRowCount(static_cast<int>(FBackups.size()) + 2);
+    TStringGrid& grid = *BackupsGrid;
+    SetListRows(grid, FBackups.size());
     for (std::size_t i = 0; i < FBackups.size(); ++i) {
         const TBackupInfo& backup = FBackups[i];
         const int row = static_cast<int>(i) + 1;
@@ -264,22 +198,22 @@ void TBackups::FormShow() {
         grid.SetCells(3, row, backup.Readable ? std::to_string(backup.Products) : "");
     }
     grid.Sync();
-    StringGrid1Click();
+    BackupsGridClick();
     if (FBackups.empty())
-        StatusBar1->setText("No backups yet: one is made before the first change of each run and before every delete "
-                            "or import.");
+        StatusLabel->setText("No backups yet: one is made before the first change of each run and before every delete "
+                             "or import.");
     else
-        StatusBar1->clear();
+        StatusLabel->clear();
 }
 
 const TBackupInfo* TBackups::Chosen() const {
-    const int row = StringGrid1->Row();
+    const int row = BackupsGrid->Row();
     if (row < 1 || static_cast<std::size_t>(row) > FBackups.size())
         return nullptr;
     return &FBackups[static_cast<std::size_t>(row) - 1];
 }
 
-void TBackups::StringGrid1Click() {
+void TBackups::BackupsGridClick() {
     const TBackupInfo* chosen = Chosen();
     RestoreBtn->setEnabled(chosen && chosen->Readable);
 }
@@ -289,7 +223,7 @@ void TBackups::RestoreBtnClick() {
     if (!chosen || !chosen->Readable)
         return;
     const TBackupInfo backup = *chosen;
-    const std::string date = StringGrid1->Cells(0, StringGrid1->Row());
+    const std::string date = BackupsGrid->Cells(0, BackupsGrid->Row());
     if (!ConfirmYesNo(RestoreQuestion(backup, date)))
         return;
     // The question promised a copy of what is replaced: without one nothing is replaced.
@@ -314,22 +248,15 @@ void TBackups::RestoreBtnClick() {
         return;
     }
     PruneBackups(DatabaseFileName, {made, backup.Path});
-    ReloadLists();
+    // Every window that shows data reads the restored data, as at start-up.
+    NotifyDataReplaced();
     FormShow();
-    StatusBar1->setText(ToQt("Restored the backup of " + date + ". The data it replaced is in the newest backup."));
+    StatusLabel->setText(ToQt("Restored the backup of " + date + ". The data it replaced is in the newest backup."));
 }
 
 void TBackups::OpenFolderBtnClick() {
     const fs::path folder = fs::absolute(BackupFolder(DatabaseFileName));
     OpenUrl(QUrl::fromLocalFile(QFile::decodeName(folder.c_str())).toEncoded().toStdString());
-}
-
-void TBackups::HelpBtnClick() {
-    Application.HelpContext(HelpBackups, HelpFileName);
-}
-
-void TBackups::CloseBtnClick() {
-    close();
 }
 
 TBackups* BackupsWindow() {

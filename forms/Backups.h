@@ -48,22 +48,20 @@ class TBackups : public QDialog {
     Q_OBJECT
 public:
     explicit TBackups(QWidget* parent = nullptr);
-    QLabel* Label1; // the folder
-    TStringGrid* StringGrid1;
+    QLabel* FolderLabel;
+    TStringGrid* BackupsGrid;
     QPushButton* RestoreBtn;
     QPushButton* OpenFolderBtn;
     QPushButton* HelpBtn;
     QPushButton* CloseBtn;
     // The outcome of the last restore, wrapped to the window's width so that none of it is cut off.
-    QLabel* StatusBar1;
+    QLabel* StatusLabel;
 
     // Reads the folder again: one row per backup, newest first.
     void FormShow();
-    void StringGrid1Click();
+    void BackupsGridClick();
     void RestoreBtnClick();
     void OpenFolderBtnClick();
-    void HelpBtnClick();
-    void CloseBtnClick();
 
 private:
     // The backup on the grid's current row, or none (the empty last row, an empty folder).

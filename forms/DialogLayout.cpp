@@ -4,7 +4,6 @@
 #include "platform/Application.h"
 
 #include <QEvent>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
@@ -82,12 +81,16 @@ void TDialog::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
+QFont WindowFont() {
+    QFont font("MS Sans Serif");
+    font.setPixelSize(11);
+    return font;
+}
+
 void SetupDialog(QDialog& dialog, const char* name, const char* caption, QRect outer) {
     dialog.setObjectName(name);
     dialog.setWindowTitle(caption);
-    QFont font("MS Sans Serif");
-    font.setPixelSize(11);
-    dialog.setFont(font);
+    dialog.setFont(WindowFont());
     dialog.setModal(true);
     dialog.setFixedSize(outer.width() - FrameWidth, outer.height() - FrameHeight);
     dialog.move(outer.topLeft());
@@ -150,18 +153,8 @@ QStatusBar* MakeDialogStatusBar(QWidget* parent) {
     return bar;
 }
 
-void ConnectButton(QPushButton* button, std::function<void()> handler) {
-    QObject::connect(button, &QPushButton::clicked, button, [handler] { Guarded(handler); });
-}
-
-QHBoxLayout* MakeButtonRow(std::initializer_list<QWidget*> left, std::initializer_list<QWidget*> right) {
-    auto* row = new QHBoxLayout;
-    for (QWidget* button : left)
-        row->addWidget(button);
-    row->addStretch();
-    for (QWidget* button : right)
-        row->addWidget(button);
-    return row;
+void ConnectButton(QAbstractButton* button, std::function<void()> handler) {
+    QObject::connect(button, &QAbstractButton::clicked, button, [handler] { Guarded(handler); });
 }
 
 void SetHelpKey(QWidget& window, int context) {

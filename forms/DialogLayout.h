@@ -2,12 +2,12 @@
 #pragma once
 
 #include <QDialog>
+#include <QFont>
 #include <QRect>
 
 #include <functional>
-#include <initializer_list>
 
-class QHBoxLayout;
+class QAbstractButton;
 class QLabel;
 class QPushButton;
 class QStatusBar;
@@ -23,6 +23,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
+// The windows' font: "MS Sans Serif" at 8 points (11 pixels), mapped to an installed face of its widths.
+QFont WindowFont();
 // Names the window, sets its caption and places it; outer gives the window's outer position and size.
 void SetupDialog(QDialog& dialog, const char* name, const char* caption, QRect outer);
 QLabel* MakeDialogLabel(QWidget* parent, const char* name, const char* caption, QPoint at);
@@ -40,10 +42,8 @@ void MakeSizeable(QDialog& dialog);
 void SetAnchors(QWidget& control, int anchors);
 // A status bar of one panel along the bottom of the dialog.
 QStatusBar* MakeDialogStatusBar(QWidget* parent);
-// The button row of a window laid out by Qt: left buttons at its left edge, right buttons at its right.
-QHBoxLayout* MakeButtonRow(std::initializer_list<QWidget*> left, std::initializer_list<QWidget*> right);
 // Runs handler inside the event guard when the button is clicked.
-void ConnectButton(QPushButton* button, std::function<void()> handler);
+void ConnectButton(QAbstractButton* button, std::function<void()> handler);
 // F1 anywhere in window asks the program's help file for the window's topic: context, or what context()
 // gives at the key for a window whose topic follows what the user does in it.
 void SetHelpKey(QWidget& window, int context);

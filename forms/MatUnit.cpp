@@ -151,7 +151,7 @@ void TMat::CountImpact() {
 void TMat::HistoryBtnClick() {
     if (NewMaterial || !EditedCompId)
         return;
-    History->Execute(*EditedCompId, StoredName());
+    History->Execute({*EditedCompId, StoredName()});
     Edit1->setFocus();
 }
 
@@ -159,7 +159,7 @@ void TMat::ImpactBtnClick() {
     const auto price = ChangedPrice();
     if (!price)
         return;
-    Impact->Execute(*EditedCompId, StoredName(), *price);
+    Impact->Execute({*EditedCompId, StoredName(), *price});
     PriceEdit->setFocus();
 }
 

@@ -10,18 +10,23 @@ class QLabel;
 class QPushButton;
 class TStringGrid;
 
+// What the window works out: filled by Edit Materials from the component it edits and the price typed.
+struct TPriceImpactRequest {
+    std::string CompId; // the component's Materials.Comp_ID
+    std::string Name;   // its name as stored, for the caption
+    std::string Price;  // the new price as Post would write it, with a point as separator
+};
+
 class TPriceImpact : public QDialog {
     Q_OBJECT
 public:
     explicit TPriceImpact(QWidget* parent = nullptr);
-    QLabel* Label1;
-    TStringGrid* StringGrid1;
+    // The new price and how many products it moves.
+    QLabel* SummaryLabel;
+    TStringGrid* ProductsGrid;
     QPushButton* HelpBtn;
     QPushButton* CloseBtn;
 
-    // Works out what price (as Post would write it, point as separator) for the component compId, called
-    // name, would do to the products, and shows it modally.
-    void Execute(const std::string& compId, const std::string& name, const std::string& price);
-    void HelpBtnClick();
-    void CloseBtnClick();
+    // Works out what the new price would do to the products, and shows it modally.
+    void Execute(const TPriceImpactRequest& request);
 };

@@ -5,95 +5,27 @@
 #include "forms/Backups.h"
 #include "forms/DialogLayout.h"
 #include "forms/HelpContexts.h"
+#include "forms/WindowKit.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/Progress.h"
 #include "platform/QtText.h"
-#include "text/StrMan.h"
+#include "text/Costing.h"
 
 #include <QApplication>
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QCryptographicHash>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
 
 #include <optional>
+#include <utility>
 
 namespace {
 
 const char* const PriceListFilter = "Text files (*.txt *.csv *.tsv);;All files (*)";
-
-// The windows' font, as the fixed-size dialogs have it.
-QFont WindowFont() {
-    QFont font("MS Sans Serif");
-    font.setPixelSize(11);
-    return font;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    // Enter applies nothing by accident.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
-
-// A list grid whose first column takes the room the number columns leave.
-TStringGrid* MakeList(QWidget* parent, const char* name, const char* spoken, const std::vector<const char*>& headings,
-                      const std::vector<int>& widths) {
-    auto* grid = new TStringGrid(parent);
-    grid->setObjectName(name);
-    grid->setAccessibleName(spoken);
-    grid->SetColCount(static_cast<int>(headings.size()));
-    for (int c = 0; c < grid->ColCount(); ++c)
-        grid->SetCells(c, 0, headings[static_cast<std::size_t>(c)]);
-    grid->Sync();
-    for (int c = 0; c < grid->ColCount(); ++c) {
-        const int width = widths[static_cast<std::size_t>(c)];
-        if (width)
-            grid->SetColWidth(c, width);
-        else
-            grid->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Stretch);
-    }
-    return grid;
-}
-
-// A price as every list shows it: two decimals, the locale's separator; no number, an empty cell.
-std::string PriceCell(std::string_view text) {
-    const ParseResult number = ParseNumber(StringManager.CommaToPoint(text));
-    return number.ErrorPos ? std::string() : StringManager.FormatPadded("####0.00", 8, ' ', number.Value);
-}
-
-// A change in percent with its sign; empty where there is nothing to compare with.
-std::string PercentCell(std::optional<double> percent) {
-    if (!percent)
-        return {};
-    const std::string digits = FormatFixed(*percent, 2);
-    // Appended, not inserted at the front: g++ 12 warns of a false overlap in that form at -O3.
-    std::string text;
-    if (*percent > 0 && digits.find_first_of("123456789") != std::string::npos)
-        text.push_back('+');
-    return text.append(digits);
-}
-
-std::optional<double> PercentBetween(std::string_view now, std::string_view after) {
-    const ParseResult before = ParseNumber(StringManager.CommaToPoint(now));
-    const ParseResult then = ParseNumber(StringManager.CommaToPoint(after));
-    if (before.ErrorPos || then.ErrorPos || before.Value == 0.0)
-        return std::nullopt;
-    return (then.Value - before.Value) * 100.0 / before.Value;
-}
-
-std::optional<double> Number(std::string_view text) {
-    const ParseResult number = ParseNumber(text);
-    if (text.empty() || number.ErrorPos)
-        return std::nullopt;
-    return number.Value;
-}
 
 std::string FileNameOnly(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
@@ -174,85 +106,51 @@ public:
 } // namespace
 
 TPriceImportProducts::TPriceImportProducts(QWidget* parent) : QDialog(parent) {
-    setObjectName("PriceImportProducts");
-    setFont(WindowFont());
-    setModal(true);
-    setSizeGripEnabled(true);
-    ProductsGrid = MakeList(this, "ProductsGrid", "Products whose price changes",
-                            {"Product", "Price/kg now", "Price/kg after", "Change (%)"}, {0, 90, 90, 80});
-    for (int c = 1; c < 4; ++c)
-        ProductsGrid->SetColAlignment(c, Qt::AlignRight);
-    HelpBtn = MakeButton(this, "HelpBtn", "&Help");
-    CloseBtn = MakeButton(this, "CloseBtn", "&Close");
-    QHBoxLayout* buttons = MakeButtonRow({HelpBtn}, {CloseBtn});
+    SetupWindow(*this, "PriceImportProducts", "Price impact", {520, 400}, HelpPriceImport);
+    ProductsGrid = MakeImpactGrid(*this);
+    HelpBtn = MakeHelpButton(*this, HelpPriceImport);
+    CloseBtn = MakeCloseButton(*this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(ProductsGrid);
-    layout->addLayout(buttons);
-    ConnectButton(HelpBtn, [] { Application.HelpContext(HelpPriceImport, HelpFileName); });
-    SetHelpKey(*this, HelpPriceImport);
-    ConnectButton(CloseBtn, [this] { close(); });
-    resize(520, 400);
+    layout->addLayout(MakeButtonRow({HelpBtn}, {CloseBtn}));
 }
 
 void TPriceImportProducts::Fill(const std::string& fileName, const std::vector<TProductImpact>& products) {
     setWindowTitle(ToQt("Price impact of " + FileNameOnly(fileName)));
-    ProductsGrid->ClearRows();
-    ProductsGrid->SetRowCount(static_cast<int>(products.size()) + 2);
-    int row = 1;
-    for (const TProductImpact& product : products) {
-        ProductsGrid->SetCells(0, row, product.Product);
-        ProductsGrid->SetCells(1, row, PriceCell(product.Now));
-        ProductsGrid->SetCells(2, row, PriceCell(product.After));
-        ProductsGrid->SetCells(3, row, PercentCell(Number(product.ChangePercent)));
-        ++row;
-    }
+    FillImpactGrid(*ProductsGrid, products);
 }
 
 TPriceImport::TPriceImport(QWidget* parent) : QDialog(parent) {
-    setObjectName("PriceImport");
-    setWindowTitle("Import price list");
-    setFont(WindowFont());
-    setModal(true);
-    setSizeGripEnabled(true);
+    SetupWindow(*this, "PriceImport", "Import price list", {600, 500}, HelpPriceImport);
     NameColumnBox = MakeChoice(this, "NameColumnBox", "Name column");
-    NameColumnLabel = new QLabel("&Name column:", this);
-    NameColumnLabel->setObjectName("NameColumnLabel");
+    NameColumnLabel = MakeLabel(*this, "NameColumnLabel", "&Name column:");
     NameColumnLabel->setBuddy(NameColumnBox);
     PriceColumnBox = MakeChoice(this, "PriceColumnBox", "Price column");
-    PriceColumnLabel = new QLabel("P&rice column:", this);
-    PriceColumnLabel->setObjectName("PriceColumnLabel");
+    PriceColumnLabel = MakeLabel(*this, "PriceColumnLabel", "P&rice column:");
     PriceColumnLabel->setBuddy(PriceColumnBox);
     DecimalMarkBox = MakeChoice(this, "DecimalMarkBox", "Decimal mark");
     DecimalMarkBox->setMinimumContentsLength(6);
     DecimalMarkBox->addItems({"Point", "Comma"});
-    DecimalMarkLabel = new QLabel("&Decimal mark:", this);
-    DecimalMarkLabel->setObjectName("DecimalMarkLabel");
+    DecimalMarkLabel = MakeLabel(*this, "DecimalMarkLabel", "&Decimal mark:");
     DecimalMarkLabel->setBuddy(DecimalMarkBox);
-    Label1 = new QLabel("Prices that change:", this);
-    Label1->setObjectName("Label1");
-    ChangesGrid = MakeList(this, "ChangesGrid", "Prices that change",
-                           {"Component", "Price/kg now", "Price/kg new", "Change (%)"}, {0, 90, 90, 80});
-    for (int c = 1; c < 4; ++c)
-        ChangesGrid->SetColAlignment(c, Qt::AlignRight);
-    Label1->setBuddy(ChangesGrid);
-    Label2 = new QLabel("Lines that cannot be applied:", this);
-    Label2->setObjectName("Label2");
-    SkippedGrid = MakeList(this, "SkippedGrid", "Lines that cannot be applied", {"Line", "Name in the file", "Reason"},
-                           {50, 0, 200});
-    SkippedGrid->SetColAlignment(0, Qt::AlignRight);
-    Label2->setBuddy(SkippedGrid);
-    SummaryLabel = new QLabel(this);
-    SummaryLabel->setObjectName("SummaryLabel");
-    SummaryLabel->setTextFormat(Qt::PlainText);
+    ChangesGrid = MakeListGrid(
+        *this, "ChangesGrid", "Prices that change",
+        {{"Component", 0}, {"Price/kg now", 90, true}, {"Price/kg new", 90, true}, {"Change (%)", 80, true}});
+    ChangesLabel = MakeLabel(*this, "ChangesLabel", "Prices that change:");
+    ChangesLabel->setBuddy(ChangesGrid);
+    SkippedGrid = MakeListGrid(*this, "SkippedGrid", "Lines that cannot be applied",
+                               {{"Line", 50, true}, {"Name in the file", 0}, {"Reason", 200}});
+    SkippedLabel = MakeLabel(*this, "SkippedLabel", "Lines that cannot be applied:");
+    SkippedLabel->setBuddy(SkippedGrid);
+    SummaryLabel = MakeLabel(*this, "SummaryLabel");
     SummaryLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    ProductsBtn = MakeButton(this, "ProductsBtn", "&Products..");
+    ProductsBtn = MakeButton(*this, "ProductsBtn", "&Products..");
     ProductsBtn->setToolTip("The products whose price per kg the new prices change");
-    HelpBtn = MakeButton(this, "HelpBtn", "&Help");
-    ApplyBtn = MakeButton(this, "ApplyBtn", "&Apply");
+    HelpBtn = MakeHelpButton(*this, HelpPriceImport);
+    ApplyBtn = MakeButton(*this, "ApplyBtn", "&Apply");
     ApplyBtn->setToolTip("Write the new prices to the database");
-    CancelBtn = MakeButton(this, "CancelBtn", "&Cancel");
+    CancelBtn = MakeButton(*this, "CancelBtn", "&Cancel");
 
-    QHBoxLayout* buttons = MakeButtonRow({ProductsBtn, HelpBtn}, {ApplyBtn, CancelBtn});
     auto* choices = new QHBoxLayout;
     for (auto [label, box] : {std::pair<QLabel*, QComboBox*>{NameColumnLabel, NameColumnBox},
                               {PriceColumnLabel, PriceColumnBox},
@@ -264,22 +162,19 @@ TPriceImport::TPriceImport(QWidget* parent) : QDialog(parent) {
     choices->addStretch(0);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choices);
-    layout->addWidget(Label1);
+    layout->addWidget(ChangesLabel);
     layout->addWidget(ChangesGrid, 2);
-    layout->addWidget(Label2);
+    layout->addWidget(SkippedLabel);
     layout->addWidget(SkippedGrid, 1);
     layout->addWidget(SummaryLabel);
-    layout->addLayout(buttons);
+    layout->addLayout(MakeButtonRow({ProductsBtn, HelpBtn}, {ApplyBtn, CancelBtn}));
 
     Products = new TPriceImportProducts(this);
     ConnectButton(ProductsBtn, [this] { ProductsBtnClick(); });
-    ConnectButton(HelpBtn, [this] { HelpBtnClick(); });
     ConnectButton(ApplyBtn, [this] { ApplyBtnClick(); });
     ConnectButton(CancelBtn, [this] { CancelBtnClick(); });
     for (QComboBox* box : {NameColumnBox, PriceColumnBox, DecimalMarkBox})
         connect(box, &QComboBox::activated, this, [this] { Guarded([this] { ColumnBoxChange(); }); });
-    SetHelpKey(*this, HelpPriceImport);
-    resize(600, 500);
 }
 
 void TPriceImport::Fill(const std::string& fileName, TImportPreview preview) {
@@ -296,19 +191,17 @@ void TPriceImport::Fill(const std::string& fileName, TImportPreview preview) {
     NameColumnBox->setCurrentIndex(layout.NameColumn);
     PriceColumnBox->setCurrentIndex(layout.PriceColumn);
     DecimalMarkBox->setCurrentIndex(layout.DecimalComma ? 1 : 0);
-    ChangesGrid->ClearRows();
-    ChangesGrid->SetRowCount(static_cast<int>(FPreview.Changes.size()) + 2);
+    SetListRows(*ChangesGrid, FPreview.Changes.size());
     int row = 1;
     for (const TPriceChange& change : FPreview.Changes) {
         ChangesGrid->SetCells(0, row, change.Component);
         ChangesGrid->SetCells(1, row, PriceCell(change.Now));
         ChangesGrid->SetCells(2, row, PriceCell(change.New));
-        ChangesGrid->SetCells(3, row, PercentCell(PercentBetween(change.Now, change.New)));
+        ChangesGrid->SetCells(3, row, SignedPercent(ChangePercent(change.Now, change.New)));
         ++row;
     }
-    SkippedGrid->ClearRows();
     const bool more = FPreview.MoreSkipped > 0;
-    SkippedGrid->SetRowCount(static_cast<int>(FPreview.Skipped.size()) + (more ? 3 : 2));
+    SetListRows(*SkippedGrid, FPreview.Skipped.size() + (more ? 1 : 0));
     row = 1;
     for (const TSkippedLine& line : FPreview.Skipped) {
         SkippedGrid->SetCells(0, row, std::to_string(line.Line));
@@ -377,10 +270,6 @@ void TPriceImport::ApplyBtnClick() {
 
 void TPriceImport::CancelBtnClick() {
     reject();
-}
-
-void TPriceImport::HelpBtnClick() {
-    Application.HelpContext(HelpPriceImport, HelpFileName);
 }
 
 bool RunPriceListImport(QWidget* parent) {

@@ -13,7 +13,7 @@ class QLabel;
 class QPushButton;
 class TStringGrid;
 
-// The products whose price per kg the list moves, before and after.
+// "Price impact of FILENAME": the products whose price per kg the list moves, before and after.
 class TPriceImportProducts : public QDialog {
     Q_OBJECT
 public:
@@ -36,9 +36,9 @@ public:
     QComboBox* PriceColumnBox;
     QLabel* DecimalMarkLabel;
     QComboBox* DecimalMarkBox;
-    QLabel* Label1;
+    QLabel* ChangesLabel;
     TStringGrid* ChangesGrid;
-    QLabel* Label2;
+    QLabel* SkippedLabel;
     TStringGrid* SkippedGrid;
     QLabel* SummaryLabel;
     QPushButton* ProductsBtn;
@@ -55,7 +55,6 @@ public:
     void ProductsBtnClick();
     void ApplyBtnClick();
     void CancelBtnClick();
-    void HelpBtnClick();
     // True once Apply has written the new prices.
     bool Applied() const { return FApplied; }
 

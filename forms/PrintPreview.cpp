@@ -1,5 +1,7 @@
 #include "PrintPreview.h"
 
+#include "forms/DialogLayout.h"
+#include "forms/WindowKit.h"
 #include "platform/Application.h"
 
 #include <QComboBox>
@@ -16,7 +18,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <functional>
 
 namespace {
 
@@ -25,30 +26,9 @@ constexpr int FitWidthEntry = 0;
 constexpr int WholePageEntry = 1;
 constexpr int ZoomPercents[] = {25, 50, 75, 100, 125, 150, 200, 300, 400};
 
-QToolButton* MakeToolButton(QWidget* parent, const char* name, const char* description) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setAccessibleName(description);
-    button->setToolTip(description);
-    return button;
-}
-
-QToolButton* MakeIconButton(QWidget* parent, const char* name, const char* description, QStyle::StandardPixmap icon) {
+QToolButton* MakeIconButton(QWidget& parent, const char* name, const char* description, QStyle::StandardPixmap icon) {
     QToolButton* button = MakeToolButton(parent, name, description);
-    button->setIcon(parent->style()->standardIcon(icon));
-    return button;
-}
-
-// Runs handler inside the event guard when button is clicked.
-void OnClick(QAbstractButton* button, std::function<void()> handler) {
-    QObject::connect(button, &QAbstractButton::clicked, button, [handler] { Guarded(handler); });
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    // Enter in the page field turns the page; it prints nothing.
-    button->setAutoDefault(false);
+    button->setIcon(parent.style()->standardIcon(icon));
     return button;
 }
 
@@ -56,22 +36,23 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption) 
 
 TPrintPreview::TPrintPreview(TPrintDialog& dialog, TListingWriter listing, QWidget* parent)
     : QDialog(parent), FDialog(dialog), FListing(std::move(listing)) {
-    setObjectName("PrintPreview");
-    setWindowTitle("Print preview");
-    setModal(true);
+    // A page as tall as the screen allows, with room for the window's frame.
+    const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
+                                                          : QRect(0, 0, 1024, 768);
+    SetupWindow(*this, "PrintPreview", "Print preview",
+                {std::min(720, screen.width() - 40), std::min(900, screen.height() - 60)}, NoHelpContext);
 
-    FirstPageBtn = MakeIconButton(this, "FirstPageBtn", "First page", QStyle::SP_MediaSkipBackward);
-    PriorPageBtn = MakeIconButton(this, "PriorPageBtn", "Previous page", QStyle::SP_MediaSeekBackward);
+    FirstPageBtn = MakeIconButton(*this, "FirstPageBtn", "First page", QStyle::SP_MediaSkipBackward);
+    PriorPageBtn = MakeIconButton(*this, "PriorPageBtn", "Previous page", QStyle::SP_MediaSeekBackward);
     PageEdit = new QSpinBox(this);
     PageEdit->setObjectName("PageEdit");
     PageEdit->setAccessibleName("Page");
     PageEdit->setToolTip("Page");
     PageEdit->setKeyboardTracking(false);
-    PageCountLabel = new QLabel(this);
-    PageCountLabel->setObjectName("PageCountLabel");
-    NextPageBtn = MakeIconButton(this, "NextPageBtn", "Next page", QStyle::SP_MediaSeekForward);
-    LastPageBtn = MakeIconButton(this, "LastPageBtn", "Last page", QStyle::SP_MediaSkipForward);
-    ZoomOutBtn = MakeToolButton(this, "ZoomOutBtn", "Zoom out");
+    PageCountLabel = MakeLabel(*this, "PageCountLabel");
+    NextPageBtn = MakeIconButton(*this, "NextPageBtn", "Next page", QStyle::SP_MediaSeekForward);
+    LastPageBtn = MakeIconButton(*this, "LastPageBtn", "Last page", QStyle::SP_MediaSkipForward);
+    ZoomOutBtn = MakeToolButton(*this, "ZoomOutBtn", "Zoom out");
     ZoomOutBtn->setText(QString(QChar(0x2212)));
     ZoomBox = new QComboBox(this);
     ZoomBox->setObjectName("ZoomBox");
@@ -81,10 +62,10 @@ TPrintPreview::TPrintPreview(TPrintDialog& dialog, TListingWriter listing, QWidg
     ZoomBox->addItem("Whole page");
     for (const int percent : ZoomPercents)
         ZoomBox->addItem(QString::number(percent) + "%", percent / 100.0);
-    ZoomInBtn = MakeToolButton(this, "ZoomInBtn", "Zoom in");
+    ZoomInBtn = MakeToolButton(*this, "ZoomInBtn", "Zoom in");
     ZoomInBtn->setText("+");
-    PrintBtn = MakeButton(this, "PrintBtn", "&Print..");
-    CloseBtn = MakeButton(this, "CloseBtn", "&Close");
+    PrintBtn = MakeButton(*this, "PrintBtn", "&Print..");
+    CloseBtn = MakeCloseButton(*this);
 
     Pages = new QPrintPreviewWidget(&dialog.Printer(), this);
     Pages->setObjectName("Pages");
@@ -105,25 +86,19 @@ TPrintPreview::TPrintPreview(TPrintDialog& dialog, TListingWriter listing, QWidg
     layout->addLayout(tools);
     layout->addWidget(Pages, 1);
 
-    // A page as tall as the screen allows, with room for the window's frame.
-    const QRect screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableGeometry()
-                                                          : QRect(0, 0, 1024, 768);
-    resize(std::min(720, screen.width() - 40), std::min(900, screen.height() - 60));
-
     connect(Pages, &QPrintPreviewWidget::paintRequested, this,
             [this](QPrinter* printer) { Guarded([this, printer] { PreviewPages(*printer, FListing); }); });
     connect(Pages, &QPrintPreviewWidget::previewChanged, this, [this] { Guarded([this] { PagesChanged(); }); });
-    OnClick(FirstPageBtn, [this] { ShowPage(1); });
-    OnClick(PriorPageBtn, [this] { ShowPage(CurrentPage() - 1); });
-    OnClick(NextPageBtn, [this] { ShowPage(CurrentPage() + 1); });
-    OnClick(LastPageBtn, [this] { ShowPage(PageCount()); });
+    ConnectButton(FirstPageBtn, [this] { ShowPage(1); });
+    ConnectButton(PriorPageBtn, [this] { ShowPage(CurrentPage() - 1); });
+    ConnectButton(NextPageBtn, [this] { ShowPage(CurrentPage() + 1); });
+    ConnectButton(LastPageBtn, [this] { ShowPage(PageCount()); });
     connect(PageEdit, &QSpinBox::valueChanged, this, [this](int page) { Guarded([this, page] { ShowPage(page); }); });
-    OnClick(ZoomOutBtn, [this] { ZoomOutClick(); });
-    OnClick(ZoomInBtn, [this] { ZoomInClick(); });
+    ConnectButton(ZoomOutBtn, [this] { ZoomOutClick(); });
+    ConnectButton(ZoomInBtn, [this] { ZoomInClick(); });
     connect(ZoomBox, &QComboBox::activated, this,
             [this](int index) { Guarded([this, index] { ZoomBoxChange(index); }); });
-    OnClick(PrintBtn, [this] { PrintBtnClick(); });
-    OnClick(CloseBtn, [this] { close(); });
+    ConnectButton(PrintBtn, [this] { PrintBtnClick(); });
     PagesChanged();
 }
 

@@ -124,6 +124,7 @@ TForm5::TForm5() {
     ConnectButton(Button2, [this] { Button2Click(); });
     SetHelpKey(*this, HelpAnalysis);
     ConnectButton(Button3, [this] { Button3Click(); });
+    OnDataReplaced(*this, [this] { DataReplaced(); });
 }
 
 int AnalysisRowLoader(void*, int columns, char** values, char**) {
@@ -178,17 +179,27 @@ void TForm5::showEvent(QShowEvent* event) {
         if (AnalysedLines.empty() || std::find(names.begin(), names.end(), chosen) != names.end())
             return;
         // The product analysed is gone: its figures would mislead.
-        AnalysedLines.clear();
-        AnalysisStatus.clear();
-        ReferenceMass = 0.0;
-        ScaledMass = 0.0;
-        StringGrid1->ClearRows();
-        {
-            const QSignalBlocker quiet(ComboBox1);
-            ComboBox1->SetText(InitialProductText);
-        }
-        StatusBar1->showMessage(SelectProductText);
+        ForgetAnalysis();
     });
+}
+
+void TForm5::ForgetAnalysis() {
+    AnalysedLines.clear();
+    AnalysisStatus.clear();
+    ReferenceMass = 0.0;
+    ScaledMass = 0.0;
+    StringGrid1->ClearRows();
+    {
+        const QSignalBlocker quiet(ComboBox1);
+        ComboBox1->SetText(InitialProductText);
+    }
+    StatusBar1->showMessage(SelectProductText);
+}
+
+void TForm5::DataReplaced() {
+    // Figures of the data replaced would mislead, and so would its product names.
+    ForgetAnalysis();
+    FormCreate();
 }
 
 void TForm5::ComboBox1Change() {

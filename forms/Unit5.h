@@ -37,6 +37,10 @@ protected:
 private:
     // Fills the combo box's list with the products the database holds now.
     void LoadProductNames();
+    // Drops the analysis shown: no product is chosen.
+    void ForgetAnalysis();
+    // The data was replaced: the window starts over as at start-up, with the products the data holds now.
+    void DataReplaced();
 };
 
 extern TForm5* Form5;

@@ -125,7 +125,7 @@ TEST_F(BackupsTest, TheWindowListsTheBackupsAndRestoresOneAfterBackingUpTheCurre
     dialogs.YesNoAnswers = {true};
     dialogs.Scripts["Backups"] = [this](QDialog& window) {
         TBackups& backups = *BackupsWindow();
-        TStringGrid& grid = *backups.StringGrid1;
+        TStringGrid& grid = *backups.BackupsGrid;
         EXPECT_EQ(window.windowTitle(), "Backups of Products.db3");
         EXPECT_EQ((Names{grid.Cells(0, 0), grid.Cells(1, 0), grid.Cells(2, 0), grid.Cells(3, 0)}),
                   (Names{"Date", "Size", "Components", "Products"}));
@@ -146,7 +146,7 @@ TEST_F(BackupsTest, TheWindowListsTheBackupsAndRestoresOneAfterBackingUpTheCurre
                         "up first."});
         EXPECT_EQ(grid.RowCount(), 5) << "the data replaced is the newest backup";
         // The outcome is shown whole at the window's width.
-        QLabel& status = *backups.StatusBar1;
+        QLabel& status = *backups.StatusLabel;
         EXPECT_EQ(status.text().toStdString(),
                   "Restored the backup of " + date + ". The data it replaced is in the newest backup.");
         window.layout()->activate();

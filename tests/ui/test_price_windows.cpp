@@ -195,7 +195,7 @@ TEST_F(PriceWindows, PostsThatChangeThePriceKeepTheOldOneAndTheWindowShowsThem) 
     RunSql("DROP TABLE PriceHistory;");
     dialogs.Scripts["PriceHistory"] = [](QDialog& window) {
         EXPECT_EQ(window.windowTitle(), "Price history of SUGAR");
-        EXPECT_EQ(Column(*Mat->History->StringGrid1, 1), Cells{"    2.00"});
+        EXPECT_EQ(Column(*Mat->History->PricesGrid, 1), Cells{"    2.00"});
         EXPECT_EQ(Mat->History->PriceChart->Points().size(), 1u);
     };
     EditComponent("SUGAR", [] { QTest::mouseClick(Mat->HistoryBtn, Qt::LeftButton); });
@@ -211,8 +211,8 @@ TEST_F(PriceWindows, PostsThatChangeThePriceKeepTheOldOneAndTheWindowShowsThem) 
     dialogs.Scripts["PriceHistory"] = [&shown, &today](QDialog& window) {
         shown = true;
         const TPriceHistory& history = *Mat->History;
-        EXPECT_EQ(Column(*history.StringGrid1, 0), (Cells{today, today, "2025-01-01"}));
-        EXPECT_EQ(Column(*history.StringGrid1, 1), (Cells{"    3,10", "    2,50", "    2,00"}));
+        EXPECT_EQ(Column(*history.PricesGrid, 0), (Cells{today, today, "2025-01-01"}));
+        EXPECT_EQ(Column(*history.PricesGrid, 1), (Cells{"    3,10", "    2,50", "    2,00"}));
         // The step: 2.00 holds from its date until the change to 2.50, drawn at its height.
         TPriceChart& chart = *history.PriceChart;
         ASSERT_EQ(chart.Points().size(), 3u);
@@ -298,9 +298,9 @@ TEST_F(PriceWindows, AHistoryTableOfAnotherShapeKeepsNoHistoryAndNothingFails) {
     bool shown = false;
     dialogs.Scripts["PriceHistory"] = [&shown](QDialog&) {
         shown = true;
-        EXPECT_EQ(Column(*Mat->History->StringGrid1, 1), Cells{"    2.50"});
-        EXPECT_TRUE(Mat->History->Label1->isVisibleTo(Mat->History));
-        EXPECT_EQ(Mat->History->Label1->text(),
+        EXPECT_EQ(Column(*Mat->History->PricesGrid, 1), Cells{"    2.50"});
+        EXPECT_TRUE(Mat->History->NoHistoryLabel->isVisibleTo(Mat->History));
+        EXPECT_EQ(Mat->History->NoHistoryLabel->text(),
                   "This file's PriceHistory table has another shape; no price history is kept.");
     };
     EditComponent("SUGAR", [] { QTest::mouseClick(Mat->HistoryBtn, Qt::LeftButton); });
@@ -314,10 +314,10 @@ TEST_F(PriceWindows, ImpactIsWhatARefreshAfterPostShowsAndCancelWritesNothing) {
     Cells syrup;
     dialogs.Scripts["PriceImpact"] = [&syrup](QDialog& window) {
         EXPECT_EQ(window.windowTitle(), "Price impact of SUGAR");
-        const TStringGrid& grid = *Mat->Impact->StringGrid1;
+        const TStringGrid& grid = *Mat->Impact->ProductsGrid;
         // Largest change first.
         EXPECT_EQ(Column(grid, 0), (Cells{"LOST", "AROMATIC", "SYRUP"}));
-        EXPECT_EQ(Column(grid, 3), (Cells{"   50,00", "   49,70", "   42,86"}));
+        EXPECT_EQ(Column(grid, 3), (Cells{"+50,00", "+49,70", "+42,86"}));
         syrup = {grid.Cells(0, 3), grid.Cells(1, 3), grid.Cells(2, 3)};
         QTest::mouseClick(Mat->Impact->HelpBtn, Qt::LeftButton);
         EXPECT_EQ(Application.LastHelpContext, 10);
