@@ -122,6 +122,8 @@ TEST_F(BackupsTest, TheWindowListsTheBackupsAndRestoresOneAfterBackingUpTheCurre
     RunSql("DELETE FROM Products WHERE Product = 'GIN'; UPDATE Materials SET Component = 'ALCOHOL' WHERE Comp_ID = 1;");
     const auto replaced = DumpDatabase();
 
+    Form5->ComboBox1->SetText("ANISETTE");
+    ASSERT_EQ(Form5->StringGrid1->Cells(0, 1), "ALCOHOL");
     dialogs.YesNoAnswers = {true};
     dialogs.Scripts["Backups"] = [this](QDialog& window) {
         TBackups& backups = *BackupsWindow();
@@ -172,6 +174,9 @@ TEST_F(BackupsTest, TheWindowListsTheBackupsAndRestoresOneAfterBackingUpTheCurre
     EXPECT_EQ(Names(Rec->ComboBox1->Items().begin(), Rec->ComboBox1->Items().end()), (Names{"ETHANOL", "WATER"}));
     EXPECT_EQ(Names(Form5->ComboBox1->Items().begin(), Form5->ComboBox1->Items().end()), (Names{"ANISETTE", "GIN"}));
     EXPECT_EQ(Form5->ComboBox1->Text(), "Product");
+    // The analysis of the data replaced is gone: Recalculate has nothing to rescale.
+    Form5->Button1->click();
+    EXPECT_EQ(Column(*Form5->StringGrid1, 1), (Names{"", ""}));
 }
 
 TEST_F(BackupsTest, NothingIsRestoredWhenTheCurrentDataCannotBeBackedUpFirst) {
