@@ -1,6 +1,7 @@
 #include "Prices.h"
 
 #include "database/Database.h"
+#include "database/Products.h"
 #include "text/Encoding.h"
 #include "text/StrMan.h"
 
@@ -16,11 +17,6 @@ std::string Quoted(const std::string& text) {
     std::string quoted(1, '\'');
     quoted.append(StringManager.QuoteSql(text)).push_back('\'');
     return quoted;
-}
-
-// The recomputation's price per kg, with price standing for each line's component price.
-std::string RecomputedPrice(const std::string& price) {
-    return "ROUND(SUM(R.Quantity*" + price + ")/SUM(R.Quantity),2)";
 }
 
 } // namespace
@@ -158,21 +154,39 @@ void EnsurePriceHistory(TDatabase* db) {
                        "CREATE INDEX IF NOT EXISTS PriceHistory_Comp_ID ON PriceHistory (Comp_ID);");
 }
 
-void RecordPriceChange(TDatabase* db, const std::string& condition, const std::string& newPrice) {
+namespace {
+
+// The history row of the stored price a change replaces, for a component found by name or by number; a
+// component without a price had nothing to replace.
+const char* const RecordReplacedPriceByName = "INSERT INTO PriceHistory (Comp_ID, Price, Date) SELECT Comp_ID, Price, "
+                                              "Date FROM Materials WHERE Component = ? AND Price IS NOT NULL AND "
+                                              "Price IS NOT ?;";
+const char* const RecordReplacedPriceById = "INSERT INTO PriceHistory (Comp_ID, Price, Date) SELECT Comp_ID, Price, "
+                                            "Date FROM Materials WHERE Comp_ID = ? AND Price IS NOT NULL AND Price IS "
+                                            "NOT ?;";
+
+} // namespace
+
+void RecordPriceChange(TDatabase* db, const std::string& component, const TValue& newPrice) {
     if (!PriceHistoryUsable(db))
         return;
     EnsurePriceHistory(db);
-    // A component without a price had nothing to replace.
-    ExecStatements(db, "INSERT INTO PriceHistory (Comp_ID, Price, Date) SELECT Comp_ID, Price, Date FROM "
-                       "Materials WHERE (" +
-                           condition + ") AND Price IS NOT NULL AND Price IS NOT " + newPrice + ";");
+    Execute(db, RecordReplacedPriceByName, {component, newPrice});
 }
 
-void DeletePriceHistory(TDatabase* db, const std::string& condition) {
+void RecordPriceChanges(TDatabase* db, const std::vector<TNewPrice>& prices) {
+    if (prices.empty() || !PriceHistoryUsable(db))
+        return;
+    EnsurePriceHistory(db);
+    for (const TNewPrice& price : prices)
+        Execute(db, RecordReplacedPriceById, {price.CompId, price.Price});
+}
+
+void DeletePriceHistory(TDatabase* db, const std::string& component) {
     if (PriceHistoryShape(db) != TPriceHistoryShape::Usable)
         return;
-    ExecStatements(db, "DELETE FROM PriceHistory WHERE Comp_ID IN (SELECT Comp_ID FROM Materials WHERE " + condition +
-                           ");");
+    Execute(db, "DELETE FROM PriceHistory WHERE Comp_ID IN (SELECT Comp_ID FROM Materials WHERE Component = ?);",
+            {component});
 }
 
 std::vector<TProductImpact> PriceImpact(TDatabase* db, const std::vector<TNewPrice>& prices) {
@@ -203,7 +217,7 @@ std::vector<TProductImpact> PriceImpact(TDatabase* db, const std::vector<TNewPri
     }
     const std::string sql =
         "SELECT Product, Now, After, (After - Now) * 100.0 / Now FROM (SELECT P.Product AS Product, " +
-        RecomputedPrice("M.Price") + " AS Now, " + RecomputedPrice(newPrice) +
+        PricePerKg("M.Price") + " AS Now, " + PricePerKg(newPrice) +
         " AS After FROM Recipes R JOIN Materials M ON M.Comp_ID = R.Comp_ID" + joined +
         " JOIN Products P ON P.Prod_ID = R.Prod_ID WHERE P.Prod_ID IN (SELECT R2.Prod_ID FROM Recipes R2 WHERE " +
         changed + ") GROUP BY P.Product) WHERE Now IS NOT After ORDER BY ABS((After - Now) / Now) DESC, Product;";

@@ -7,8 +7,6 @@
 #include "forms/DialogLayout.h"
 #include "forms/HelpContexts.h"
 #include "forms/MAIN.h"
-#include "forms/RecUnit.h"
-#include "forms/Unit5.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/QtText.h"
@@ -22,7 +20,6 @@
 #include <QLocale>
 #include <QPointer>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -33,8 +30,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The first write the user asks for in a run has had its backup made (or reported).
-bool UserWriteBackedUp = false;
+// Which of this run's writes are backed up first.
+TBackupRun BackupRun;
 
 QPointer<TBackups> Window;
 
@@ -99,32 +96,6 @@ std::string KiloBytes(std::uintmax_t bytes) {
     return text + " kB";
 }
 
-// Every list reads the restored data, as at start-up.
-void ReloadLists() {
-    if (!Form1)
-        return;
-    if (MenuEnabled(*Form1->Materials1)) {
-        Form1->Refresh2Click();
-        // The recipe beside the component list shows what the restored data holds for its product.
-        const int help = Form1->HelpContext;
-        Form1->StringGrid1DblClick();
-        Form1->HelpContext = help;
-    } else {
-        Form1->Refresh1Click();
-    }
-    if (Rec)
-        Rec->FormCreate();
-    if (Form5) {
-        {
-            const QSignalBlocker quiet(Form5->ComboBox1);
-            Form5->ComboBox1->Clear();
-            Form5->ComboBox1->SetText("Product");
-        }
-        Form5->StringGrid1->ClearRows();
-        Form5->FormCreate();
-    }
-}
-
 } // namespace
 
 TWriteBackup::TWriteBackup(fs::path made, bool firstOfRun) : FMade(std::move(made)), FFirstOfRun(firstOfRun) {}
@@ -146,8 +117,7 @@ TWriteBackup::~TWriteBackup() {
 }
 
 void TWriteBackup::Discard() {
-    if (FFirstOfRun)
-        UserWriteBackedUp = false;
+    BackupRun.Failed({true, FFirstOfRun});
     FFirstOfRun = false;
     if (!FMade.empty())
         RemoveBackup(std::exchange(FMade, {}));
@@ -164,21 +134,19 @@ void TWriteBackup::Finish() noexcept {
 }
 
 TWriteBackup BeforeUserWrite() {
-    if (UserWriteBackedUp)
+    const TBackupRun::TClaim claim = BackupRun.Before(TBackupRun::TWrite::User);
+    if (!claim.BackUp)
         return {};
-    UserWriteBackedUp = true;
-    return {BackUpBeforeWrite(), true};
+    return {BackUpBeforeWrite(), claim.FirstOfRun};
 }
 
 TWriteBackup BeforeBulkWrite() {
-    // Its backup serves as the run's first as well.
-    const bool first = !UserWriteBackedUp;
-    UserWriteBackedUp = true;
-    return {BackUpBeforeWrite(), first};
+    const TBackupRun::TClaim claim = BackupRun.Before(TBackupRun::TWrite::Bulk);
+    return {BackUpBeforeWrite(), claim.FirstOfRun};
 }
 
 void StartBackupRun() {
-    UserWriteBackedUp = false;
+    BackupRun.Start();
 }
 
 TBackups::TBackups(QWidget* parent) : QDialog(parent) {
@@ -314,7 +282,7 @@ void TBackups::RestoreBtnClick() {
         return;
     }
     PruneBackups(DatabaseFileName, {made, backup.Path});
-    ReloadLists();
+    NotifyDataReplaced();
     FormShow();
     StatusBar1->setText(ToQt("Restored the backup of " + date + ". The data it replaced is in the newest backup."));
 }

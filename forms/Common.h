@@ -6,8 +6,10 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QMenu;
+class QObject;
 class QWidget;
 class TStringGrid;
 
@@ -29,6 +31,14 @@ void SelectRowByName(TStringGrid& grid, const std::string& name);
 
 // True when a data row of the grid holds exactly name in column 0.
 bool ListHasName(const TStringGrid& grid, const std::string& name);
+// Column 0 of every data row.
+std::vector<std::string> ListNames(const TStringGrid& grid);
+
+// "The data was replaced" (a backup put back): every window that shows data registers what it does then, for as
+// long as owner lives.
+void OnDataReplaced(QObject& owner, std::function<void()> handler);
+// Tells every registered window, in the order they registered.
+void NotifyDataReplaced();
 
 // A hint text with its line breaks as Qt shows them.
 void SetHint(QWidget& widget, const std::string& hint);

@@ -124,6 +124,16 @@ TForm5::TForm5() {
     ConnectButton(Button2, [this] { Button2Click(); });
     SetHelpKey(*this, HelpAnalysis);
     ConnectButton(Button3, [this] { Button3Click(); });
+    // Data put back: the analysis starts over, as at start-up.
+    OnDataReplaced(*this, [this] {
+        {
+            const QSignalBlocker quiet(ComboBox1);
+            ComboBox1->Clear();
+            ComboBox1->SetText(InitialProductText);
+        }
+        StringGrid1->ClearRows();
+        FormCreate();
+    });
 }
 
 int AnalysisRowLoader(void*, int columns, char** values, char**) {
