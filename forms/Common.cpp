@@ -84,19 +84,19 @@ struct TDataReplacedHandler {
 };
 std::vector<TDataReplacedHandler> DataReplacedHandlers;
 
-void ForgetClosedWindows() {
+void ForgetDestroyedOwners() {
     std::erase_if(DataReplacedHandlers, [](const TDataReplacedHandler& each) { return each.Owner.isNull(); });
 }
 
 } // namespace
 
 void OnDataReplaced(QObject& owner, std::function<void()> handler) {
-    ForgetClosedWindows();
+    ForgetDestroyedOwners();
     DataReplacedHandlers.push_back({&owner, std::move(handler)});
 }
 
 void NotifyDataReplaced() {
-    ForgetClosedWindows();
+    ForgetDestroyedOwners();
     // A handler may register another window; the ones registered now are told.
     const std::vector<TDataReplacedHandler> handlers = DataReplacedHandlers;
     for (const TDataReplacedHandler& each : handlers)
