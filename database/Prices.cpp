@@ -156,14 +156,16 @@ void EnsurePriceHistory(TDatabase* db) {
 
 namespace {
 
-// The history row of the stored price a change replaces, for a component found by name or by number; a
-// component without a price had nothing to replace.
+// The history row of the stored price a change replaces, for a component found by name; a component without a
+// price had nothing to replace.
 const char* const RecordReplacedPriceByName = "INSERT INTO PriceHistory (Comp_ID, Price, Date) SELECT Comp_ID, Price, "
                                               "Date FROM Materials WHERE Component = ? AND Price IS NOT NULL AND "
                                               "Price IS NOT ?;";
-const char* const RecordReplacedPriceById = "INSERT INTO PriceHistory (Comp_ID, Price, Date) SELECT Comp_ID, Price, "
-                                            "Date FROM Materials WHERE Comp_ID = ? AND Price IS NOT NULL AND Price IS "
-                                            "NOT ?;";
+// The same for components found by number: the rows (Comp_ID, new price) of the VALUES between the two.
+const char* const RecordReplacedPricesById = "INSERT INTO PriceHistory (Comp_ID, Price, Date) SELECT M.Comp_ID, "
+                                             "M.Price, M.Date FROM Materials M JOIN (VALUES ";
+const char* const RecordReplacedPricesByIdEnd =
+    ") N ON M.Comp_ID = N.column1 WHERE M.Price IS NOT NULL AND M.Price IS NOT N.column2;";
 
 } // namespace
 
@@ -178,8 +180,21 @@ void RecordPriceChanges(TDatabase* db, const std::vector<TNewPrice>& prices) {
     if (prices.empty() || !PriceHistoryUsable(db))
         return;
     EnsurePriceHistory(db);
-    for (const TNewPrice& price : prices)
-        Execute(db, RecordReplacedPriceById, {price.CompId, price.Price});
+    // A few hundred components a statement, each bound, so an import of thousands costs a handful.
+    constexpr std::size_t RowsPerStatement = 200;
+    std::string statement;
+    TValues values;
+    for (std::size_t first = 0; first < prices.size(); first += RowsPerStatement) {
+        const std::size_t last = std::min(prices.size(), first + RowsPerStatement);
+        statement = RecordReplacedPricesById;
+        values.clear();
+        for (std::size_t i = first; i < last; ++i) {
+            statement += i == first ? "(?, ?)" : ", (?, ?)";
+            values.insert(values.end(), {prices[i].CompId, prices[i].Price});
+        }
+        statement += RecordReplacedPricesByIdEnd;
+        Execute(db, statement, values);
+    }
 }
 
 void DeletePriceHistory(TDatabase* db, const std::string& component) {

@@ -70,6 +70,14 @@ TEST_F(PricesTest, HistoryKeepsEveryReplacedPriceOnlyWhenItChanges) {
     InOpenDatabase([] { RecordPriceChanges(Database, {{"2", "0.5"}, {"3", "1.25"}}); });
     EXPECT_EQ(QueryRows("SELECT Comp_ID, Price FROM PriceHistory WHERE Comp_ID > 1;"),
               std::vector<std::string>{"3|1.0"});
+    // A list longer than one statement takes: every component of it.
+    RunSql("WITH RECURSIVE n(i) AS (SELECT 100 UNION ALL SELECT i + 1 FROM n WHERE i < 549) INSERT INTO Materials "
+           "(Comp_ID, Component, Price) SELECT i, 'C' || i, 1 FROM n;");
+    std::vector<TNewPrice> many;
+    for (int id = 100; id < 550; ++id)
+        many.push_back({std::to_string(id), "2"});
+    InOpenDatabase([&many] { RecordPriceChanges(Database, many); });
+    EXPECT_EQ(QueryValue("SELECT COUNT(DISTINCT Comp_ID) FROM PriceHistory WHERE Comp_ID >= 100;"), "450");
 
     InOpenDatabase([] { RemoveComponent(Database, "SUGAR"); });
     EXPECT_EQ(QueryValue("SELECT COUNT(*) FROM PriceHistory WHERE Comp_ID = 1;"), "0");
