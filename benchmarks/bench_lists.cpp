@@ -6,7 +6,10 @@
 #include "controls/Grids.h"
 #include "controls/StdCtrls.h"
 #include "database/Database.h"
+#include "database/Components.h"
 #include "database/Prices.h"
+#include "database/Products.h"
+#include "database/Recipes.h"
 #include "forms/MAIN.h"
 #include "forms/RecUnit.h"
 #include "forms/Windows.h"
@@ -75,17 +78,16 @@ template <class Handler> void Program(benchmark::State& state, Handler handler) 
     }
 }
 
-const std::string ComponentList = "SELECT Component, Price from Materials order by Component;";
-const std::string ProductList = "Select product, price from products order by product;";
-const std::string ComponentNames = "SELECT Component from Materials order by Component;";
-const std::string RecipeOf =
-    "SELECT R.ID, M.Component, R.Quantity FROM Products P, Materials M, Recipes R WHERE M.COMP_ID = "
-    "R.COMP_ID AND P.PROD_ID = R.PROD_ID AND P.Product = 'PRODUCT 00001 BLEND';";
+const std::string ComponentList = ComponentListQuery;
+const std::string ProductList = ProductListQuery;
+const std::string ComponentNames = ComponentNamesQuery;
+const std::string RecipeOf = RecipeQuery("PRODUCT 00001 BLEND");
 
 const std::string RecipeFlags = NoPriceLinesQuery("PRODUCT 00001 BLEND");
 // The product list's load: recomputation, list and flags in one transaction, then the first recipe.
 const std::vector<std::string> ProductLoad = {
-    "BEGIN IMMEDIATE;", RecomputeProducts, ProductList, IncompletePricesQuery(), "COMMIT;", RecipeOf, RecipeFlags};
+    "BEGIN IMMEDIATE;", RecomputeProductsStatement(), ProductList, IncompletePricesQuery(), "COMMIT;", RecipeOf,
+    RecipeFlags};
 
 void SqliteComponentList(benchmark::State& s) {
     SqliteAlone(s, {ComponentList});

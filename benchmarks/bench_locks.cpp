@@ -1,8 +1,8 @@
 // Refreshes of the product list beside another program that writes every 50 ms and holds its lock 20 ms
 // each time: how many fail with SQLite's busy error, without waiting for locks and with the program's wait.
 // Prints the counts; run by hand from the build folder: benchmarks/bench_locks
+#include "database/Products.h"
 #include "database/SQLiteDatabase.h"
-#include "forms/MAIN.h"
 
 #include <sqlite3.h>
 
@@ -46,9 +46,8 @@ int Refreshes(bool wait) {
                 if (!wait)
                     sqlite3_busy_handler(SQLiteHandle(Database), nullptr, nullptr);
                 InTransaction(Database, [] {
-                    ExecStatements(Database, RecomputeProducts);
-                    QueryText = "Select product, price from products order by product;";
-                    RunQuery([](void*, int, char**, char**) { return 0; });
+                    RecomputeProducts(Database);
+                    LoadProductList(Database, [](void*, int, char**, char**) { return 0; });
                 });
             });
         } catch (const ESQLite3& e) {

@@ -315,15 +315,7 @@ double TBaseNumericEdit::TextToNumber(const std::string& text) {
     }
     if (s.empty())
         return 0.0;
-    // The parser reads ".": the locale separator becomes one, and a "." that is not the separator must fail.
-    std::string plain = s;
-    for (char& c : plain) {
-        if (c == DecimalSeparator)
-            c = '.';
-        else if (c == '.')
-            c = ',';
-    }
-    const ParseResult parsed = ParseNumber(plain);
+    const ParseResult parsed = ParseNumber(LocaleToPoint(s));
     if (parsed.ErrorPos != 0 || !std::isfinite(parsed.Value))
         throw EConvertError("'" + s + "' is not a valid floating point value");
     return parsed.Value;

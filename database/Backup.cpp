@@ -243,6 +243,17 @@ std::vector<std::string> LastDays(std::time_t now, int days) {
 
 } // namespace
 
+TBackupRun::TClaim TBackupRun::Before(TWrite write) {
+    const bool first = !FFirstMade;
+    FFirstMade = true;
+    return {write == TWrite::Bulk || first, first};
+}
+
+void TBackupRun::Failed(const TClaim& claim) {
+    if (claim.FirstOfRun)
+        FFirstMade = false;
+}
+
 fs::path BackupFolder(const std::string& databaseFile) {
     return fs::path(databaseFile).parent_path() / "backups";
 }

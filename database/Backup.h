@@ -16,6 +16,27 @@
 inline constexpr std::size_t BackupsKept = 10;
 inline constexpr int BackupDaysKept = 14;
 
+// Which writes are backed up first: the first write the user asks for in a run (a post, a rename, a new
+// product, saved notes), and every write that is hard to undo by hand (a delete, an import), whose backup
+// serves as the run's first as well. The recomputation of a Refresh is no such write.
+class TBackupRun {
+public:
+    enum class TWrite { User, Bulk };
+    struct TClaim {
+        bool BackUp = false;     // the write is backed up first
+        bool FirstOfRun = false; // its backup is the run's first
+    };
+    TClaim Before(TWrite write);
+    // The write claimed failed and changed nothing: when its backup was the run's first, the next write
+    // backs up again.
+    void Failed(const TClaim& claim);
+    // A new run: the next write the user asks for backs up again.
+    void Start() { FFirstMade = false; }
+
+private:
+    bool FFirstMade = false;
+};
+
 // The folder "backups" in the folder of databaseFile.
 std::filesystem::path BackupFolder(const std::string& databaseFile);
 

@@ -121,7 +121,11 @@ TImportResult ApplyPriceImport(TDatabase* db, const std::vector<TPriceChange>& c
                    "M.Price IS NOT N.Now ORDER BY N.Line;",
                    [&](const TResultRow& row) { result.Moved.emplace_back(row.Text(0)); });
         if (result.Moved.empty()) {
-            RecordPriceChange(db, "Comp_ID IN (SELECT Comp_ID FROM temp.ImportPrices)", NewPriceOfRow);
+            std::vector<TNewPrice> prices;
+            prices.reserve(changes.size());
+            for (const TPriceChange& change : changes)
+                prices.push_back({change.CompId, change.New});
+            RecordPriceChanges(db, prices);
             ExecStatements(db, std::string("UPDATE Materials SET Price = ") + NewPriceOfRow +
                                    ", Date = CURRENT_DATE WHERE Comp_ID IN (SELECT N.Comp_ID FROM temp.ImportPrices N "
                                    "WHERE N.Comp_ID = Materials.Comp_ID AND Materials.Price IS NOT N.Price);");

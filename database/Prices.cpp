@@ -1,6 +1,7 @@
 #include "Prices.h"
 
 #include "database/Database.h"
+#include "database/Products.h"
 #include "text/Encoding.h"
 #include "text/StrMan.h"
 
@@ -16,11 +17,6 @@ std::string Quoted(const std::string& text) {
     std::string quoted(1, '\'');
     quoted.append(StringManager.QuoteSql(text)).push_back('\'');
     return quoted;
-}
-
-// The recomputation's price per kg, with price standing for each line's component price.
-std::string RecomputedPrice(const std::string& price) {
-    return "ROUND(SUM(R.Quantity*" + price + ")/SUM(R.Quantity),2)";
 }
 
 } // namespace
@@ -158,21 +154,54 @@ void EnsurePriceHistory(TDatabase* db) {
                        "CREATE INDEX IF NOT EXISTS PriceHistory_Comp_ID ON PriceHistory (Comp_ID);");
 }
 
-void RecordPriceChange(TDatabase* db, const std::string& condition, const std::string& newPrice) {
+namespace {
+
+// The history row of the stored price a change replaces, for a component found by name; a component without a
+// price had nothing to replace.
+const char* const RecordReplacedPriceByName = "INSERT INTO PriceHistory (Comp_ID, Price, Date) SELECT Comp_ID, Price, "
+                                              "Date FROM Materials WHERE Component = ? AND Price IS NOT NULL AND "
+                                              "Price IS NOT ?;";
+// The same for components found by number: the rows (Comp_ID, new price) of the VALUES between the two.
+const char* const RecordReplacedPricesById = "INSERT INTO PriceHistory (Comp_ID, Price, Date) SELECT M.Comp_ID, "
+                                             "M.Price, M.Date FROM Materials M JOIN (VALUES ";
+const char* const RecordReplacedPricesByIdEnd =
+    ") N ON M.Comp_ID = N.column1 WHERE M.Price IS NOT NULL AND M.Price IS NOT N.column2;";
+
+} // namespace
+
+void RecordPriceChange(TDatabase* db, const std::string& component, const TValue& newPrice) {
     if (!PriceHistoryUsable(db))
         return;
     EnsurePriceHistory(db);
-    // A component without a price had nothing to replace.
-    ExecStatements(db, "INSERT INTO PriceHistory (Comp_ID, Price, Date) SELECT Comp_ID, Price, Date FROM "
-                       "Materials WHERE (" +
-                           condition + ") AND Price IS NOT NULL AND Price IS NOT " + newPrice + ";");
+    Execute(db, RecordReplacedPriceByName, {component, newPrice});
 }
 
-void DeletePriceHistory(TDatabase* db, const std::string& condition) {
+void RecordPriceChanges(TDatabase* db, const std::vector<TNewPrice>& prices) {
+    if (prices.empty() || !PriceHistoryUsable(db))
+        return;
+    EnsurePriceHistory(db);
+    // A few hundred components a statement, each bound, so an import of thousands costs a handful.
+    constexpr std::size_t RowsPerStatement = 200;
+    std::string statement;
+    TValues values;
+    for (std::size_t first = 0; first < prices.size(); first += RowsPerStatement) {
+        const std::size_t last = std::min(prices.size(), first + RowsPerStatement);
+        statement = RecordReplacedPricesById;
+        values.clear();
+        for (std::size_t i = first; i < last; ++i) {
+            statement += i == first ? "(?, ?)" : ", (?, ?)";
+            values.insert(values.end(), {prices[i].CompId, prices[i].Price});
+        }
+        statement += RecordReplacedPricesByIdEnd;
+        Execute(db, statement, values);
+    }
+}
+
+void DeletePriceHistory(TDatabase* db, const std::string& component) {
     if (PriceHistoryShape(db) != TPriceHistoryShape::Usable)
         return;
-    ExecStatements(db, "DELETE FROM PriceHistory WHERE Comp_ID IN (SELECT Comp_ID FROM Materials WHERE " + condition +
-                           ");");
+    Execute(db, "DELETE FROM PriceHistory WHERE Comp_ID IN (SELECT Comp_ID FROM Materials WHERE Component = ?);",
+            {component});
 }
 
 std::vector<TProductImpact> PriceImpact(TDatabase* db, const std::vector<TNewPrice>& prices) {
@@ -201,7 +230,7 @@ std::vector<TProductImpact> PriceImpact(TDatabase* db, const std::vector<TNewPri
     }
     const std::string sql =
         "SELECT Product, Now, After, (After - Now) * 100.0 / Now FROM (SELECT P.Product AS Product, " +
-        RecomputedPrice("M.Price") + " AS Now, " + RecomputedPrice(newPrice) +
+        PricePerKg("M.Price") + " AS Now, " + PricePerKg(newPrice) +
         " AS After FROM Recipes R JOIN Materials M ON M.Comp_ID = R.Comp_ID" + joined +
         " JOIN Products P ON P.Prod_ID = R.Prod_ID WHERE P.Prod_ID IN (SELECT R2.Prod_ID FROM Recipes R2 WHERE " +
         changed + ") GROUP BY P.Product) WHERE Now IS NOT After ORDER BY ABS((After - Now) / Now) DESC, Product;";

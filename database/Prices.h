@@ -3,10 +3,10 @@
 // as a Refresh after the change would round it.
 #pragma once
 
+#include "database/Database.h"
+
 #include <string>
 #include <vector>
-
-class TDatabase;
 
 // The condition, on a Materials row called M, that the component has no usable price: none, 0, or a text
 // that is no number. Such a component adds nothing to a product's cost.
@@ -53,22 +53,24 @@ bool PriceHistoryUsable(TDatabase* db);
 // Creates the table PriceHistory when the file has none yet; older files gain it on their first price write.
 void EnsurePriceHistory(TDatabase* db);
 
-// Appends to the history the stored price and date of every component that condition selects (an SQL
-// condition on Materials) whose stored price differs from newPrice (an SQL expression, e.g. '2.50').
-// Run it in the same transaction as the update, before it; creates the table when missing, and does nothing
-// when the file's PriceHistory has another shape.
-void RecordPriceChange(TDatabase* db, const std::string& condition, const std::string& newPrice);
+// Appends to the history the stored price and date of the component of that name (as stored) when its stored
+// price differs from newPrice, the price its update is about to write. Run it in the same transaction as the
+// update, before it; creates the table when missing, and does nothing when the file's PriceHistory has another
+// shape.
+void RecordPriceChange(TDatabase* db, const std::string& component, const TValue& newPrice);
 
-// Removes the history of the components that condition selects (an SQL condition on Materials); nothing
-// to do in a file without a history or with one of another shape. Run it in the same transaction as the
-// delete, before it.
-void DeletePriceHistory(TDatabase* db, const std::string& condition);
+// Removes the history of the component of that name (as stored); nothing to do in a file without a history or
+// with one of another shape. Run it in the same transaction as the delete, before it.
+void DeletePriceHistory(TDatabase* db, const std::string& component);
 
 // A new price for one component: its Comp_ID and the price as Post would write it (point as separator).
 struct TNewPrice {
     std::string CompId;
     std::string Price;
 };
+
+// RecordPriceChange for several components at once, each found by its Comp_ID.
+void RecordPriceChanges(TDatabase* db, const std::vector<TNewPrice>& prices);
 
 // A product whose price per kg the new prices change: the prices now and after, and the change in
 // percent, as SQLite's texts (the change is empty when the price now is 0 or empty).

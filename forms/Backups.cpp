@@ -7,6 +7,7 @@
 #include "forms/HelpContexts.h"
 #include "forms/MAIN.h"
 #include "forms/WindowKit.h"
+#include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/QtText.h"
 #include "text/StrMan.h"
@@ -27,8 +28,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The first write the user asks for in a run has had its backup made (or reported).
-bool UserWriteBackedUp = false;
+// Which of this run's writes are backed up first.
+TBackupRun BackupRun;
 
 QPointer<TBackups> Window;
 
@@ -114,8 +115,7 @@ TWriteBackup::~TWriteBackup() {
 }
 
 void TWriteBackup::Discard() {
-    if (FFirstOfRun)
-        UserWriteBackedUp = false;
+    BackupRun.Failed({true, FFirstOfRun});
     FFirstOfRun = false;
     if (!FMade.empty())
         RemoveBackup(std::exchange(FMade, {}));
@@ -132,21 +132,19 @@ void TWriteBackup::Finish() noexcept {
 }
 
 TWriteBackup BeforeUserWrite() {
-    if (UserWriteBackedUp)
+    const TBackupRun::TClaim claim = BackupRun.Before(TBackupRun::TWrite::User);
+    if (!claim.BackUp)
         return {};
-    UserWriteBackedUp = true;
-    return {BackUpBeforeWrite(), true};
+    return {BackUpBeforeWrite(), claim.FirstOfRun};
 }
 
 TWriteBackup BeforeBulkWrite() {
-    // Its backup serves as the run's first as well.
-    const bool first = !UserWriteBackedUp;
-    UserWriteBackedUp = true;
-    return {BackUpBeforeWrite(), first};
+    const TBackupRun::TClaim claim = BackupRun.Before(TBackupRun::TWrite::Bulk);
+    return {BackUpBeforeWrite(), claim.FirstOfRun};
 }
 
 void StartBackupRun() {
-    UserWriteBackedUp = false;
+    BackupRun.Start();
 }
 
 TBackups::TBackups(QWidget* parent) : QDialog(parent) {

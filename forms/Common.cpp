@@ -2,15 +2,18 @@
 
 #include "controls/Grids.h"
 #include "database/Database.h"
+#include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/QtText.h"
 #include "text/StrMan.h"
 
 #include <QApplication>
 #include <QMenu>
+#include <QPointer>
 #include <QWidget>
 
 #include <algorithm>
+#include <utility>
 
 bool WithDatabase(const std::function<void()>& work) {
     bool ran = false;
@@ -64,6 +67,41 @@ bool ListHasName(const TStringGrid& grid, const std::string& name) {
         if (grid.Cells(0, r) == name)
             return true;
     return false;
+}
+
+std::vector<std::string> ListNames(const TStringGrid& grid) {
+    std::vector<std::string> names;
+    for (int r = 1; r <= grid.RowCount() - 2; ++r)
+        names.push_back(grid.Cells(0, r));
+    return names;
+}
+
+namespace {
+
+struct TDataReplacedHandler {
+    QPointer<QObject> Owner;
+    std::function<void()> Handler;
+};
+std::vector<TDataReplacedHandler> DataReplacedHandlers;
+
+void ForgetDestroyedOwners() {
+    std::erase_if(DataReplacedHandlers, [](const TDataReplacedHandler& each) { return each.Owner.isNull(); });
+}
+
+} // namespace
+
+void OnDataReplaced(QObject& owner, std::function<void()> handler) {
+    ForgetDestroyedOwners();
+    DataReplacedHandlers.push_back({&owner, std::move(handler)});
+}
+
+void NotifyDataReplaced() {
+    ForgetDestroyedOwners();
+    // A handler may register another window; the ones registered now are told.
+    const std::vector<TDataReplacedHandler> handlers = DataReplacedHandlers;
+    for (const TDataReplacedHandler& each : handlers)
+        if (each.Owner)
+            Guarded(each.Handler);
 }
 
 void SetHint(QWidget& widget, const std::string& hint) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QMenu;
 class QObject;
@@ -30,6 +31,8 @@ void SelectRowByName(TStringGrid& grid, const std::string& name);
 
 // True when a data row of the grid holds exactly name in column 0.
 bool ListHasName(const TStringGrid& grid, const std::string& name);
+// Column 0 of every data row.
+std::vector<std::string> ListNames(const TStringGrid& grid);
 
 // "The data was replaced" (a backup put back): every window that shows data registers what it does then, for as
 // long as owner lives.

@@ -6,9 +6,11 @@
 #include "controls/PosFloatEdit.h"
 #include "controls/StatusBar.h"
 #include "controls/StdCtrls.h"
+#include "database/Components.h"
 #include "database/Database.h"
-#include "database/Numbers.h"
 #include "database/Prices.h"
+#include "database/Products.h"
+#include "database/Recipes.h"
 #include "forms/About.h"
 #include "forms/Backups.h"
 #include "forms/Common.h"
@@ -44,11 +46,6 @@
 
 TForm1* Form1 = nullptr;
 
-const char* const RecomputeProducts =
-    "Replace into Products (Prod_ID, Product, Mass, Price, Solids) select P.Prod_ID, P.Product, SUM(R.Quantity), "
-    "ROUND(SUM(R.Quantity*M.Price)/SUM(R.Quantity),2), P.Solids From RECIPES R, MATERIALS M, Products P Where "
-    "M.Comp_ID = R.COMP_ID AND P.Prod_ID = R.PROD_ID Group by P.Product;";
-
 namespace {
 
 const char* const StartText = "@Tarnock |  Rightclick item for menu |  Click item to change recipe |";
@@ -60,17 +57,6 @@ const char* const SelectProductFirst = "Please, select or create a product first
 // The quantity of every recipe line on display as the file holds it, at the index of its grid row; the
 // grid shows it rounded to the gram.
 std::vector<std::string> ShownQuantities(1);
-
-// The price of a component as the file holds it (the grid shows it rounded to the cent), and its number.
-std::optional<std::string> StoredPrice;
-std::optional<std::string> StoredCompId;
-int StoredPriceLoader(void*, int columns, char** values, char**) {
-    if (columns > 1) {
-        StoredPrice = ColumnText(values, 0);
-        StoredCompId = ColumnText(values, 1);
-    }
-    return 0;
-}
 
 // What the status bar says of the product list's incomplete prices; the one shown last is replaced, never
 // repeated.
@@ -163,6 +149,18 @@ TForm1::TForm1() {
     // An open menu takes the keys, so F1 on it is caught here.
     for (QMenu* menu : findChildren<QMenu*>())
         menu->installEventFilter(this);
+    // Data put back shows as at start-up, in the list on display.
+    OnDataReplaced(*this, [this] {
+        if (!ComponentsShowing()) {
+            Refresh1Click();
+            return;
+        }
+        Refresh2Click();
+        // The recipe beside the component list shows what the data holds for its product.
+        const int help = HelpContext;
+        StringGrid1DblClick();
+        HelpContext = help;
+    });
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
@@ -356,12 +354,13 @@ bool TForm1::event(QEvent* event) {
 
 void TForm1::FormCreate() {
     SetMenuEnabled(*Materials1, false);
+    FComponentsShowing = false;
     HelpContext = HelpMainWindow;
     DatabaseFileName = "Products.db3";
 }
 
 int ListRowLoader(void*, int columns, char** values, char**) {
-    TStringGrid& grid = MenuEnabled(*Form1->Materials1) ? *Form1->StringGrid2 : *Form1->StringGrid1;
+    TStringGrid& grid = Form1->ComponentsShowing() ? *Form1->StringGrid2 : *Form1->StringGrid1;
     for (int c = 0; c < columns; ++c)
         grid.SetCells(c, CurrentRow, ColumnView(values, c));
     ++CurrentRow;
@@ -390,12 +389,11 @@ void TForm1::Refresh1Click() {
     // brief lock is waited for once and never fails the action half-way.
     WithDatabase([this, &incomplete] {
         InTransaction(Database, [this, &incomplete] {
-            ExecStatements(Database, RecomputeProducts);
+            RecomputeProducts(Database);
             std::vector<std::string> tooLarge = ClearUncomputedPrices(Database);
             StringGrid1->SetCells(0, 0, " Product");
             StringGrid1->SetCells(1, 0, " Price/kg");
-            QueryText = "Select product, price from products order by product;";
-            RunQuery(ListRowLoader);
+            LoadProductList(Database, ListRowLoader);
             incomplete = IncompletePrices(Database);
             AddUncomputedPrices(incomplete, std::move(tooLarge));
         });
@@ -439,14 +437,14 @@ void TForm1::Refresh2Click() {
     WithDatabase([this] {
         StringGrid2->SetCells(0, 0, "Component");
         StringGrid2->SetCells(1, 0, " Price/kg");
-        QueryText = "SELECT Component, Price from Materials order by Component;";
-        RunQuery(ListRowLoader);
+        LoadComponentList(Database, ListRowLoader);
     });
     FormatNumberColumn(*StringGrid2, "####0.00", 8);
 }
 
 void TForm1::PageControl1Change() {
     const bool components = PageControl1->currentWidget() == COMPONENTS;
+    FComponentsShowing = components;
     SetMenuEnabled(*Materials1, components);
     SetMenuEnabled(*Products1, !components);
     SetMenuEnabled(*Recipes1, !components);
@@ -476,10 +474,7 @@ void TForm1::StringGrid1DblClick() {
     Edit1->SetText(product);
     std::vector<std::string> noPrice;
     WithDatabase([&product, &noPrice] {
-        QueryText = "SELECT R.ID, M.Component, R.Quantity FROM Products P, Materials M, Recipes R WHERE M.COMP_ID = "
-                    "R.COMP_ID AND P.PROD_ID = R.PROD_ID AND P.Product = '" +
-                    StringManager.QuoteSql(product) + "';";
-        RunQuery(RecipeRowLoader);
+        LoadRecipe(Database, product, RecipeRowLoader);
         noPrice = NoPriceLines(Database, product);
     });
     // Batches are weighed from these masses: to the gram.
@@ -516,13 +511,7 @@ void TForm1::NewProductClick() {
     Edit1->SetText(name);
     ClearRecipe();
     TWriteBackup backup = BeforeUserWrite();
-    // The product gets a number no recipe line holds, with its insert or not at all.
-    const bool written = WithDatabase([&name] {
-        InTransaction(Database, [&name] {
-            ExecStatements(Database, "Insert into Products (Product) Values ('" + StringManager.QuoteSql(name) + "');");
-            GiveNewProductItsNumber(Database);
-        });
-    });
+    const bool written = WithDatabase([&name] { CreateProduct(Database, name); });
     if (!written)
         backup.Discard();
     Refresh1Click();
@@ -545,10 +534,7 @@ void TForm1::RenameProductClick() {
     }
     Edit1->SetText(name);
     TWriteBackup backup = BeforeUserWrite();
-    const bool written = WithDatabase([&] {
-        ExecStatements(Database, "Update Products Set Product = '" + StringManager.QuoteSql(name) +
-                                     "' where Product ='" + StringManager.QuoteSql(oldName) + "';");
-    });
+    const bool written = WithDatabase([&] { ChangeProductName(Database, oldName, name); });
     if (!written)
         backup.Discard();
     Refresh1Click();
@@ -560,9 +546,7 @@ void TForm1::DeleteProductClick() {
     if (name.empty() || !ConfirmYesNo("Delete " + name + " ??"))
         return;
     TWriteBackup backup = BeforeBulkWrite();
-    const bool written = WithDatabase([&name] {
-        ExecStatements(Database, "Delete from Products where product ='" + StringManager.QuoteSql(name) + "';");
-    });
+    const bool written = WithDatabase([&name] { RemoveProduct(Database, name); });
     if (!written)
         backup.Discard();
     Refresh1Click();
@@ -572,57 +556,36 @@ void TForm1::DeleteProductClick() {
 
 void TForm1::ReloadComponents() {
     Refresh2Click();
-    Rec->ComboBox1->Clear();
     Rec->FormCreate();
 }
 
 void TForm1::NewComponentClick() {
-    Mat->Edit1->SetText({});
-    Mat->PriceEdit->SetAsFloat(0);
-    Mat->StatusBar1->showMessage("Mode: Post new record.");
-    NewMaterial = true;
-    ShowModal(*Mat);
+    TMatRequest request;
+    request.Names = ListNames(*StringGrid2);
+    Mat->Execute(std::move(request));
     ReloadComponents();
 }
 
 void TForm1::RenameComponentClick() {
     const int row = StringGrid2->Row();
-    Mat->Edit1->SetText(StringGrid2->Cells(0, row));
+    TMatRequest request;
+    request.Component = StringGrid2->Cells(0, row);
     std::string price = StringGrid2->Cells(1, row);
     HelpContext = HelpComponents;
-    if (price.empty()) {
+    // A row without a price (the empty last row among them) opens as a new component.
+    request.NewMaterial = price.empty();
+    if (price.empty())
         price = "0,00";
-        NewMaterial = true;
-        Mat->StatusBar1->showMessage("Mode: Post new record.");
-    } else {
-        NewMaterial = false;
-        Mat->StatusBar1->showMessage("Mode: Post edited record.");
-    }
     const ParseResult number = ParseNumber(StringManager.CommaToPoint(price));
-    Mat->PriceEdit->SetAsFloat(number.ErrorPos ? 0.0 : number.Value);
-    EditedPrice.reset();
-    EditedCompId.reset();
-    if (!NewMaterial) {
-        // The cell shows the price rounded to the cent; a price left as it opened is written back as stored.
-        // Without the stored price (a failed read, a component gone) the field's own text is written.
-        StoredPrice.reset();
-        StoredCompId.reset();
-        bool read = false;
-        WithDatabase([row, &read, this] {
-            QueryText = "SELECT Price, Comp_ID FROM Materials WHERE Component = '" +
-                        StringManager.QuoteSql(StringGrid2->Cells(0, row)) + "';";
-            RunQuery(StoredPriceLoader);
-            read = true;
-        });
-        if (read) {
-            EditedPrice = StoredPrice;
-            EditedCompId = StoredCompId;
-        }
-    }
-    OpenedPriceText = Mat->PriceEdit->Text();
-    ShowModal(*Mat);
+    request.Price = number.ErrorPos ? 0.0 : number.Value;
+    // The cell shows the price rounded to the cent; a price left as it opened is written back as stored.
+    // Without the stored price (a failed read, a component gone) the field's own text is written.
+    if (!request.NewMaterial)
+        WithDatabase([&request] { request.Stored = ReadStoredComponent(Database, request.Component); });
+    request.Names = ListNames(*StringGrid2);
+    const std::string typed = Mat->Execute(std::move(request));
     ReloadComponents();
-    SelectRowByName(*StringGrid2, Mat->Edit1->Text());
+    SelectRowByName(*StringGrid2, typed);
 }
 
 void TForm1::StringGrid2DblClick() {
@@ -634,14 +597,7 @@ void TForm1::DeleteComponentClick() {
     if (!ConfirmYesNo("Delete " + name + " ??"))
         return;
     TWriteBackup backup = BeforeBulkWrite();
-    // The component's price history goes with it, or nothing goes.
-    const bool written = WithDatabase([&name] {
-        InTransaction(Database, [&name] {
-            const std::string quoted = StringManager.QuoteSql(name);
-            DeletePriceHistory(Database, "Component ='" + quoted + "'");
-            ExecStatements(Database, "Delete from Materials where Component ='" + quoted + "';");
-        });
-    });
+    const bool written = WithDatabase([&name] { RemoveComponent(Database, name); });
     if (!written)
         backup.Discard();
     ReloadComponents();
@@ -660,29 +616,20 @@ void TForm1::StringGrid3DblClick() {
     if (!ProductSelected())
         return;
     const int row = StringGrid3->Row();
-    EditedLineId = RecipeLineId(row).value_or(std::string());
-    Rec->Label1->setText(ToQt(StringGrid1->Cells(0, StringGrid1->Row())));
-    const std::string component = StringGrid3->Cells(0, row);
-    Rec->ComboBox1->SetText(component);
-    if (EditedLineId.empty() || static_cast<std::size_t>(row) >= ShownQuantities.size()) {
-        EditedQuantity.clear();
-        Rec->MassEdit->SetText(StringGrid3->Cells(1, row));
-    } else {
+    TRecRequest request;
+    request.Product = StringGrid1->Cells(0, StringGrid1->Row());
+    request.EditedLineId = RecipeLineId(row).value_or(std::string());
+    request.Component = StringGrid3->Cells(0, row);
+    request.NewRecipeLine = request.Component.empty();
+    if (!request.EditedLineId.empty() && static_cast<std::size_t>(row) < ShownQuantities.size()) {
         // The stored quantity, not the rounded cell: what the user leaves untouched is written back as it was.
-        EditedQuantity = ShownQuantities[static_cast<std::size_t>(row)];
-        const ParseResult stored = ParseNumber(StringManager.CommaToPoint(EditedQuantity));
-        Rec->MassEdit->SetAsFloat(stored.ErrorPos ? 0.0 : stored.Value);
+        const std::string& stored = ShownQuantities[static_cast<std::size_t>(row)];
+        const ParseResult number = ParseNumber(StringManager.CommaToPoint(stored));
+        request.Mass = number.ErrorPos ? 0.0 : number.Value;
+        if (!request.NewRecipeLine)
+            request.StoredQuantity = stored;
     }
-    OpenedMassText = Rec->MassEdit->Text();
-    if (!component.empty()) {
-        NewRecipeLine = false;
-        Rec->StatusBar1->showMessage("Mode: Edit new component and/or mass.");
-    } else {
-        NewRecipeLine = true;
-        Rec->ComboBox1->SetText(ComponentPlaceholder);
-        Rec->StatusBar1->showMessage("Mode: Add new component.");
-    }
-    ShowModal(*Rec);
+    Rec->Execute(std::move(request));
     StringGrid1DblClick();
 }
 
@@ -693,12 +640,10 @@ void TForm1::EditComponentMass1Click() {
 void TForm1::AddComponent1Click() {
     if (!ProductSelected())
         return;
-    Rec->Label1->setText(ToQt(StringGrid1->Cells(0, StringGrid1->Row())));
-    Rec->ComboBox1->SetText(ComponentPlaceholder);
-    Rec->MassEdit->SetAsFloat(0);
-    NewRecipeLine = true;
-    Rec->StatusBar1->showMessage("Mode: Add new component.");
-    ShowModal(*Rec);
+    TRecRequest request;
+    request.Product = StringGrid1->Cells(0, StringGrid1->Row());
+    request.Mass = 0.0;
+    Rec->Execute(std::move(request));
     StringGrid1DblClick();
     HelpContext = HelpRecipe;
 }
@@ -712,8 +657,7 @@ void TForm1::DeleteComponent1Click() {
     if (!ConfirmYesNo("Delete " + StringGrid3->Cells(0, row) + " ??"))
         return;
     TWriteBackup backup = BeforeUserWrite();
-    const bool written = WithDatabase(
-        [&id] { ExecStatements(Database, "Delete from Recipes where ID ='" + StringManager.QuoteSql(*id) + "';"); });
+    const bool written = WithDatabase([&id] { RemoveRecipeLine(Database, *id); });
     if (!written)
         backup.Discard();
     StringGrid1DblClick();
@@ -734,7 +678,7 @@ void TForm1::AboutClick() {
 }
 
 void TForm1::ProductionnotesClick() {
-    ShowModal(*Form2);
+    Form2->Execute({Edit1->Text()});
 }
 
 void TForm1::RestoreBackupClick() {

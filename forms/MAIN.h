@@ -90,6 +90,9 @@ public:
     std::string HelpFile = HelpFileName;
 
     void FormCreate();
+    // True while the component list is the list showing: from a switch to the COMPONENTS tab to the next
+    // switch, exactly while the menu Materials1 is enabled.
+    bool ComponentsShowing() const { return FComponentsShowing; }
     void Refresh1Click();
     void Refresh2Click();
     void PageControl1Change();
@@ -156,6 +159,7 @@ private:
     void ClearRecipe();
     bool ProductSelected();
     bool FActivated = false;
+    bool FComponentsShowing = false;
 };
 
 extern TForm1* Form1;
@@ -163,7 +167,3 @@ extern TForm1* Form1;
 // Row loaders of the main window.
 int ListRowLoader(void* data, int columns, char** values, char** names);
 int RecipeRowLoader(void* data, int columns, char** values, char** names);
-
-// The statement that recomputes every product's mass and price per kg from its lines; it carries the
-// production notes across the rewrite of the row.
-extern const char* const RecomputeProducts;

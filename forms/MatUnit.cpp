@@ -1,22 +1,18 @@
 #include "MatUnit.h"
 
-#include "controls/Grids.h"
 #include "controls/PosFloatEdit.h"
 #include "controls/StdCtrls.h"
 #include "database/Database.h"
-#include "database/Numbers.h"
 #include "database/Prices.h"
 #include "forms/Backups.h"
 #include "forms/Common.h"
 #include "forms/DialogLayout.h"
 #include "forms/HelpContexts.h"
-#include "forms/MAIN.h"
 #include "forms/PriceHistory.h"
 #include "forms/PriceImpact.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/QtText.h"
-#include "text/StrMan.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -24,10 +20,6 @@
 #include <QStatusBar>
 
 TMat* Mat = nullptr;
-bool NewMaterial = true;
-std::optional<std::string> EditedPrice;
-std::string OpenedPriceText;
-std::optional<std::string> EditedCompId;
 
 namespace {
 // The pause in typing after which the impact of the price is counted.
@@ -80,10 +72,23 @@ TMat::TMat() {
     setTabOrder(Edit1, PriceEdit);
 }
 
+std::string TMat::Execute(TMatRequest request) {
+    FRequest = std::move(request);
+    Edit1->SetText(FRequest.Component);
+    PriceEdit->SetAsFloat(FRequest.Price);
+    StatusBar1->showMessage(FRequest.NewMaterial ? "Mode: Post new record." : "Mode: Post edited record.");
+    FPrice = {};
+    if (!FRequest.NewMaterial && FRequest.Stored)
+        FPrice.Stored = FRequest.Stored->Price;
+    FPrice.Opened = PriceEdit->Text();
+    ShowModal(*this);
+    return Edit1->Text();
+}
+
 void TMat::showEvent(QShowEvent* event) {
     TDialog::showEvent(event);
     Guarded([this] { FormShow(); });
-    HistoryBtn->setEnabled(!NewMaterial && EditedCompId);
+    HistoryBtn->setEnabled(!FRequest.NewMaterial && FRequest.Stored);
     Label3->clear();
     Guarded([this] { PriceEditChange(); });
 }
@@ -93,31 +98,14 @@ void TMat::hideEvent(QHideEvent* event) {
     TDialog::hideEvent(event);
 }
 
-std::optional<std::string> TMat::ChangedPrice() const {
-    if (NewMaterial || !EditedCompId)
+std::optional<std::string> TMat::ImpactPrice() const {
+    if (FRequest.NewMaterial || !FRequest.Stored)
         return std::nullopt;
-    // Post writes a price left as it opened back as stored.
-    if (EditedPrice && PriceEdit->Text() == OpenedPriceText)
-        return std::nullopt;
-    const std::string price = Trim(StringManager.CommaToPoint(PriceEdit->Text()));
-    const ParseResult typed = ParseNumber(price);
-    if (price.empty() || typed.ErrorPos)
-        return std::nullopt;
-    if (EditedPrice) {
-        const ParseResult stored = ParseNumber(*EditedPrice);
-        if (!EditedPrice->empty() && !stored.ErrorPos && stored.Value == typed.Value)
-            return std::nullopt;
-    }
-    return price;
-}
-
-std::string TMat::StoredName() const {
-    const TStringGrid& list = *Form1->StringGrid2;
-    return list.Cells(0, list.Row());
+    return ChangedPrice(FPrice, PriceEdit->Text());
 }
 
 void TMat::PriceEditChange() {
-    const bool changed = ChangedPrice().has_value();
+    const bool changed = ImpactPrice().has_value();
     ImpactBtn->setEnabled(changed);
     if (!changed) {
         FImpactTimer.stop();
@@ -129,12 +117,12 @@ void TMat::PriceEditChange() {
 }
 
 void TMat::CountImpact() {
-    const auto price = ChangedPrice();
+    const auto price = ImpactPrice();
     if (!price || !isVisible())
         return;
     std::size_t count = 0;
     try {
-        InOpenDatabase([&] { count = PriceImpact(Database, {{*EditedCompId, *price}}).size(); });
+        InOpenDatabase([&] { count = PriceImpact(Database, {{FRequest.Stored->CompId, *price}}).size(); });
     } catch (const Exception&) {
         // A count that cannot be made while typing is left out; Impact.. reports the reason.
         count = 0;
@@ -149,79 +137,43 @@ void TMat::CountImpact() {
 }
 
 void TMat::HistoryBtnClick() {
-    if (NewMaterial || !EditedCompId)
+    if (FRequest.NewMaterial || !FRequest.Stored)
         return;
-    History->Execute({*EditedCompId, StoredName()});
+    History->Execute({FRequest.Stored->CompId, FRequest.Component});
     Edit1->setFocus();
 }
 
 void TMat::ImpactBtnClick() {
-    const auto price = ChangedPrice();
+    const auto price = ImpactPrice();
     if (!price)
         return;
-    Impact->Execute({*EditedCompId, StoredName(), *price});
+    Impact->Execute({FRequest.Stored->CompId, FRequest.Component, *price});
     PriceEdit->setFocus();
 }
 
 void TMat::FormCreate() {
-    NewMaterial = true;
+    FRequest = {};
     StatusBar1->showMessage("Mode: Post new record.");
     Edit1->setEnabled(true);
 }
 
 void TMat::PostBtnClick() {
-    const std::string name = UpperCase(Edit1->Text());
-    const bool priceAsOpened = !NewMaterial && EditedPrice && PriceEdit->Text() == OpenedPriceText;
-    const std::string price = priceAsOpened ? *EditedPrice : StringManager.CommaToPoint(PriceEdit->Text());
-    if (name.empty())
+    TComponentPost post;
+    post.NewMaterial = FRequest.NewMaterial;
+    post.Name = UpperCase(Edit1->Text());
+    post.Price = ValueToPost(FPrice, PriceEdit->Text());
+    post.OldName = FRequest.Component;
+    if (post.Name.empty())
         return;
-    const TStringGrid& list = *Form1->StringGrid2;
-    const std::string oldName = list.Cells(0, list.Row());
-    const bool duplicate = ListHasName(list, name);
-    const std::string quotedName = StringManager.QuoteSql(name);
-    const std::string quotedOld = StringManager.QuoteSql(oldName);
-    const bool refused = NewMaterial && duplicate;
+    const bool refused = IsDuplicateComponent(post, FRequest.Names);
     TWriteBackup backup;
     if (refused)
         ShowMessage("Component is already present in the Components table.");
     else
         backup = BeforeUserWrite();
     const bool written = WithDatabase([&] {
-        if (refused)
-            return;
-        // The price an update writes; an insert replaces no price.
-        std::string newPrice;
-        // A price text goes into SQL as a name does: a pasted apostrophe cannot end the literal.
-        std::string statement;
-        if (NewMaterial && !price.empty())
-            statement = "INSERT INTO Materials (Component, Price, Date) Values ('" + quotedName + "','" +
-                        StringManager.QuoteSql(price) + "', CURRENT_DATE);";
-        else if (NewMaterial)
-            statement =
-                "INSERT INTO Materials (Component, Price, Date) Values ('" + quotedName + "',0.0, CURRENT_DATE);";
-        else {
-            // An emptied price field means no price, stored as 0.0 like a new component without one.
-            const std::string trimmed = Trim(price);
-            std::string priceValue = "0.0";
-            if (!trimmed.empty())
-                priceValue.assign("'").append(StringManager.QuoteSql(trimmed)).append("'");
-            statement = "Update Materials Set Component = '" + quotedName + "', Price = " + priceValue +
-                        ", Date = CURRENT_DATE " + " where component = '" + quotedOld + "';";
-            newPrice = priceValue;
-        }
-        if (newPrice.empty()) {
-            // The component gets a number no recipe line or history row holds, with its insert or not at all.
-            InTransaction(Database, [&] {
-                ExecStatements(Database, statement);
-                GiveNewComponentItsNumber(Database);
-            });
-            return;
-        }
-        // The price it replaces goes to the history with the update, or neither is written.
-        InTransaction(Database, [&] {
-            RecordPriceChange(Database, "Component = '" + quotedOld + "'", newPrice);
-            ExecStatements(Database, statement);
-        });
+        if (!refused)
+            PostComponent(Database, post);
     });
     if (!written)
         backup.Discard();

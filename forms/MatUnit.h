@@ -1,12 +1,15 @@
 // The Edit Materials dialog: name and price of one component.
 #pragma once
 
+#include "database/Components.h"
 #include "forms/DialogLayout.h"
+#include "text/EditedValue.h"
 
 #include <QTimer>
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -15,6 +18,22 @@ class TEdit;
 class TPosFloatEdit;
 class TPriceHistory;
 class TPriceImpact;
+
+// What Edit Materials edits and what its checks need. Filled by the main window's component commands
+// (NewComponentClick, RenameComponentClick) for each showing; the dialog reads nothing of another window.
+struct TMatRequest {
+    // True: Post inserts a new component; false: Post updates the component named Component.
+    bool NewMaterial = true;
+    // The component as the component list shows it (empty for a new one): the name the field opens with.
+    std::string Component;
+    // The price the field opens with.
+    double Price = 0.0;
+    // The component as the file holds it, read for an edit; none for a new one or when it could not be read.
+    // A price left as it opened is written back as stored.
+    std::optional<TStoredComponent> Stored;
+    // Every name the component list shows, for the duplicate check of a new component.
+    std::vector<std::string> Names;
+};
 
 class TMat : public TDialog {
     Q_OBJECT
@@ -36,6 +55,10 @@ public:
     TPriceHistory* History;
     TPriceImpact* Impact;
 
+    // Opens the dialog modally for request; returns the name its field holds when it closes.
+    std::string Execute(TMatRequest request);
+    const TMatRequest& Request() const { return FRequest; }
+
     void FormCreate();
     void FormShow() {}
     void PostBtnClick();
@@ -52,20 +75,13 @@ protected:
 private:
     // The price Post would write for the component being edited, when it is a number other than the one
     // stored; nothing for a new component, a field that holds no number or a price left as it is.
-    std::optional<std::string> ChangedPrice() const;
-    // The name of the component as stored: the one selected in the list.
-    std::string StoredName() const;
+    std::optional<std::string> ImpactPrice() const;
     void CountImpact();
+    TMatRequest FRequest;
+    // The price as stored and as the field showed it when the dialog opened.
+    TEditedValue FPrice;
     // Typing is counted once it pauses, so a burst of keys costs one query.
     QTimer FImpactTimer;
 };
 
 extern TMat* Mat;
-// True: Post inserts a new component; false: Post updates the component selected in the list.
-extern bool NewMaterial;
-// The edited component's price as stored (none for a new one), and the price text the dialog opened with:
-// a price left as it opened is written back as stored, never rounded to what the field shows.
-extern std::optional<std::string> EditedPrice;
-extern std::string OpenedPriceText;
-// The edited component's Comp_ID (none for a new one, or when it could not be read).
-extern std::optional<std::string> EditedCompId;

@@ -2,14 +2,13 @@
 
 #include "controls/StdCtrls.h"
 #include "database/Database.h"
+#include "database/Notes.h"
 #include "forms/Backups.h"
 #include "forms/Common.h"
-#include "forms/MAIN.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/QtText.h"
 #include "text/Notes.h"
-#include "text/StrMan.h"
 
 #include <QHideEvent>
 #include <QInputMethodEvent>
@@ -26,16 +25,12 @@ std::string NotesText;
 
 namespace {
 
-// The statement text of this window.
-std::string NotesQueryText;
 // The product whose notes the memo holds, as named when they were read.
 std::string NotesProduct;
 
 // The stored notes as the window read them: a save writes only where the product's row still holds them.
-struct TStoredNotes {
-    std::string ProdId; // empty: no product read, nothing to store
-    bool Null = true;
-    std::string Bytes;
+// An empty ProdId: no product read, nothing to store.
+struct TStoredNotes : TNotesRow {
     TNotesForm Form;
 };
 TStoredNotes Stored;
@@ -118,17 +113,6 @@ std::optional<std::string> MemoNotes(const QPlainTextEdit& memo) {
     return NotesBytes(*encoded, Stored.Form);
 }
 
-std::string HexOf(std::string_view bytes) {
-    static const char Digits[] = "0123456789ABCDEF";
-    std::string hex;
-    hex.reserve(bytes.size() * 2);
-    for (const char c : bytes) {
-        hex += Digits[static_cast<unsigned char>(c) >> 4];
-        hex += Digits[static_cast<unsigned char>(c) & 15];
-    }
-    return hex;
-}
-
 } // namespace
 
 void NotesRowLoader(const TResultRow& row) {
@@ -169,17 +153,20 @@ void TForm2::hideEvent(QHideEvent* event) {
         Guarded([this] { FormClose(); });
 }
 
+void TForm2::Execute(TNotesRequest request) {
+    FRequest = std::move(request);
+    ShowModal(*this);
+}
+
 void TForm2::FormShow() {
-    NotesProduct = Form1 ? Form1->Edit1->Text() : std::string();
+    NotesProduct = FRequest.Product;
     // A product without notes shows an empty memo, never the notes shown before.
     NotesText.clear();
     Stored = {};
     bool read = false;
     if (!NotesProduct.empty())
         WithDatabase([&read] {
-            NotesQueryText =
-                "SELECT Prod_ID, Solids from Products where Product = '" + StringManager.QuoteSql(NotesProduct) + "';";
-            ForEachRow(Database, NotesQueryText, NotesRowLoader);
+            LoadNotes(Database, NotesProduct, NotesRowLoader);
             read = true;
         });
     Stored.Bytes = NotesText;
@@ -237,51 +224,36 @@ void TForm2::FormClose() {
         ShowMessage("The notes of " + NotesProduct + " were not saved: they hold characters these notes cannot store.");
         return;
     }
-    enum class TOutcome { Failed, Saved, Changed, Gone } outcome = TOutcome::Failed;
-    const std::string row = "Prod_ID = '" + StringManager.QuoteSql(Stored.ProdId) + "'";
-    const std::string update = "Update Products Set Solids = '" + StringManager.QuoteSql(*notes) + "' where " + row;
-    // The notes are compared as bytes, whatever another program stored them as.
-    const std::string unchanged =
-        Stored.Null ? " and Solids is null" : " and cast(Solids as blob) = x'" + HexOf(Stored.Bytes) + "'";
+    // None: the notes could not be stored.
+    std::optional<TNotesSaved> outcome;
     TWriteBackup backup = BeforeUserWrite();
-    WithDatabase([&] {
-        ExecStatements(Database, update + unchanged + ";");
-        if (ChangedRows(Database) > 0)
-            outcome = TOutcome::Saved;
-        else
-            // No row changed: the product is gone (renamed ones keep their Prod_ID), or its notes changed.
-            outcome =
-                QueryFirst(Database, "select 1 from Products where " + row + ";") ? TOutcome::Changed : TOutcome::Gone;
-    });
-    if (outcome == TOutcome::Changed &&
+    WithDatabase([&] { outcome = SaveNotes(Database, Stored, *notes); });
+    if (outcome == TNotesSaved::Changed &&
         ConfirmYesNo("The notes of " + NotesProduct +
                      " were changed by another program since you opened them. Replace them with yours?")) {
-        outcome = TOutcome::Failed;
-        WithDatabase([&] {
-            ExecStatements(Database, update + ";");
-            outcome = ChangedRows(Database) > 0 ? TOutcome::Saved : TOutcome::Gone;
-        });
+        outcome.reset();
+        WithDatabase([&] { outcome = ReplaceNotes(Database, Stored.ProdId, *notes); });
     }
-    if (outcome == TOutcome::Failed)
+    if (!outcome) {
         backup.Discard();
-    switch (outcome) {
-    case TOutcome::Saved:
-        NotesText = *notes;
-        Stored.Bytes = *notes;
-        Stored.Null = false;
-        return forget();
-    case TOutcome::Changed:
-        keep(Stored);
-        return;
-    case TOutcome::Gone:
-        keep(std::nullopt);
-        ShowMessage("The notes of " + NotesProduct + " were not saved: the product is no longer in the database.");
-        return;
-    case TOutcome::Failed:
         keep(Stored);
         ShowMessage("The notes of " + NotesProduct +
                     " were not saved. They are kept: open the production notes of this product again and close "
                     "the window to save them.");
+        return;
+    }
+    switch (*outcome) {
+    case TNotesSaved::Saved:
+        NotesText = *notes;
+        Stored.Bytes = *notes;
+        Stored.Null = false;
+        return forget();
+    case TNotesSaved::Changed:
+        keep(Stored);
+        return;
+    case TNotesSaved::Gone:
+        keep(std::nullopt);
+        ShowMessage("The notes of " + NotesProduct + " were not saved: the product is no longer in the database.");
         return;
     }
 }

@@ -9,6 +9,13 @@ class QPlainTextEdit;
 class QStatusBar;
 class TResultRow;
 
+// Whose notes the production-notes window shows. Filled by the main window (ProductionnotesClick) for each
+// showing; the window reads the notes themselves when it is shown.
+struct TNotesRequest {
+    // The product on display in the main window; empty when none is.
+    std::string Product;
+};
+
 class TForm2 : public TDialog {
     Q_OBJECT
 public:
@@ -16,6 +23,9 @@ public:
     QPlainTextEdit* Memo;
     // Says when the notes are shown read-only, and why.
     QStatusBar* StatusBar1;
+
+    // Shows the window modally for request.
+    void Execute(TNotesRequest request);
 
     void FormCreate() {}
     // Reads the notes of the product on display into the memo.
@@ -27,6 +37,9 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+
+private:
+    TNotesRequest FRequest;
 };
 
 extern TForm2* Form2;

@@ -2,14 +2,15 @@
 
 #include "controls/PosFloatEdit.h"
 #include "controls/StdCtrls.h"
+#include "database/Components.h"
 #include "database/Database.h"
+#include "database/Recipes.h"
 #include "forms/Backups.h"
 #include "forms/Common.h"
 #include "forms/HelpContexts.h"
-#include "forms/MAIN.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
-#include "text/StrMan.h"
+#include "platform/QtText.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -18,11 +19,6 @@
 #include <algorithm>
 
 TRec* Rec = nullptr;
-bool NewRecipeLine = true;
-std::string EditedLineId;
-std::string EditedQuantity;
-std::string OpenedMassText;
-std::string LookupValue;
 
 const char* const ComponentPlaceholder = "[Select from components list below --->]";
 const char* const ComponentNotPresent =
@@ -65,6 +61,8 @@ TRec::TRec() {
     ConnectButton(CancelBtn, [this] { CancelBtnClick(); });
     ConnectButton(HelpBtn, [this] { HelpBtnClick(); });
     SetHelpKey(*this, HelpRecipe);
+    // The choice follows the data put back.
+    OnDataReplaced(*this, [this] { FormCreate(); });
 }
 
 int ComponentChoiceLoader(void*, int columns, char** values, char**) {
@@ -73,25 +71,32 @@ int ComponentChoiceLoader(void*, int columns, char** values, char**) {
     return 0;
 }
 
-int LookupLoader(void*, int columns, char** values, char**) {
-    if (columns > 0)
-        LookupValue = ColumnText(values, 0);
-    return 0;
-}
-
 void TRec::FormCreate() {
     ComboBox1->Clear();
-    WithDatabase([] {
-        QueryText = "SELECT Component from Materials order by Component;";
-        RunQuery(ComponentChoiceLoader);
-    });
+    WithDatabase([] { LoadComponentNames(Database, ComponentChoiceLoader); });
     ComboBox1->Sync();
+}
+
+void TRec::Execute(TRecRequest request) {
+    FRequest = std::move(request);
+    Label1->setText(ToQt(FRequest.Product));
+    ComboBox1->SetText(FRequest.NewRecipeLine ? ComponentPlaceholder : FRequest.Component);
+    if (FRequest.Mass)
+        MassEdit->SetAsFloat(*FRequest.Mass);
+    else
+        MassEdit->SetText({});
+    FMass = {};
+    if (!FRequest.NewRecipeLine)
+        FMass.Stored = FRequest.StoredQuantity;
+    FMass.Opened = MassEdit->Text();
+    StatusBar1->showMessage(FRequest.NewRecipeLine ? "Mode: Add new component."
+                                                   : "Mode: Edit new component and/or mass.");
+    ShowModal(*this);
 }
 
 void TRec::PostBtnClick() {
     const std::string entry = UpperCase(ComboBox1->Text());
-    const bool massAsOpened = !NewRecipeLine && MassEdit->Text() == OpenedMassText;
-    const std::string mass = massAsOpened ? EditedQuantity : StringManager.CommaToPoint(MassEdit->Text());
+    const std::string mass = ValueToPost(FMass, MassEdit->Text());
     const auto& items = ComboBox1->Items();
     // A refused or failed Post keeps the dialog open with everything typed, to be corrected or cancelled.
     if (std::find(items.begin(), items.end(), entry) == items.end()) {
@@ -100,47 +105,18 @@ void TRec::PostBtnClick() {
         return;
     }
     // The lookups search the stored name that passed the test above, not the text as typed.
-    const std::string product = StringManager.QuoteSql(Form1->Edit1->Text());
-    const std::string component = StringManager.QuoteSql(entry);
-    const char* missing = nullptr;
+    const TRecipeLinePost line{FRequest.NewRecipeLine, FRequest.EditedLineId, FRequest.Product, entry, mass};
+    TLinePosted posted = TLinePosted::Written;
     TWriteBackup backup = BeforeUserWrite();
-    const bool written = WithDatabase([&] {
-        LookupValue.clear();
-        QueryText = "SELECT Prod_id FROM Products WHERE Product ='" + product + "';";
-        RunQuery(LookupLoader);
-        const std::string productId = LookupValue;
-        LookupValue.clear();
-        QueryText = "SELECT Comp_ID FROM Materials WHERE Component = '" + component + "';";
-        RunQuery(LookupLoader);
-        const std::string componentId = LookupValue;
-        // Without both keys no line is written: never with a key of an earlier lookup.
-        if (productId.empty()) {
-            missing = "Please, select or create a product first (Left Grid)";
-            return;
-        }
-        if (componentId.empty()) {
-            missing = ComponentNotPresent;
-            return;
-        }
-        // Keys come from the file and go between quotes like any other text.
-        const std::string quantity = StringManager.QuoteSql(mass);
-        const std::string productKey = StringManager.QuoteSql(productId);
-        const std::string componentKey = StringManager.QuoteSql(componentId);
-        if (NewRecipeLine)
-            QueryText = "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity,Datum) Values ('" + productKey + "','" +
-                        componentKey + "','" + quantity + "',CURRENT_DATE);";
-        else
-            QueryText = "Update Recipes Set Prod_ID= '" + productKey + "', Comp_ID = '" + componentKey +
-                        "', Quantity = '" + quantity + "', Datum = CURRENT_DATE Where ID='" +
-                        StringManager.QuoteSql(EditedLineId) + "';";
-        ExecStatements(Database, QueryText);
-    });
+    const bool written = WithDatabase([&] { posted = PostRecipeLine(Database, line); });
     // Nothing was written when a key was missing: that backup is not needed either.
-    if (!written || missing)
+    if (!written || posted != TLinePosted::Written)
         backup.Discard();
-    if (missing)
-        ShowMessage(missing);
-    if (written && !missing)
+    if (posted == TLinePosted::NoProduct)
+        ShowMessage("Please, select or create a product first (Left Grid)");
+    else if (posted == TLinePosted::NoComponent)
+        ShowMessage(ComponentNotPresent);
+    if (written && posted == TLinePosted::Written)
         close();
 }
 

@@ -2,7 +2,9 @@
 #pragma once
 
 #include "forms/DialogLayout.h"
+#include "text/EditedValue.h"
 
+#include <optional>
 #include <string>
 
 class QLabel;
@@ -10,6 +12,25 @@ class QPushButton;
 class QStatusBar;
 class TComboBox;
 class TPosFloatEdit;
+
+// What Edit Recipe edits. Filled by the main window's recipe commands (AddComponent1Click, StringGrid3DblClick)
+// for each showing; the dialog reads nothing of another window. Its check needs the component names, which
+// the dialog keeps in its own list.
+struct TRecRequest {
+    // True: Post inserts a new line for Product; false: Post rewrites the line EditedLineId.
+    bool NewRecipeLine = true;
+    // The product the line belongs to: the one selected in the product list, whose recipe is shown.
+    std::string Product;
+    // The Recipes.ID of the line opened for an edit.
+    std::string EditedLineId;
+    // The line's component, which the field opens with; a new line opens with the placeholder instead.
+    std::string Component;
+    // The mass the field opens with; none opens it empty.
+    std::optional<double> Mass;
+    // The line's quantity as stored, for an edit: a mass left as it opened is written back as stored, so a line
+    // never loses the decimals the field does not show.
+    std::optional<std::string> StoredQuantity;
+};
 
 class TRec : public TDialog {
     Q_OBJECT
@@ -25,24 +46,25 @@ public:
     QPushButton* HelpBtn;
     QStatusBar* StatusBar1;
 
+    // Opens the dialog modally for request.
+    void Execute(TRecRequest request);
+    const TRecRequest& Request() const { return FRequest; }
+
+    // Loads the choice of components, at creation and after every change of the components.
     void FormCreate();
     void PostBtnClick();
     void CancelBtnClick();
     void HelpBtnClick();
+
+private:
+    TRecRequest FRequest;
+    // The mass as stored and as the field showed it when the dialog opened.
+    TEditedValue FMass;
 };
 
 extern TRec* Rec;
-// True: Post inserts a new line for the product; false: Post updates the line EditedLineId.
-extern bool NewRecipeLine;
-extern std::string EditedLineId;
-// The edited line's quantity as stored, and the mass text the dialog opened with: a mass left as it
-// opened is written back as stored, so a line never loses the decimals the field does not show.
-extern std::string EditedQuantity;
-extern std::string OpenedMassText;
-extern std::string LookupValue;
 
 extern const char* const ComponentPlaceholder;
 extern const char* const ComponentNotPresent;
 
 int ComponentChoiceLoader(void* data, int columns, char** values, char** names);
-int LookupLoader(void* data, int columns, char** values, char** names);

@@ -36,15 +36,7 @@ TCostLine ReadCostLine(std::string_view component, std::string_view mass, std::s
 }
 
 std::optional<double> ReadTotalMass(std::string_view text) {
-    std::string plain = Trim(text);
-    // The parser reads "."; a "." that is not the locale's separator must not pass as one.
-    for (char& c : plain) {
-        if (c == DecimalSeparator)
-            c = '.';
-        else if (c == '.')
-            c = ',';
-    }
-    const ParseResult number = ParseNumber(plain);
+    const ParseResult number = ParseNumber(LocaleToPoint(Trim(text)));
     if (number.ErrorPos != 0 || !(number.Value > 0.0) || number.Value > MaxTotalMass)
         return std::nullopt;
     return number.Value;

@@ -378,6 +378,17 @@ std::string TStringManager::ReplaceChars(std::string_view text, const TCharSet& 
     return result;
 }
 
+std::string LocaleToPoint(std::string_view text) {
+    std::string plain(text);
+    for (char& c : plain) {
+        if (c == DecimalSeparator)
+            c = '.';
+        else if (c == '.')
+            c = ',';
+    }
+    return plain;
+}
+
 std::string TStringManager::CommaToPoint(std::string_view text) const {
     static const TCharSet comma = MakeCharSet(",");
     return ReplaceChars(text, comma, '.');

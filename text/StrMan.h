@@ -20,6 +20,10 @@ struct ParseResult {
 // optional exponent, and nothing after it.
 ParseResult ParseNumber(std::string_view text);
 
+// A number as the user types it, for ParseNumber: the locale's decimal separator becomes ".", and a "." that is
+// not the separator becomes ",", so that it fails instead of passing for a decimal point.
+std::string LocaleToPoint(std::string_view text);
+
 using TCharSet = std::bitset<256>;
 TCharSet MakeCharSet(std::string_view members);
 

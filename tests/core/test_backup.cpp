@@ -171,4 +171,26 @@ TEST_F(BackupTest, AKilledCopyLeavesNoBackupAndCopiesAreNoMoreOpenThanTheDatabas
     EXPECT_EQ(ListBackups(DatabaseFileName).size(), 1u);
 }
 
+TEST(BackupRunTest, TheFirstUserWriteOfARunAndEveryBulkWriteAreBackedUp) {
+    using TWrite = TBackupRun::TWrite;
+    TBackupRun run;
+    const auto first = run.Before(TWrite::User);
+    EXPECT_TRUE(first.BackUp && first.FirstOfRun);
+    EXPECT_FALSE(run.Before(TWrite::User).BackUp);
+    const auto bulk = run.Before(TWrite::Bulk);
+    EXPECT_TRUE(bulk.BackUp && !bulk.FirstOfRun);
+
+    // A failed first write hands its turn to the next; a later failure does not.
+    run.Start();
+    run.Failed(run.Before(TWrite::User));
+    EXPECT_TRUE(run.Before(TWrite::User).FirstOfRun);
+    run.Failed(run.Before(TWrite::Bulk));
+    EXPECT_FALSE(run.Before(TWrite::User).BackUp);
+
+    // A bulk write opening the run serves as its first.
+    run.Start();
+    EXPECT_TRUE(run.Before(TWrite::Bulk).FirstOfRun);
+    EXPECT_FALSE(run.Before(TWrite::User).BackUp);
+}
+
 } // namespace

@@ -1,8 +1,10 @@
 // Transactions, rows read with their lengths, the price history and the impact of new prices, against
 // real files.
+#include "database/Components.h"
 #include "database/Database.h"
 #include "database/PriceListImport.h"
 #include "database/Prices.h"
+#include "database/Products.h"
 #include "tests/support/TestDatabase.h"
 
 #include <gtest/gtest.h>
@@ -51,26 +53,38 @@ TEST_F(PricesTest, TransactionKeepsAllOrNothingAndRowsKeepTheirBytes) {
 }
 
 TEST_F(PricesTest, HistoryKeepsEveryReplacedPriceOnlyWhenItChanges) {
-    const auto post = [](const std::string& price) {
-        InOpenDatabase([&] {
-            InTransaction(Database, [&] {
-                RecordPriceChange(Database, "Component = 'SUGAR'", "'" + price + "'");
-                ExecStatements(Database, "UPDATE Materials SET Price = '" + price + "', Date = '2026-0" +
-                                             price.substr(2, 1) + "-01' WHERE Component = 'SUGAR';");
-            });
-        });
+    const auto post = [](const std::string& price, const std::string& date) {
+        InOpenDatabase([&] { PostComponent(Database, {false, "SUGAR", price, "SUGAR"}); });
+        RunSql("UPDATE Materials SET Date = '" + date + "' WHERE Component = 'SUGAR';");
     };
-    post("2.50");
-    post("2.50");
-    post("3.10");
+    post("2.50", "2026-05-01");
+    post("2.50", "2026-05-01");
+    post("3.10", "2026-06-01");
     EXPECT_EQ(QueryRows("SELECT Comp_ID, Price, Date FROM PriceHistory ORDER BY rowid;"),
               (std::vector<std::string>{"1|2.0|2025-01-01", "1|2.5|2026-05-01"}));
-    InOpenDatabase([] { DeletePriceHistory(Database, "Component = 'SUGAR'"); });
-    EXPECT_EQ(QueryValue("SELECT COUNT(*) FROM PriceHistory;"), "0");
+    // An emptied price is a change to 0.
+    post("", "2026-07-01");
+    EXPECT_EQ(QueryValue("SELECT Price FROM PriceHistory ORDER BY rowid DESC LIMIT 1;"), "3.1");
+
+    // The import's prices, by number: only those that change.
+    InOpenDatabase([] { RecordPriceChanges(Database, {{"2", "0.5"}, {"3", "1.25"}}); });
+    EXPECT_EQ(QueryRows("SELECT Comp_ID, Price FROM PriceHistory WHERE Comp_ID > 1;"),
+              std::vector<std::string>{"3|1.0"});
+    // A list longer than one statement takes: every component of it.
+    RunSql("WITH RECURSIVE n(i) AS (SELECT 100 UNION ALL SELECT i + 1 FROM n WHERE i < 549) INSERT INTO Materials "
+           "(Comp_ID, Component, Price) SELECT i, 'C' || i, 1 FROM n;");
+    std::vector<TNewPrice> many;
+    for (int id = 100; id < 550; ++id)
+        many.push_back({std::to_string(id), "2"});
+    InOpenDatabase([&many] { RecordPriceChanges(Database, many); });
+    EXPECT_EQ(QueryValue("SELECT COUNT(DISTINCT Comp_ID) FROM PriceHistory WHERE Comp_ID >= 100;"), "450");
+
+    InOpenDatabase([] { RemoveComponent(Database, "SUGAR"); });
+    EXPECT_EQ(QueryValue("SELECT COUNT(*) FROM PriceHistory WHERE Comp_ID = 1;"), "0");
 
     // A file made before the history existed: deleting needs no table, the first price write makes one.
     RunSql("DROP TABLE PriceHistory;");
-    InOpenDatabase([] { DeletePriceHistory(Database, "Component = 'SALT'"); });
+    InOpenDatabase([] { RemoveComponent(Database, "SALT"); });
     EXPECT_EQ(QueryValue("SELECT COUNT(*) FROM sqlite_master WHERE name = 'PriceHistory';"), "0");
 }
 
@@ -93,10 +107,7 @@ TEST_F(PricesTest, AHistoryOfAnotherShapeIsLeftAloneAndPricesStillChange) {
             sugar.New = "2.5";
             sugar.Stored = 2.0;
             EXPECT_EQ(ApplyPriceImport(Database, {sugar}).Changed, 1);
-            InTransaction(Database, [] {
-                DeletePriceHistory(Database, "Component = 'SALT'");
-                ExecStatements(Database, "DELETE FROM Materials WHERE Component = 'SALT';");
-            });
+            RemoveComponent(Database, "SALT");
         });
         EXPECT_EQ(QueryRows("SELECT Component, Price FROM Materials ORDER BY Comp_ID;"),
                   (std::vector<std::string>{"SUGAR|2.5", "WATER|0.5"}));
@@ -121,12 +132,10 @@ TEST_F(PricesTest, ImpactIsWhatARecomputationAfterTheChangeGivesAndWritesNothing
     EXPECT_EQ(both[1].After, one[1].After);
     EXPECT_EQ(ReadFile("Products.db3"), before);
 
-    RunSql("UPDATE Materials SET Price = '3.00' WHERE Comp_ID = 1;");
+    // The figures are those of a real Post and Refresh.
     InOpenDatabase([] {
-        ExecStatements(Database, "Replace into Products (Prod_ID, Product, Mass, Price, Solids) select P.Prod_ID, "
-                                 "P.Product, SUM(R.Quantity), ROUND(SUM(R.Quantity*M.Price)/SUM(R.Quantity),2), "
-                                 "P.Solids From RECIPES R, MATERIALS M, Products P Where M.Comp_ID = R.COMP_ID AND "
-                                 "P.Prod_ID = R.PROD_ID Group by P.Product;");
+        PostComponent(Database, {false, "SUGAR", "3.00", "SUGAR"});
+        RecomputeProducts(Database);
     });
     EXPECT_EQ(QueryValue("SELECT Price FROM Products WHERE Product = 'SYRUP';"), one[0].After);
     EXPECT_EQ(QueryValue("SELECT Price FROM Products WHERE Product = 'SWEET BRINE';"), one[1].After);

@@ -139,7 +139,7 @@ TEST_F(EditingTest, AddEditAndDeleteRecipeLines) {
     dialogs.Scripts["Rec"] = [](QDialog&) {
         EXPECT_EQ(Rec->ComboBox1->Text(), "[Select from components list below --->]");
         EXPECT_EQ(Rec->StatusBar1->currentMessage(), "Mode: Add new component.");
-        EXPECT_TRUE(NewRecipeLine);
+        EXPECT_TRUE(Rec->Request().NewRecipeLine);
         Click(Rec->CancelBtn);
     };
     Recipe().OnDblClick();
@@ -356,7 +356,7 @@ TEST_F(EditingTest, EditingAComponentRenamesItAndKeepsItsRecipeLines) {
     Components().SetRow(Components().RowCount() - 1);
     dialogs.Scripts["Mat"] = [](QDialog&) {
         EXPECT_EQ(Mat->Edit1->Text(), "");
-        EXPECT_TRUE(NewMaterial);
+        EXPECT_TRUE(Mat->Request().NewMaterial);
         Type(Mat->Edit1, "CLOVE");
         Click(Mat->PostBtn);
     };

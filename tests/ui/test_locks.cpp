@@ -2,6 +2,7 @@
 // fails the action whole, and two processes writing and refreshing side by side lose nothing.
 #include "controls/Grids.h"
 #include "database/Database.h"
+#include "database/Products.h"
 #include "forms/MAIN.h"
 #include "tests/support/ui/ProgramFixture.h"
 
@@ -103,9 +104,8 @@ int PostAndRefresh(const std::string& tag, int rounds) {
             });
             InOpenDatabase([] {
                 InTransaction(Database, [] {
-                    ExecStatements(Database, RecomputeProducts);
-                    QueryText = "Select product, price from products order by product;";
-                    RunQuery([](void*, int, char**, char**) { return 0; });
+                    RecomputeProducts(Database);
+                    LoadProductList(Database, [](void*, int, char**, char**) { return 0; });
                 });
             });
         }

@@ -125,7 +125,7 @@ TEST_F(PriceImportTest, ApplyWritesTheChangedPricesAndTheListShowsThem) {
     const std::string today = QueryValue("SELECT CURRENT_DATE;");
     EXPECT_EQ(QueryRows("SELECT Comp_ID, Price, Date FROM Materials WHERE Date = CURRENT_DATE ORDER BY Comp_ID;"),
               (std::vector<std::string>{"1|2.1|" + today, "3|6.0|" + today}));
-    EXPECT_EQ(QueryRows("SELECT * FROM PriceHistory ORDER BY rowid;"),
+    EXPECT_EQ(QueryRows("SELECT * FROM PriceHistory ORDER BY Comp_ID;"),
               (std::vector<std::string>{"1|2.0|2025-01-01", "3|5.0|2025-01-03"}));
     EXPECT_EQ(Column(*Form1->StringGrid2, 1),
               (std::vector<std::string>{"    6.00", "    2.10", "   14.20", "    0.00"}));

@@ -1,0 +1,44 @@
+// The components (starting materials): their list, and what Edit Materials and Delete Component write.
+#pragma once
+
+#include "database/Database.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The component list: each component's name and price per kg, by name.
+inline constexpr const char* ComponentListQuery = "SELECT Component, Price from Materials order by Component;";
+void LoadComponentList(TDatabase* db, TRowLoader loader);
+// Every component's name, by name: the choices of Edit Recipe.
+inline constexpr const char* ComponentNamesQuery = "SELECT Component from Materials order by Component;";
+void LoadComponentNames(TDatabase* db, TRowLoader loader);
+
+// A component as the file holds it when it is opened for an edit.
+struct TStoredComponent {
+    std::string CompId;
+    std::string Price; // as SQLite gives it out; empty for none
+};
+// The component of that name, or nothing when the file holds none.
+std::optional<TStoredComponent> ReadStoredComponent(TDatabase* db, const std::string& name);
+
+// A component as Edit Materials posts it.
+struct TComponentPost {
+    // True: a new component is inserted; false: the component named OldName is updated.
+    bool NewMaterial = true;
+    std::string Name;    // in upper case
+    std::string Price;   // point as decimal separator; empty for no price
+    std::string OldName; // as the component list shows it
+};
+
+// True when Post refuses the component: a new one whose name is among names, the names the list shows.
+bool IsDuplicateComponent(const TComponentPost& post, const std::vector<std::string>& names);
+
+// Writes the component in one transaction. A new one is inserted with its price, or 0.0 without one, and gets
+// a number nothing in the file holds yet. An update writes name, price and date, an emptied price as 0.0,
+// and puts the price it replaces in the history.
+void PostComponent(TDatabase* db, const TComponentPost& post);
+
+// Delete Component: the component of that name and its price history, in one transaction. Its recipe lines
+// stay behind.
+void RemoveComponent(TDatabase* db, const std::string& name);

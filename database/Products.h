@@ -1,0 +1,29 @@
+// The products: the recomputation of their masses and prices per kg, their list, and New, Rename and Delete
+// Product.
+#pragma once
+
+#include "database/Database.h"
+
+#include <string>
+#include <string_view>
+
+// A product's price per kg from its recipe lines R, price standing for each line's component price: the
+// quantity-weighted mean, rounded to the cent. The Refresh computes it from the stored prices ("M.Price"); the
+// impact of new prices puts the new ones in, so both round alike.
+std::string PricePerKg(std::string_view price);
+
+// The recomputation: every product with a line whose component exists gets the sum of those lines' quantities
+// as its mass and their PricePerKg as its price; the row is rewritten whole, its production notes with it.
+const std::string& RecomputeProductsStatement();
+void RecomputeProducts(TDatabase* db);
+
+// The product list: each product's name and price per kg, by name.
+inline constexpr const char* ProductListQuery = "Select product, price from products order by product;";
+void LoadProductList(TDatabase* db, TRowLoader loader);
+
+// New Product: the product of that name, with a number no recipe line holds yet, or nothing at all.
+void CreateProduct(TDatabase* db, const std::string& name);
+// Rename Product: the product keeps its number, so its recipe lines stay with it.
+void ChangeProductName(TDatabase* db, const std::string& oldName, const std::string& newName);
+// Delete Product: the product's row only; its recipe lines stay behind.
+void RemoveProduct(TDatabase* db, const std::string& name);

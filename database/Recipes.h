@@ -1,0 +1,34 @@
+// The recipe lines: a product's recipe, and what Edit Recipe and Delete Component write.
+#pragma once
+
+#include "database/Database.h"
+
+#include <string>
+
+// The lines of the product's recipe as the recipe grid shows them: each line's ID, component and quantity.
+// Lines whose component no longer exists are left out.
+std::string RecipeQuery(const std::string& product);
+void LoadRecipe(TDatabase* db, const std::string& product, TRowLoader loader);
+
+// The result of the last lookup: the first column of its last row. A lookup that finds no row leaves it as it
+// was.
+extern std::string LookupValue;
+int LookupLoader(void* data, int columns, char** values, char** names);
+
+// A recipe line as Edit Recipe posts it.
+struct TRecipeLinePost {
+    // True: a new line is inserted for the product; false: the line EditedLineId is rewritten.
+    bool NewRecipeLine = true;
+    std::string EditedLineId;
+    std::string Product;   // the product's name
+    std::string Component; // the component's name as stored
+    std::string Quantity;  // point as decimal separator; written as it is, empty or not
+};
+
+enum class TLinePosted { Written, NoProduct, NoComponent };
+// Looks up the product's and the component's keys and inserts or rewrites the line with today's date. Without
+// both keys nothing is written, never with a key of an earlier lookup.
+TLinePosted PostRecipeLine(TDatabase* db, const TRecipeLinePost& line);
+
+// Removes the line with that ID.
+void RemoveRecipeLine(TDatabase* db, const std::string& id);
