@@ -83,7 +83,11 @@ const std::string ProductList = ProductListQuery;
 const std::string ComponentNames = ComponentNamesQuery;
 const std::string RecipeOf = RecipeQuery("PRODUCT 00001 BLEND");
 
-const std::string RecipeFlags = NoPriceLinesQuery("PRODUCT 00001 BLEND");
+// The flags' statement with its one value written in, for SQLite alone.
+const std::string RecipeFlags = [] {
+    std::string query = NoPriceLinesQuery();
+    return query.replace(query.find('?'), 1, "'PRODUCT 00001 BLEND'");
+}();
 // The product list's load: recomputation, list and flags in one transaction, then the first recipe.
 const std::vector<std::string> ProductLoad = {
     "BEGIN IMMEDIATE;", RecomputeProductsStatement(), ProductList, IncompletePricesQuery(), "COMMIT;", RecipeOf,

@@ -10,17 +10,6 @@
 
 const char* const NoPriceCondition = "(M.Price IS NULL OR typeof(M.Price) NOT IN ('integer', 'real') OR M.Price = 0)";
 
-namespace {
-
-std::string Quoted(const std::string& text) {
-    // Appended, not "'" + text + "'": g++ 12 warns of a false overlap in that form at -O2 and above.
-    std::string quoted(1, '\'');
-    quoted.append(StringManager.QuoteSql(text)).push_back('\'');
-    return quoted;
-}
-
-} // namespace
-
 const std::string& IncompletePricesQuery() {
     // The lines in question are found by component through the index on Recipes.Comp_ID; only the
     // component numbers of all lines are read in full, from that index.
@@ -116,15 +105,17 @@ void AddUncomputedPrices(std::vector<TIncompletePrice>& products, std::vector<st
                      [](const TIncompletePrice& a, const TIncompletePrice& b) { return a.Product < b.Product; });
 }
 
-std::string NoPriceLinesQuery(const std::string& product) {
-    return "SELECT R.ID FROM Products P, Materials M, Recipes R WHERE M.COMP_ID = R.COMP_ID AND P.PROD_ID = "
-           "R.PROD_ID AND P.Product = " +
-           Quoted(product) + " AND " + NoPriceCondition + ";";
+const std::string& NoPriceLinesQuery() {
+    static const std::string query =
+        std::string("SELECT R.ID FROM Products P, Materials M, Recipes R WHERE M.COMP_ID = "
+                    "R.COMP_ID AND P.PROD_ID = R.PROD_ID AND P.Product = ? AND ") +
+        NoPriceCondition + ";";
+    return query;
 }
 
 std::vector<std::string> NoPriceLines(TDatabase* db, const std::string& product) {
     std::vector<std::string> ids;
-    ForEachRow(db, NoPriceLinesQuery(product), [&ids](const TResultRow& row) { ids.emplace_back(row.Text(0)); });
+    ForEachRow(db, NoPriceLinesQuery(), {product}, [&ids](const TResultRow& row) { ids.emplace_back(row.Text(0)); });
     return ids;
 }
 
@@ -211,11 +202,12 @@ std::vector<TProductImpact> PriceImpact(TDatabase* db, const std::vector<TNewPri
     std::string newPrice;
     std::string changed;
     std::string joined;
+    TValues values;
     if (prices.size() == 1) {
         const TNewPrice& only = prices.front();
-        newPrice =
-            "(CASE WHEN M.Comp_ID = " + Quoted(only.CompId) + " THEN " + Quoted(only.Price) + " ELSE M.Price END)";
-        changed = "R2.Comp_ID = " + Quoted(only.CompId);
+        newPrice = "(CASE WHEN M.Comp_ID = ? THEN ? ELSE M.Price END)";
+        changed = "R2.Comp_ID = ?";
+        values = {only.CompId, only.Price, only.CompId};
     } else {
         // A REAL column converts each price text as Materials itself would store it.
         ExecStatements(db, "DROP TABLE IF EXISTS temp.NewPrices;"
@@ -229,15 +221,13 @@ std::vector<TProductImpact> PriceImpact(TDatabase* db, const std::vector<TNewPri
         changed = "R2.Comp_ID IN (SELECT Comp_ID FROM temp.NewPrices)";
     }
     const std::string sql =
-        "SELECT Product, Now, After, (After - Now) * 100.0 / Now FROM (SELECT P.Product AS Product, " +
-        PricePerKg("M.Price") + " AS Now, " + PricePerKg(newPrice) +
-        " AS After FROM Recipes R JOIN Materials M ON M.Comp_ID = R.Comp_ID" + joined +
+        "SELECT Product, Now, After FROM (SELECT P.Product AS Product, " + PricePerKg("M.Price") + " AS Now, " +
+        PricePerKg(newPrice) + " AS After FROM Recipes R JOIN Materials M ON M.Comp_ID = R.Comp_ID" + joined +
         " JOIN Products P ON P.Prod_ID = R.Prod_ID WHERE P.Prod_ID IN (SELECT R2.Prod_ID FROM Recipes R2 WHERE " +
         changed + ") GROUP BY P.Product) WHERE Now IS NOT After ORDER BY ABS((After - Now) / Now) DESC, Product;";
     try {
-        ForEachRow(db, sql, [&impact](const TResultRow& row) {
-            impact.push_back({std::string(row.Text(0)), std::string(row.Text(1)), std::string(row.Text(2)),
-                              std::string(row.Text(3))});
+        ForEachRow(db, sql, values, [&impact](const TResultRow& row) {
+            impact.push_back({std::string(row.Text(0)), std::string(row.Text(1)), std::string(row.Text(2))});
         });
     } catch (...) {
         if (prices.size() > 1)

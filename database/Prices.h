@@ -39,7 +39,7 @@ std::vector<std::string> ClearUncomputedPrices(TDatabase* db);
 void AddUncomputedPrices(std::vector<TIncompletePrice>& products, std::vector<std::string> names);
 
 // The Recipes.ID of every line of the product's recipe whose component has no price.
-std::string NoPriceLinesQuery(const std::string& product);
+const std::string& NoPriceLinesQuery(); // the product's name bound
 std::vector<std::string> NoPriceLines(TDatabase* db, const std::string& product);
 
 // What the file holds under the name PriceHistory (in any letter case): nothing yet, the table the program
@@ -72,13 +72,12 @@ struct TNewPrice {
 // RecordPriceChange for several components at once, each found by its Comp_ID.
 void RecordPriceChanges(TDatabase* db, const std::vector<TNewPrice>& prices);
 
-// A product whose price per kg the new prices change: the prices now and after, and the change in
-// percent, as SQLite's texts (the change is empty when the price now is 0 or empty).
+// A product whose price per kg the new prices change: the prices now and after, as the database writes them
+// (ChangePercent in text/Costing gives the change).
 struct TProductImpact {
     std::string Product;
     std::string Now;
     std::string After;
-    std::string ChangePercent;
 };
 
 // Every product whose rounded price per kg the new prices move, largest change in percent first. Nothing
