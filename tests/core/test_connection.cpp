@@ -28,14 +28,7 @@ std::string Message(const std::function<void()>& work) {
 }
 
 std::vector<std::string> Rows(TDatabase& db, const std::string& sql) {
-    std::vector<std::string> rows;
-    db.ForEachRow(sql, {}, [&rows](const TResultRow& row) {
-        std::string text;
-        for (int c = 0; c < row.Count(); ++c)
-            text.append(c ? "|" : "").append(row.IsNull(c) ? "<null>" : std::string(row.Text(c)));
-        rows.push_back(text);
-    });
-    return rows;
+    return RowsOf(db, sql);
 }
 
 // Doubles of every kind: the program's own figures, the extremes, and random bit patterns.

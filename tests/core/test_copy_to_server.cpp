@@ -11,14 +11,7 @@
 namespace {
 
 std::vector<std::string> FileRows(const std::string& file, const std::string& sql) {
-    std::vector<std::string> rows;
-    OpenSQLiteDatabase(file)->ForEachRow(sql, {}, [&rows](const TResultRow& row) {
-        std::string text;
-        for (int c = 0; c < row.Count(); ++c)
-            text.append(c ? "|" : "").append(row.IsNull(c) ? "<null>" : std::string(row.Text(c)));
-        rows.push_back(text);
-    });
-    return rows;
+    return RowsOf(*OpenSQLiteDatabase(file), sql);
 }
 
 // The command itself, as a user runs it; its exit status.

@@ -203,17 +203,20 @@ void CreateDatabase(const std::string& file, bool withSample) {
         RunSql(ReadFile(fs::path(BRIVANE_SOURCE_DIR) / "database" / "sample_data.sql"), file);
 }
 
+std::vector<std::string> RowsOf(TDatabase& db, const std::string& sql) {
+    std::vector<std::string> rows;
+    db.ForEachRow(sql, {}, [&rows](const TResultRow& result) {
+        std::string row;
+        for (int c = 0; c < result.Count(); ++c)
+            row.append(c ? "|" : "").append(result.IsNull(c) ? "<null>" : std::string(result.Text(c)));
+        rows.push_back(row);
+    });
+    return rows;
+}
+
 std::vector<std::string> QueryRows(const std::string& sql, const std::string& file) {
-    if (OnServer()) {
-        std::vector<std::string> rows;
-        ConnectTo(file)->ForEachRow(sql, {}, [&rows](const TResultRow& result) {
-            std::string row;
-            for (int c = 0; c < result.Count(); ++c)
-                row.append(c ? "|" : "").append(result.IsNull(c) ? "<null>" : std::string(result.Text(c)));
-            rows.push_back(row);
-        });
-        return rows;
-    }
+    if (OnServer())
+        return RowsOf(*ConnectTo(file), sql);
     Connection c(file);
     std::vector<std::string> rows;
     char* error = nullptr;

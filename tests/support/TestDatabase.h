@@ -63,6 +63,8 @@ std::unique_ptr<TDatabase> ConnectTo(const std::string& file = "Products.db3");
 void RunSql(const std::string& sql, const std::string& file = "Products.db3");
 // Rows of a query on file, each row's columns joined by "|" (NULL as "<null>").
 std::vector<std::string> QueryRows(const std::string& sql, const std::string& file = "Products.db3");
+// The rows of sql on db, as QueryRows gives them.
+std::vector<std::string> RowsOf(TDatabase& db, const std::string& sql);
 // Everything file holds: its schema, then every row of every table (on the server, rows in the order of their
 // columns).
 std::vector<std::string> DumpDatabase(const std::string& file = "Products.db3");
