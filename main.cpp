@@ -1,7 +1,9 @@
-// Brivane: recipe management. Creates the windows once, in their fixed order, and runs the event loop.
+// Brivane: recipe management. Chooses the database the user named, creates the windows once, in their fixed
+// order, and runs the event loop.
 #include "forms/MAIN.h"
 #include "forms/Windows.h"
 #include "platform/Application.h"
+#include "platform/DatabaseChoice.h"
 #include "platform/Fonts.h"
 #include "platform/Images.h"
 #include "platform/Locale.h"
@@ -14,6 +16,7 @@ int main(int argc, char* argv[]) {
     MapWindowsFonts();
     NameApplication();
     QApplication::setWindowIcon(ProgramIcon());
+    UseNamedDatabase();
     Guarded(CreateWindows);
     if (!Form1)
         return 1;

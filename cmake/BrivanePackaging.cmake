@@ -30,27 +30,29 @@ list(GET _months ${_index} _month_name)
 set(BRIVANE_RELEASE_DATE_RFC2822 "${_weekday_name}, ${CMAKE_MATCH_3} ${_month_name} ${_year} 12:00:00 +0000")
 configure_file(${CMAKE_SOURCE_DIR}/packaging/changelog.in ${CMAKE_BINARY_DIR}/packaging/changelog @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/packaging/brivane.1.in ${CMAKE_BINARY_DIR}/packaging/brivane.1 @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/brivane-copy-to-server.1.in
+               ${CMAKE_BINARY_DIR}/packaging/brivane-copy-to-server.1 @ONLY)
 # One page tells of the program and its launcher.
 file(WRITE ${CMAKE_BINARY_DIR}/packaging/brivane-launch.1 ".so man1/brivane.1\n")
 # Compressed as Debian wants them: best compression, no name or time stamp in the header, so the same text
 # always gives the same bytes.
 find_program(GZIP_PROGRAM gzip REQUIRED)
-foreach(file changelog brivane.1 brivane-launch.1)
+foreach(file changelog brivane.1 brivane-launch.1 brivane-copy-to-server.1)
     execute_process(COMMAND ${GZIP_PROGRAM} -9n -c ${CMAKE_BINARY_DIR}/packaging/${file}
                     OUTPUT_FILE ${CMAKE_BINARY_DIR}/packaging/${file}.gz COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
 
-install(TARGETS brivane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS brivane brivane-copy-to-server RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/brivane-launch DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${CMAKE_SOURCE_DIR}/database/schema.sql ${CMAKE_SOURCE_DIR}/database/sample_data.sql
-        DESTINATION ${BRIVANE_DATA_DIR})
+              ${CMAKE_SOURCE_DIR}/database/schema-postgresql.sql DESTINATION ${BRIVANE_DATA_DIR})
 install(FILES ${CMAKE_SOURCE_DIR}/resources/BRIVANE.HLP DESTINATION ${BRIVANE_DATA_DIR})
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/${BRIVANE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/resources/brivane.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME ${BRIVANE_APP_ID}.svg)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/${BRIVANE_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/brivane.1.gz ${CMAKE_BINARY_DIR}/packaging/brivane-launch.1.gz
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+              ${CMAKE_BINARY_DIR}/packaging/brivane-copy-to-server.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/brivane)
 
@@ -65,7 +67,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "builds products from recipe lines and computes each product's total mass\n"
     "and price per kg. It analyses a product's cost, reports on the component\n"
     "list, exports the lists as text and prints price lists. All data lives in\n"
-    "one SQLite database file, which the launcher keeps in the user's data folder.")
+    "one SQLite database file, which the launcher keeps in the user's data folder,\n"
+    "or for a team on a PostgreSQL server.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -1,6 +1,9 @@
 #include "Database.h"
 
+#include "database/PostgreSQLDatabase.h"
+
 #include <algorithm>
+#include <filesystem>
 
 TDatabase* Database = nullptr;
 std::string DatabaseFileName;
@@ -9,18 +12,75 @@ int CurrentRow = 1;
 std::vector<std::string> RecipeLineIds(1);
 
 namespace {
-// The connection of the action under way.
+// The file's connection of the action under way.
 std::unique_ptr<TDatabase> Opened;
+// The server's connection, kept between actions.
+std::unique_ptr<TDatabase> Kept;
+TDatabaseChoice Choice;
+
+bool StartsWith(std::string_view text, std::string_view start) {
+    return text.substr(0, start.size()) == start;
+}
 } // namespace
+
+TDatabaseChoice ParseDatabaseChoice(std::string_view text) {
+    TDatabaseChoice choice;
+    if (StartsWith(text, "postgresql://") || StartsWith(text, "postgres://")) {
+        choice.Engine = TEngine::PostgreSQL;
+        choice.Connection = text;
+    } else if (StartsWith(text, "postgresql:")) {
+        choice.Engine = TEngine::PostgreSQL;
+        choice.Connection = text.substr(std::string_view("postgresql:").size());
+    } else {
+        choice.File = text;
+    }
+    return choice;
+}
+
+void ChooseDatabase(const TDatabaseChoice& choice) {
+    Kept.reset();
+    Choice = choice;
+}
+
+const TDatabaseChoice& ChosenDatabase() {
+    return Choice;
+}
+
+std::string DatabaseLocation() {
+    if (Choice.Engine == TEngine::PostgreSQL)
+        return Kept ? Kept->Where() : DescribeServer(Choice.Connection) + ", not connected";
+    std::error_code ec;
+    const std::filesystem::path file = Choice.File.empty() ? DatabaseFileName : Choice.File;
+    const std::filesystem::path full = std::filesystem::absolute(file, ec);
+    return (ec ? file : full).string();
+}
 
 void OpenDatabase() {
     Database = nullptr;
+    if (Choice.Engine == TEngine::PostgreSQL) {
+        if (Kept && !Kept->Usable())
+            Kept.reset();
+        if (!Kept)
+            Kept = OpenPostgreSQLDatabase(Choice.Connection);
+        Database = Kept.get();
+        return;
+    }
+    // The windows set the bare name at start; a file named by the user takes its place, so that its backups
+    // and the check of the exports' names concern the file in use.
+    if (!Choice.File.empty())
+        DatabaseFileName = Choice.File;
     Opened = OpenSQLiteDatabase(DatabaseFileName);
     Database = Opened.get();
 }
 
 void CloseDatabase() {
     Database = nullptr;
+    if (Kept) {
+        // Nothing an action left open outlives it; a connection that broke is made anew by the next action.
+        Kept->Rollback();
+        if (!Kept->Usable())
+            Kept.reset();
+    }
     // Closing reports why a connection could not close cleanly; it is gone all the same.
     const std::unique_ptr<TDatabase> closing = std::move(Opened);
     if (closing)

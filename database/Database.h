@@ -1,4 +1,5 @@
-// Database access: one connection per action, opened and closed around the statements it runs.
+// Database access: a file opened and closed around the statements of each action, or a team's server whose
+// connection is kept for the run.
 #pragma once
 
 #include <cstdint>
@@ -70,7 +71,7 @@ using TRowFunction = std::function<void(const TResultRow&)>;
 enum class TEngine { SQLite, PostgreSQL };
 
 // One connection to the data: what every action needs of a database, whatever holds it. Failures raise
-// Exception (ESQLite3 for the file) with the engine's reason.
+// Exception (ESQLite3 for the file, EPostgreSQL for a server) with the engine's reason.
 class TDatabase {
 public:
     virtual ~TDatabase() = default;
@@ -96,6 +97,9 @@ public:
     // Ends the connection at the end of an action; raises the reason when it could not end cleanly (it is
     // gone all the same).
     virtual void Close() = 0;
+    // False once the connection is known to be gone (a server that ended it, a network that broke); a
+    // connection kept between actions is then made anew by the next one.
+    virtual bool Usable() { return true; }
 };
 
 // The connection of the action under way; null outside an action.
@@ -114,7 +118,31 @@ inline constexpr int LockWaitMilliseconds = 2000;
 // A connection of its own to the database file, for work beside the window's actions (the import's
 // preview, the tests).
 std::unique_ptr<TDatabase> OpenSQLiteDatabase(const std::string& file);
+// A connection of its own to a PostgreSQL server; connection is what libpq is handed (a URI or keywords).
+std::unique_ptr<TDatabase> OpenPostgreSQLDatabase(const std::string& connection);
 
+// Which database the actions work on: a file, or a team's server.
+struct TDatabaseChoice {
+    TEngine Engine = TEngine::SQLite;
+    // The file; empty for DatabaseFileName, the bare name in the current directory.
+    std::string File;
+    // On a server: what libpq is handed, a URI or its connection keywords.
+    std::string Connection;
+};
+// What a user's text names: nothing (empty) is DatabaseFileName; "postgresql://..." or "postgres://..." a
+// server by its URI, handed to libpq whole; "postgresql:" followed by libpq keywords ("service=brivane") a
+// server by those keywords; anything else the path of a database file.
+TDatabaseChoice ParseDatabaseChoice(std::string_view text);
+// The database of every later action. A server's connection kept for an earlier choice is ended.
+void ChooseDatabase(const TDatabaseChoice& choice);
+const TDatabaseChoice& ChosenDatabase();
+// Where the data is, for the user: the file's full path, or the database, its server and the server's version
+// ("brivane on db.example, PostgreSQL 15.4"). Never a password.
+std::string DatabaseLocation();
+
+// A file is opened for each action and closed at its end. A server's connection is made by the first action
+// and kept for the run: the end of an action rolls back whatever it left open, and a connection found broken
+// is made anew by the next action.
 void OpenDatabase();
 void CloseDatabase();
 // One action's use of the data: opens it, runs work and closes it again, also when work fails; the failure

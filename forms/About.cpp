@@ -2,9 +2,13 @@
 
 #include "BuildConfig.h"
 #include "controls/URLLink.h"
+#include "database/Database.h"
 #include "platform/Images.h"
+#include "platform/QtText.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -50,6 +54,26 @@ QLabel* MakeImage(QWidget* parent, const char* name, QRect geometry, const QStri
     return image;
 }
 
+// Where the data is, read again each time the box opens: a server's version is known once it is connected. A
+// long path is shortened in its middle to the line's width, and shown whole in the tooltip.
+class TShowLocation : public QObject {
+public:
+    explicit TShowLocation(QLabel& label) : QObject(&label), FLabel(label) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            const QString where = ToQt(DatabaseLocation());
+            const QString shown = QFontMetrics(FLabel.font()).elidedText(where, Qt::ElideMiddle, FLabel.width());
+            FLabel.setText(shown);
+            FLabel.setAccessibleName(shown);
+            FLabel.setToolTip(where);
+        }
+        return false;
+    }
+
+private:
+    QLabel& FLabel;
+};
+
 } // namespace
 
 TForm3::TForm3() {
@@ -65,6 +89,9 @@ TForm3::TForm3() {
     Label3 = MakeAboutLabel(this, "Label3", "maintenance of industrial recipes", {96, 96}, Qt::yellow, 13);
     const std::string version = std::string("Version ") + ProgramVersion;
     Label4 = MakeAboutLabel(this, "Label4", version.c_str(), {96, 120}, Qt::yellow, 13);
+    QLabel* location = MakeAboutLabel(this, "DatabaseLabel", "", {96, 136}, Qt::yellow, 11);
+    location->setGeometry(96, 136, 216, 14);
+    installEventFilter(new TShowLocation(*location));
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName("Panel1");

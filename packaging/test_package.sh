@@ -36,7 +36,7 @@ deb=${debs[0]}
 version=$(dpkg-deb -f "$deb" Version)
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "package: $(basename "$deb"), Depends: $depends"
-for dep in libqt6widgets6 libsqlite3-0 sqlite3 libqt6svg6; do
+for dep in libqt6widgets6 libsqlite3-0 libpq5 sqlite3 libqt6svg6; do
     [[ ", $depends," == *", $dep"[\ ,]* ]] || fail "Depends lacks $dep"
 done
 # ICU's library carries its version in its name (libicu72 on Debian 12).
@@ -46,13 +46,16 @@ root="$work/root"
 dpkg-deb -x "$deb" "$root"
 expected=(
     usr/bin/brivane
+    usr/bin/brivane-copy-to-server
     usr/bin/brivane-launch
     usr/share/applications/org.example.Brivane.desktop
     usr/share/brivane/sample_data.sql
+    usr/share/brivane/schema-postgresql.sql
     usr/share/brivane/schema.sql
     usr/share/doc/brivane/changelog.gz
     usr/share/doc/brivane/copyright
     usr/share/icons/hicolor/scalable/apps/org.example.Brivane.svg
+    usr/share/man/man1/brivane-copy-to-server.1.gz
     usr/share/man/man1/brivane-launch.1.gz
     usr/share/man/man1/brivane.1.gz
     usr/share/metainfo/org.example.Brivane.metainfo.xml
@@ -60,10 +63,16 @@ expected=(
 expected+=(usr/share/brivane/BRIVANE.HLP)
 diff -u <(printf '%s\n' "${expected[@]}" | LC_ALL=C sort) \
     <(cd "$root" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort) || fail "the package's file list differs"
-for f in usr/bin/brivane usr/bin/brivane-launch; do
+for f in usr/bin/brivane usr/bin/brivane-launch usr/bin/brivane-copy-to-server; do
     [ -x "$root/$f" ] || fail "$f is not executable"
 done
 cmp "$source_dir/database/schema.sql" "$root/usr/share/brivane/schema.sql" || fail "the installed schema differs"
+cmp "$source_dir/database/schema-postgresql.sql" "$root/usr/share/brivane/schema-postgresql.sql" ||
+    fail "the installed server schema differs"
+# The copy command runs from the package and says how it is used.
+status=0
+"$root/usr/bin/brivane-copy-to-server" >/dev/null 2>&1 || status=$?
+[ "$status" = 2 ] || fail "brivane-copy-to-server without arguments exits with $status, not 2"
 
 desktop="$root/usr/share/applications/org.example.Brivane.desktop"
 metainfo="$root/usr/share/metainfo/org.example.Brivane.metainfo.xml"
@@ -122,6 +131,14 @@ if PATH="$work/broken:$PATH" "$root/usr/bin/brivane-launch" >/dev/null 2>&1; the
 fi
 [ -d "$data" ] || fail "the launcher did not create $data"
 [ -z "$(ls -A "$data")" ] || fail "a failed first start left files: $(ls -A "$data")"
+
+# A database named in the user's settings is the program's to open: the launcher makes none.
+mkdir -p "$HOME/.config/Brivane"
+sqlite3 "$work/team.db3" <"$source_dir/database/schema.sql"
+printf '[General]\nDatabase=%s\n' "$work/team.db3" >"$HOME/.config/Brivane/Brivane.conf"
+start_program
+[ -z "$(ls -A "$data")" ] || fail "the launcher made a database although another was named: $(ls -A "$data")"
+rm "$HOME/.config/Brivane/Brivane.conf"
 
 start_program
 [ "$(ls -A "$data")" = "Products.db3" ] || fail "the data folder holds: $(ls -A "$data")"

@@ -1,7 +1,7 @@
 # Installs the Debian packages that the build, the tests and the program need, where any is missing.
 # Sourced by the run and test scripts.
 brivane_install_packages() {
-    local packages=(cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libsqlite3-dev libicu-dev sqlite3
+    local packages=(cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libsqlite3-dev libpq-dev libicu-dev sqlite3
                     libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core fonts-liberation clang-format
                     desktop-file-utils appstream dpkg-dev file poppler-utils "$@")
     local missing=()

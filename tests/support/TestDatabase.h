@@ -1,11 +1,28 @@
-// Test support: a fresh temporary current directory, and database files made from the schema.
+// Test support: a fresh temporary current directory, and databases made from the schema. A program that CTest
+// runs a second time with BRIVANE_TEST_ENGINE=PostgreSQL works on the run's throw-away server instead of files:
+// each database a test creates is a fresh one there, named after the file it stands for.
 #pragma once
 
+#include "database/Database.h"
+
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
-// Makes a fresh temporary directory the current directory for its lifetime.
+// True in the server pass.
+bool OnServer();
+// What this pass's engine gives: the file's text or the server's.
+std::string ByEngine(const std::string& file, const std::string& server);
+// For tests of what only a file has (its locks, its bytes, a file that is no database).
+#define SKIP_ON_SERVER()                                                                                               \
+    if (OnServer())                                                                                                    \
+    GTEST_SKIP() << "a test of the database file"
+
+// Makes a fresh temporary directory the current directory for its lifetime; the server's databases made
+// meanwhile are dropped at its end.
 class TempDir {
 public:
     TempDir();
@@ -34,13 +51,22 @@ private:
 };
 
 std::string ReadFile(const std::filesystem::path& path);
-// Creates file from the schema, and from the sample data as well when withSample is set.
+// Creates file from the schema, and from the sample data as well when withSample is set. On the server, a fresh
+// database stands for the file, and the actions work on it when file is "Products.db3" or DatabaseFileName.
 void CreateDatabase(const std::string& file = "Products.db3", bool withSample = false);
-// Runs SQL on file through a connection of its own (as another program would).
+// The connection keywords of the server's database that stands for file (the server pass only).
+std::string ServerConnection(const std::string& file = "Products.db3");
+// A connection of its own to file's database, through the database layer.
+std::unique_ptr<TDatabase> ConnectTo(const std::string& file = "Products.db3");
+// Runs SQL on file through a connection of its own (as another program would). On the server, the key
+// counters are then moved past the numbers the SQL gave, as a file's next rowid would be.
 void RunSql(const std::string& sql, const std::string& file = "Products.db3");
 // Rows of a query on file, each row's columns joined by "|" (NULL as "<null>").
 std::vector<std::string> QueryRows(const std::string& sql, const std::string& file = "Products.db3");
-// Everything file holds: its schema, then every row of every table.
+// The rows of sql on db, as QueryRows gives them.
+std::vector<std::string> RowsOf(TDatabase& db, const std::string& sql);
+// Everything file holds: its schema, then every row of every table (on the server, rows in the order of their
+// columns).
 std::vector<std::string> DumpDatabase(const std::string& file = "Products.db3");
 // The first column of the first row, or "<none>".
 std::string QueryValue(const std::string& sql, const std::string& file = "Products.db3");

@@ -14,6 +14,7 @@
 
 #include <QEnterEvent>
 #include <QImage>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -304,6 +305,22 @@ TEST_F(AboutTest, TheMailLinkChangesItsLookOnlyWhileTheMouseIsOverItAndOpensItsA
     Trigger(Form1->About);
     EXPECT_EQ(dialogs.Shown, std::vector<std::string>{"Form3"});
     EXPECT_FALSE(Form3->Image1->pixmap().isNull());
+}
+
+TEST_F(AboutTest, ALineBelowTheVersionTellsWhereTheDataIs) {
+    CreateDatabase();
+    StartProgram();
+    const std::string file = (dir.Path() / "Products.db3").string();
+    dialogs.Scripts["Form3"] = [&file](QDialog& about) {
+        const auto* where = about.findChild<QLabel*>("DatabaseLabel");
+        ASSERT_TRUE(where);
+        EXPECT_EQ(where->toolTip().toStdString(), file);
+        EXPECT_EQ(where->accessibleName(), where->text());
+        EXPECT_TRUE(where->text().endsWith("Products.db3")) << "a long path is shortened in its middle";
+        EXPECT_GT(where->y(), Form3->Label4->y());
+        EXPECT_LE(where->fontMetrics().horizontalAdvance(where->text()), where->width());
+    };
+    Trigger(Form1->About);
 }
 
 } // namespace

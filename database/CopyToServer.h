@@ -1,0 +1,30 @@
+// The move of a team's data from a database file to an empty database on their server: the file checked
+// first for what the server cannot hold, then every table copied in one transaction, or nothing.
+#pragma once
+
+#include "database/Database.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct TCopyOutcome {
+    // True only when every row of every table reached the server.
+    bool Copied = false;
+    // What cannot be carried or why the server's database was refused, a line each; nothing was copied then.
+    std::vector<std::string> Problems;
+    // The rows copied, table by table.
+    std::vector<std::pair<std::string, std::int64_t>> Rows;
+};
+
+// Copies file (read-only; it stays as it is) into server, whose database must hold the tables of
+// schema-postgresql.sql and no row yet. Failures of either connection raise Exception; nothing is copied then.
+TCopyOutcome CopyFileToServer(const std::string& file, TDatabase& server);
+
+// A table's key counter and the numbers a file's own counter had handed out for it.
+using THandedOut = std::vector<std::pair<std::string, std::int64_t>>;
+// Moves the key counter of each of the server's tables past every number that any table holds for its kind of
+// record (the lists of Numbers.h), and past what handedOut gives for it, so a new record never takes a number
+// that was used before. Run it in the transaction that gave rows their numbers.
+void MoveKeyCounters(TDatabase& server, const THandedOut& handedOut = {});
