@@ -27,6 +27,10 @@ const char* const Data =
     "INSERT INTO Products (Prod_ID, Product) VALUES (1, 'ANISETTE'), (2, 'O''NEILL BLEND');"
     "INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity) VALUES (1, 1, 1, 1.25), (2, 1, 2, 2.5), (3, 1, 3, 0.05);";
 
+// The refusal of a recipe line whose component is not in the list.
+const char* const NotInList =
+    "Component is not present in the database.\r\nUse the tab COMPONENTS to enter new starting materials";
+
 std::string Today() {
     return QueryValue("select CURRENT_DATE;");
 }
@@ -197,7 +201,7 @@ TEST_F(EditingTest, ARefusedPostKeepsTheDialogOpenWithWhatWasTyped) {
         EXPECT_FALSE(window.isVisible());
     };
     Trigger(Form1->AddComponent1);
-    EXPECT_EQ(dialogs.Messages.size(), 1u);
+    EXPECT_EQ(dialogs.Messages, std::vector<std::string>{NotInList});
     EXPECT_EQ(QueryValue("select Quantity from Recipes where ID = 4;"), "1.5");
 
     // Component: a name that exists, in the new mode and (refused by the database) in the edit mode.
@@ -213,8 +217,9 @@ TEST_F(EditingTest, ARefusedPostKeepsTheDialogOpenWithWhatWasTyped) {
     Trigger(Form1->NewComponent);
     Components().SetRow(ComponentRow("WATER"));
     Trigger(Form1->RenameComponent);
-    EXPECT_EQ(dialogs.Messages.size(), 3u);
-    EXPECT_EQ(dialogs.Messages.back(), "SQLite Error 19 - UNIQUE constraint failed: Materials.Component");
+    EXPECT_EQ(dialogs.Messages,
+              (std::vector<std::string>{NotInList, "Component is already present in the Components table.",
+                                        "SQLite Error 19 - UNIQUE constraint failed: Materials.Component"}));
     EXPECT_EQ(QueryValue("select count(*) from Materials;"), "5");
 }
 
