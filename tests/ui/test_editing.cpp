@@ -31,10 +31,6 @@ const char* const Data =
 const char* const NotInList =
     "Component is not present in the database.\r\nUse the tab COMPONENTS to enter new starting materials";
 
-std::string Today() {
-    return QueryValue("select CURRENT_DATE;");
-}
-
 void Type(QWidget* field, const QString& text) {
     field->setFocus();
     if (auto* edit = qobject_cast<QLineEdit*>(field))
@@ -86,6 +82,7 @@ protected:
 };
 
 TEST_F(EditingTest, AddEditAndDeleteRecipeLines) {
+    const Today today;
     // Add: a lower-case entry finds the stored name; the mass is written with a point.
     dialogs.Scripts["Rec"] = [](QDialog& window) {
         EXPECT_EQ(window.windowTitle(), "Edit Recipe");
@@ -101,8 +98,8 @@ TEST_F(EditingTest, AddEditAndDeleteRecipeLines) {
     Trigger(Form1->AddComponent1);
     EXPECT_EQ(dialogs.Shown, std::vector<std::string>{"Rec"});
     EXPECT_FALSE(Rec->isVisible());
-    EXPECT_EQ(QueryRows("select Prod_ID, Comp_ID, Quantity, Datum = CURRENT_DATE from Recipes where ID = 4;"),
-              std::vector<std::string>{"1|4|12.5|1"});
+    EXPECT_EQ(today.Mark(QueryRows("select Prod_ID, Comp_ID, Quantity, Datum from Recipes where ID = 4;")),
+              std::vector<std::string>{"1|4|12.5|TODAY"});
     EXPECT_EQ(Column(Recipe(), 0).back(), "MOTHER'S SALT");
     EXPECT_EQ(Form1->TotalEdit->Text(), "16.300");
     EXPECT_EQ(Form1->HelpContext, 7);
@@ -267,6 +264,7 @@ TEST_F(EditingTest, NamesWithApostrophesAndLongRecipes) {
 }
 
 TEST_F(EditingTest, NewComponentsAreStoredUpperCaseWithAPointAndToday) {
+    const Today today;
     DecimalSeparator = ',';
     ThousandSeparator = '.';
     ShowComponents();
@@ -279,8 +277,8 @@ TEST_F(EditingTest, NewComponentsAreStoredUpperCaseWithAPointAndToday) {
         Click(Mat->PostBtn);
     };
     Trigger(Form1->NewComponent);
-    EXPECT_EQ(QueryRows("select Component, typeof(Price), Price, Date from Materials where Comp_ID = 6;"),
-              std::vector<std::string>{"SAFFRON|real|612.5|" + Today()});
+    EXPECT_EQ(today.Mark(QueryRows("select Component, typeof(Price), Price, Date from Materials where Comp_ID = 6;")),
+              std::vector<std::string>{"SAFFRON|real|612.5|TODAY"});
     EXPECT_EQ(Components().Cells(1, ComponentRow("SAFFRON")), "  612,50");
     const auto& choices = Rec->ComboBox1->Items();
     EXPECT_NE(std::find(choices.begin(), choices.end(), "SAFFRON"), choices.end())
@@ -308,6 +306,7 @@ TEST_F(EditingTest, NewComponentsAreStoredUpperCaseWithAPointAndToday) {
 }
 
 TEST_F(EditingTest, EditingAComponentRenamesItAndKeepsItsRecipeLines) {
+    const Today today;
     ShowComponents();
     Components().SetRow(ComponentRow("ETHANOL"));
     dialogs.Scripts["Mat"] = [](QDialog&) {
@@ -320,8 +319,8 @@ TEST_F(EditingTest, EditingAComponentRenamesItAndKeepsItsRecipeLines) {
     };
     Components().OnDblClick();
     EXPECT_EQ(Form1->HelpContext, 4);
-    EXPECT_EQ(QueryRows("select Comp_ID, Component, Price, Date from Materials where Comp_ID = 1;"),
-              std::vector<std::string>{"1|ETHANOL 96%|2.65|" + Today()});
+    EXPECT_EQ(today.Mark(QueryRows("select Comp_ID, Component, Price, Date from Materials where Comp_ID = 1;")),
+              std::vector<std::string>{"1|ETHANOL 96%|2.65|TODAY"});
     EXPECT_EQ(Components().Cells(0, Components().Row()), "ETHANOL 96%") << "the edited component is selected again";
 
     // Renaming onto another component's name is refused by the database; nothing is written.

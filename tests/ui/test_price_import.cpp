@@ -120,10 +120,10 @@ TEST_F(PriceImportTest, ApplyWritesTheChangedPricesAndTheListShowsThem) {
               (std::vector<std::string>{"The price list missing.csv cannot be read: the file does not exist."}));
 
     WriteFile("prices.txt", "CAF\xC9\t6.00\nVANILLIN\t14.20\nSUGAR\t2.10\n");
+    const Today today;
     Import("prices.txt", [](TPriceImport& window) { QTest::mouseClick(window.ApplyBtn, Qt::LeftButton); });
-    const std::string today = QueryValue("SELECT CURRENT_DATE;");
-    EXPECT_EQ(QueryRows("SELECT Comp_ID, Price, Date FROM Materials WHERE Date = CURRENT_DATE ORDER BY Comp_ID;"),
-              (std::vector<std::string>{"1|2.1|" + today, "3|6.0|" + today}));
+    EXPECT_EQ(today.Mark(QueryRows("SELECT Comp_ID, Price, Date FROM Materials ORDER BY Comp_ID;")),
+              (std::vector<std::string>{"1|2.1|TODAY", "2|0.0|2025-01-02", "3|6.0|TODAY", "4|14.2|2025-01-05"}));
     EXPECT_EQ(QueryRows("SELECT * FROM PriceHistory ORDER BY rowid;"),
               (std::vector<std::string>{"1|2.0|2025-01-01", "3|5.0|2025-01-03"}));
     EXPECT_EQ(Column(*Form1->StringGrid2, 1),

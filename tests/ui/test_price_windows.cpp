@@ -199,19 +199,19 @@ TEST_F(PriceWindows, PostsThatChangeThePriceKeepTheOldOneAndTheWindowShowsThem) 
         EXPECT_EQ(Mat->History->PriceChart->Points().size(), 1u);
     };
     EditComponent("SUGAR", [] { QTest::mouseClick(Mat->HistoryBtn, Qt::LeftButton); });
+    const Today today;
     PostPrice("SUGAR", "2.50");
     PostPrice("SUGAR", "2.50");
     PostPrice("SUGAR", "3.10");
-    const std::string today = QueryValue("SELECT CURRENT_DATE;");
-    EXPECT_EQ(QueryRows("SELECT Comp_ID, Price, Date FROM PriceHistory ORDER BY rowid;"),
-              (Cells{"1|2.0|2025-01-01", "1|2.5|" + today}));
+    EXPECT_EQ(today.Mark(QueryRows("SELECT Comp_ID, Price, Date FROM PriceHistory ORDER BY rowid;")),
+              (Cells{"1|2.0|2025-01-01", "1|2.5|TODAY"}));
 
     French();
     bool shown = false;
     dialogs.Scripts["PriceHistory"] = [&shown, &today](QDialog& window) {
         shown = true;
         const TPriceHistory& history = *Mat->History;
-        EXPECT_EQ(Column(*history.StringGrid1, 0), (Cells{today, today, "2025-01-01"}));
+        EXPECT_EQ(today.Mark(Column(*history.StringGrid1, 0)), (Cells{"TODAY", "TODAY", "2025-01-01"}));
         EXPECT_EQ(Column(*history.StringGrid1, 1), (Cells{"    3,10", "    2,50", "    2,00"}));
         // The step: 2.00 holds from its date until the change to 2.50, drawn at its height.
         TPriceChart& chart = *history.PriceChart;
