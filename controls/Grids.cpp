@@ -174,15 +174,6 @@ void TStringGrid::SetRow(int row) {
     FireClick();
 }
 
-void TStringGrid::SetCol(int col) {
-    col = std::clamp(col, 0, FColCount - 1);
-    if (col == FCol)
-        return;
-    FCol = col;
-    SyncCurrentCell();
-    FireClick();
-}
-
 void TStringGrid::SetColWidth(int col, int width) {
     Sync();
     setColumnWidth(col, width);

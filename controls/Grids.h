@@ -50,8 +50,6 @@ public:
     void ClearRows();
     int Row() const { return FRow; }
     void SetRow(int row);
-    int Col() const { return FCol; }
-    void SetCol(int col);
 
     void SetColWidth(int col, int width);
     // Number columns are drawn right-aligned so that their decimal points line up; the cell texts stay as they are.
@@ -64,7 +62,6 @@ public:
     void SetCellData(int col, int row, int role, const QVariant& value);
     QVariant CellData(int col, int row, int role) const;
     void SetPopupMenu(QMenu* menu) { FPopupMenu = menu; }
-    QMenu* PopupMenu() const { return FPopupMenu; }
 
     std::function<void()> OnClick;
     std::function<void()> OnDblClick;

@@ -213,8 +213,8 @@ std::vector<TProductImpact> PriceImpact(TDatabase* db, const std::vector<TNewPri
         ExecStatements(db, "DROP TABLE IF EXISTS temp.NewPrices;"
                            "CREATE TEMP TABLE NewPrices (Comp_ID INTEGER PRIMARY KEY, Price REAL);");
         InsertRows(db, "INSERT OR REPLACE INTO temp.NewPrices (Comp_ID, Price) VALUES", 2, prices.size(),
-                   [&prices](std::size_t i, TValues& values) {
-                       values.insert(values.end(), {prices[i].CompId, prices[i].Price});
+                   [&prices](std::size_t i, TValues& row) {
+                       row.insert(row.end(), {prices[i].CompId, prices[i].Price});
                    });
         newPrice = "COALESCE(N.Price, M.Price)";
         joined = " LEFT JOIN temp.NewPrices N ON N.Comp_ID = M.Comp_ID";

@@ -38,7 +38,6 @@ int ControlHelpContext(const QWidget* control) {
 }
 
 void TApplication::Terminate() {
-    Terminated = true;
     QApplication::quit();
 }
 

@@ -23,7 +23,6 @@ public:
 
     // Ends the event loop after the current event.
     void Terminate();
-    bool Terminated = false;
 
     // The general error display: a box captioned with the title, an error icon and "OK".
     void ShowException(const std::exception& e);

@@ -8,8 +8,8 @@
 // Told how far the work has come, from 0 to 1; false once the user has asked to stop.
 using TProgressReport = std::function<bool(double done)>;
 
-// How long work runs before its progress bar shows.
-inline constexpr int ProgressShowMilliseconds = 500;
+// How long work runs before its progress bar shows; a test shortens it so that its list need not outlast it.
+inline int ProgressShowMilliseconds = 500;
 
 // Runs work on a thread of its own and returns when it has ended; an exception of work goes on to the
 // caller. Meanwhile the windows are drawn but take no input, and after ProgressShowMilliseconds a modal

@@ -153,15 +153,15 @@ TEST_F(PriceListTest, ApplyWritesExactlyTheChangedPricesWithTheirHistoryOrNothin
     RunSql("DROP TRIGGER Full;");
 
     int changed = 0;
+    const Today today;
     InOpenDatabase([&] { changed = ApplyPriceImport(Database, prices).Changed; });
     EXPECT_EQ(changed, 2);
-    const std::string today = QueryValue("SELECT CURRENT_DATE;");
     std::vector<std::string> after = before;
-    after[2] = "3|CAFÉ|6.0|" + today;
-    after[4] = "5|VANILLIN|15.0|" + today;
+    after[2] = "3|CAFÉ|6.0|TODAY";
+    after[4] = "5|VANILLIN|15.0|TODAY";
     after.push_back("history 3|5.0|2025-01-03");
     after.push_back("history 5|14.2|2025-01-05");
-    EXPECT_EQ(Dump(), after);
+    EXPECT_EQ(today.Mark(Dump()), after);
     EXPECT_TRUE(Preview(TabFile).Changes.empty());
 }
 

@@ -12,6 +12,7 @@
 #include <map>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -262,4 +263,30 @@ std::vector<std::string> DumpDatabase(const std::string& file) {
         for (const std::string& row : QueryRows("SELECT * FROM \"" + table + "\" ORDER BY rowid;", file))
             dump.push_back(table + ": " + row);
     return dump;
+}
+
+namespace {
+std::string CurrentDate() {
+    return QueryValue("SELECT CURRENT_DATE;", ":memory:");
+}
+
+void ReplaceAll(std::string& text, const std::string& what, const std::string& with) {
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
+        text.replace(at, what.size(), with);
+}
+} // namespace
+
+Today::Today() : FBefore(CurrentDate()) {}
+
+std::string Today::Mark(std::string text) const {
+    return Mark(std::vector<std::string>{std::move(text)}).front();
+}
+
+std::vector<std::string> Today::Mark(std::vector<std::string> rows) const {
+    const std::string after = CurrentDate();
+    for (std::string& row : rows) {
+        ReplaceAll(row, FBefore, "TODAY");
+        ReplaceAll(row, after, "TODAY");
+    }
+    return rows;
 }

@@ -70,3 +70,16 @@ std::vector<std::string> RowsOf(TDatabase& db, const std::string& sql);
 std::vector<std::string> DumpDatabase(const std::string& file = "Products.db3");
 // The first column of the first row, or "<none>".
 std::string QueryValue(const std::string& sql, const std::string& file = "Products.db3");
+
+// "Today" for a test that may run across midnight: the database's CURRENT_DATE when made, before the action under
+// test, and again when its outcome is marked, after it. The action wrote one of the two.
+class Today {
+public:
+    Today();
+    // text, or each row, with both days written as "TODAY".
+    std::string Mark(std::string text) const;
+    std::vector<std::string> Mark(std::vector<std::string> rows) const;
+
+private:
+    std::string FBefore;
+};

@@ -81,9 +81,10 @@ TEST_F(BackupsTest, ABackupThatCannotBeMadeIsReportedOnceAndTheWritesStillLand) 
     std::ofstream("backups") << "";
     PostWater();
     PostWater();
-    ASSERT_EQ(dialogs.Messages.size(), 1u);
-    EXPECT_EQ(dialogs.Messages[0].rfind("No backup of Products.db3 could be made: the folder ", 0), 0u)
-        << dialogs.Messages[0];
+    EXPECT_EQ(dialogs.Messages,
+              std::vector<std::string>{"No backup of Products.db3 could be made: the folder " +
+                                       (dir.Path() / "backups").string() +
+                                       " cannot be made: File exists.\r\nThe change goes ahead without a backup."});
     EXPECT_EQ(QueryValue("SELECT COUNT(*) FROM Recipes;"), "3");
 }
 
@@ -191,9 +192,8 @@ TEST_F(BackupsTest, NothingIsRestoredWhenTheCurrentDataCannotBeBackedUpFirst) {
     dialogs.Scripts["Backups"] = [](QDialog&) { QTest::mouseClick(BackupsWindow()->RestoreBtn, Qt::LeftButton); };
     Trigger(Form1->RestoreBackup);
     sqlite3_close_v2(other);
-    ASSERT_EQ(dialogs.Messages.size(), 1u);
-    EXPECT_EQ(dialogs.Messages[0].rfind("Nothing was restored: the current data could not be backed up first", 0), 0u)
-        << dialogs.Messages[0];
+    EXPECT_EQ(dialogs.Messages, std::vector<std::string>{"Nothing was restored: the current data could not be backed "
+                                                         "up first (SQLite Error 5 - database is locked)."});
     EXPECT_EQ(DumpDatabase(), current);
     EXPECT_EQ(Made().size(), 1u);
 }

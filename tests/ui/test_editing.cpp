@@ -27,9 +27,9 @@ const char* const Data =
     "INSERT INTO Products (Prod_ID, Product) VALUES (1, 'ANISETTE'), (2, 'O''NEILL BLEND');"
     "INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity) VALUES (1, 1, 1, 1.25), (2, 1, 2, 2.5), (3, 1, 3, 0.05);";
 
-std::string Today() {
-    return QueryValue("select CURRENT_DATE;");
-}
+// The refusal of a recipe line whose component is not in the list.
+const char* const NotInList =
+    "Component is not present in the database.\r\nUse the tab COMPONENTS to enter new starting materials";
 
 void Type(QWidget* field, const QString& text) {
     field->setFocus();
@@ -82,6 +82,7 @@ protected:
 };
 
 TEST_F(EditingTest, AddEditAndDeleteRecipeLines) {
+    const Today today;
     // Add: a lower-case entry finds the stored name; the mass is written with a point.
     dialogs.Scripts["Rec"] = [](QDialog& window) {
         EXPECT_EQ(window.windowTitle(), "Edit Recipe");
@@ -97,8 +98,8 @@ TEST_F(EditingTest, AddEditAndDeleteRecipeLines) {
     Trigger(Form1->AddComponent1);
     EXPECT_EQ(dialogs.Shown, std::vector<std::string>{"Rec"});
     EXPECT_FALSE(Rec->isVisible());
-    EXPECT_EQ(QueryRows("select Prod_ID, Comp_ID, Quantity, Datum = CURRENT_DATE from Recipes where ID = 4;"),
-              std::vector<std::string>{"1|4|12.5|1"});
+    EXPECT_EQ(today.Mark(QueryRows("select Prod_ID, Comp_ID, Quantity, Datum from Recipes where ID = 4;")),
+              std::vector<std::string>{"1|4|12.5|TODAY"});
     EXPECT_EQ(Column(Recipe(), 0).back(), "MOTHER'S SALT");
     EXPECT_EQ(Form1->TotalEdit->Text(), "16.300");
     EXPECT_EQ(Form1->HelpContext, 7);
@@ -197,7 +198,7 @@ TEST_F(EditingTest, ARefusedPostKeepsTheDialogOpenWithWhatWasTyped) {
         EXPECT_FALSE(window.isVisible());
     };
     Trigger(Form1->AddComponent1);
-    EXPECT_EQ(dialogs.Messages.size(), 1u);
+    EXPECT_EQ(dialogs.Messages, std::vector<std::string>{NotInList});
     EXPECT_EQ(QueryValue("select Quantity from Recipes where ID = 4;"), "1.5");
 
     // Component: a name that exists, in the new mode and (refused by the database) in the edit mode.
@@ -213,8 +214,9 @@ TEST_F(EditingTest, ARefusedPostKeepsTheDialogOpenWithWhatWasTyped) {
     Trigger(Form1->NewComponent);
     Components().SetRow(ComponentRow("WATER"));
     Trigger(Form1->RenameComponent);
-    EXPECT_EQ(dialogs.Messages.size(), 3u);
-    EXPECT_EQ(dialogs.Messages.back(), "SQLite Error 19 - UNIQUE constraint failed: Materials.Component");
+    EXPECT_EQ(dialogs.Messages,
+              (std::vector<std::string>{NotInList, "Component is already present in the Components table.",
+                                        "SQLite Error 19 - UNIQUE constraint failed: Materials.Component"}));
     EXPECT_EQ(QueryValue("select count(*) from Materials;"), "5");
 }
 
@@ -262,6 +264,7 @@ TEST_F(EditingTest, NamesWithApostrophesAndLongRecipes) {
 }
 
 TEST_F(EditingTest, NewComponentsAreStoredUpperCaseWithAPointAndToday) {
+    const Today today;
     DecimalSeparator = ',';
     ThousandSeparator = '.';
     ShowComponents();
@@ -274,8 +277,8 @@ TEST_F(EditingTest, NewComponentsAreStoredUpperCaseWithAPointAndToday) {
         Click(Mat->PostBtn);
     };
     Trigger(Form1->NewComponent);
-    EXPECT_EQ(QueryRows("select Component, typeof(Price), Price, Date from Materials where Comp_ID = 6;"),
-              std::vector<std::string>{"SAFFRON|real|612.5|" + Today()});
+    EXPECT_EQ(today.Mark(QueryRows("select Component, typeof(Price), Price, Date from Materials where Comp_ID = 6;")),
+              std::vector<std::string>{"SAFFRON|real|612.5|TODAY"});
     EXPECT_EQ(Components().Cells(1, ComponentRow("SAFFRON")), "  612,50");
     const auto& choices = Rec->ComboBox1->Items();
     EXPECT_NE(std::find(choices.begin(), choices.end(), "SAFFRON"), choices.end())
@@ -303,6 +306,7 @@ TEST_F(EditingTest, NewComponentsAreStoredUpperCaseWithAPointAndToday) {
 }
 
 TEST_F(EditingTest, EditingAComponentRenamesItAndKeepsItsRecipeLines) {
+    const Today today;
     ShowComponents();
     Components().SetRow(ComponentRow("ETHANOL"));
     dialogs.Scripts["Mat"] = [](QDialog&) {
@@ -315,8 +319,8 @@ TEST_F(EditingTest, EditingAComponentRenamesItAndKeepsItsRecipeLines) {
     };
     Components().OnDblClick();
     EXPECT_EQ(Form1->HelpContext, 4);
-    EXPECT_EQ(QueryRows("select Comp_ID, Component, Price, Date from Materials where Comp_ID = 1;"),
-              std::vector<std::string>{"1|ETHANOL 96%|2.65|" + Today()});
+    EXPECT_EQ(today.Mark(QueryRows("select Comp_ID, Component, Price, Date from Materials where Comp_ID = 1;")),
+              std::vector<std::string>{"1|ETHANOL 96%|2.65|TODAY"});
     EXPECT_EQ(Components().Cells(0, Components().Row()), "ETHANOL 96%") << "the edited component is selected again";
 
     // Renaming onto another component's name is refused by the database; nothing is written.

@@ -133,7 +133,9 @@ TEST_F(HelpTest, SpecialOrHugeHelpFilesAndPicturesAreRefusedWithoutBlocking) {
     ShowHelp("Brivane.HLP", 4);
     EXPECT_EQ(Viewer().TopicTitle(), "Pictures");
     QTextDocument& document = *Viewer().Browser->document();
-    QTRY_VERIFY(!qvariant_cast<QImage>(document.resource(QTextDocument::ImageResource, QUrl("icon.png"))).isNull());
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        return !qvariant_cast<QImage>(document.resource(QTextDocument::ImageResource, QUrl("icon.png"))).isNull();
+    }));
     const auto loaded = [](const char* name) {
         return qvariant_cast<QImage>(Viewer().Browser->loadResource(QTextDocument::ImageResource, QUrl(name))).size();
     };
@@ -296,7 +298,8 @@ TEST_F(AboutTest, TheMailLinkChangesItsLookOnlyWhileTheMouseIsOverItAndOpensItsA
         EXPECT_EQ(dialogs.OpenedUrls, std::vector<std::string>{"mailto:info@example.org"});
         link.SetLink("");
         QTest::mouseClick(&link, Qt::LeftButton);
-        EXPECT_EQ(dialogs.OpenedUrls.size(), 1u) << "an empty link opens nothing";
+        EXPECT_EQ(dialogs.OpenedUrls, std::vector<std::string>{"mailto:info@example.org"})
+            << "an empty link opens nothing";
         link.SetLink("mailto:info@example.org");
 
         QTest::mouseClick(Form3->Button1, Qt::LeftButton);

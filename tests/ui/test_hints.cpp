@@ -140,25 +140,34 @@ TEST_F(HintsTest, EveryTooltipOfEveryWindowIsShownInTheBalloon) {
 }
 
 TEST_F(HintsTest, AnEqualStatusTextDoesNotRepaintTheBar) {
-    TBevelStatusBar& bar = *Form1->BevelStatusBar1;
-    int paints = 0;
     struct PaintCounter : QObject {
-        int& count;
-        explicit PaintCounter(int& c) : count(c) {}
+        int Count = 0;
         bool eventFilter(QObject*, QEvent* event) override {
-            count += event->type() == QEvent::Paint;
+            Count += event->type() == QEvent::Paint;
             return false;
         }
-    } counter(paints);
-    bar.installEventFilter(&counter);
-    QTest::qWait(20);
-    paints = 0;
+    } barPaints, probePaints;
+    // A window paints everything due in one pass: once a probe far from the bar has painted its update, any
+    // repaint the bar asked for before it has been painted as well.
+    QWidget probe(Form1);
+    probe.setGeometry(0, 0, 4, 4);
+    probe.show();
+    probe.installEventFilter(&probePaints);
+    const auto paintWhatIsDue = [&] {
+        const int before = probePaints.Count;
+        probe.update();
+        return QTest::qWaitFor([&] { return probePaints.Count > before; });
+    };
+    TBevelStatusBar& bar = *Form1->BevelStatusBar1;
+    bar.installEventFilter(&barPaints);
+    ASSERT_TRUE(paintWhatIsDue());
+
+    barPaints.Count = 0;
     bar.SetSimpleText(bar.SimpleText());
-    QTest::qWait(50);
-    EXPECT_EQ(paints, 0);
+    ASSERT_TRUE(paintWhatIsDue());
+    EXPECT_EQ(barPaints.Count, 0);
     bar.SetSimpleText("Mode: testing\tdone");
-    QTest::qWait(50);
-    EXPECT_GT(paints, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return barPaints.Count > 0; }));
     EXPECT_EQ(bar.SimpleText(), "Mode: testing\tdone");
 }
 

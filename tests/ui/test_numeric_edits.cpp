@@ -230,7 +230,7 @@ TEST_F(NumericEdits, APastedNonNumberReachesTheErrorDisplayAndStays) {
     // "+" on such a text reports it too instead of letting the error escape the key handling.
     Enter(PriceEdit);
     TypeAfterEnd(PriceEdit, "+");
-    EXPECT_EQ(Dialogs.Errors.size(), 2u);
+    EXPECT_EQ(Dialogs.Errors, std::vector<std::string>(2, "'abc' is not a valid floating point value."));
     EXPECT_EQ(PriceEdit->Text(), "abc");
 }
 

@@ -161,7 +161,7 @@ TEST_F(PriceWindows, LabelsAreReadAsTheTextTheyShow) {
     };
     EditComponent("SUGAR", [&readAsShown] {
         Type(Mat->PriceEdit, "3.00");
-        QTRY_VERIFY(!Mat->Label3->text().isEmpty());
+        EXPECT_TRUE(QTest::qWaitFor([] { return !Mat->Label3->text().isEmpty(); }));
         readAsShown();
     });
     // A name that looks like markup is shown, and read, as it is written.
@@ -199,19 +199,19 @@ TEST_F(PriceWindows, PostsThatChangeThePriceKeepTheOldOneAndTheWindowShowsThem) 
         EXPECT_EQ(Mat->History->PriceChart->Points().size(), 1u);
     };
     EditComponent("SUGAR", [] { QTest::mouseClick(Mat->HistoryBtn, Qt::LeftButton); });
+    const Today today;
     PostPrice("SUGAR", "2.50");
     PostPrice("SUGAR", "2.50");
     PostPrice("SUGAR", "3.10");
-    const std::string today = QueryValue("SELECT CURRENT_DATE;");
-    EXPECT_EQ(QueryRows("SELECT Comp_ID, Price, Date FROM PriceHistory ORDER BY rowid;"),
-              (Cells{"1|2.0|2025-01-01", "1|2.5|" + today}));
+    EXPECT_EQ(today.Mark(QueryRows("SELECT Comp_ID, Price, Date FROM PriceHistory ORDER BY rowid;")),
+              (Cells{"1|2.0|2025-01-01", "1|2.5|TODAY"}));
 
     French();
     bool shown = false;
     dialogs.Scripts["PriceHistory"] = [&shown, &today](QDialog& window) {
         shown = true;
         const TPriceHistory& history = *Mat->History;
-        EXPECT_EQ(Column(*history.PricesGrid, 0), (Cells{today, today, "2025-01-01"}));
+        EXPECT_EQ(today.Mark(Column(*history.PricesGrid, 0)), (Cells{"TODAY", "TODAY", "2025-01-01"}));
         EXPECT_EQ(Column(*history.PricesGrid, 1), (Cells{"    3,10", "    2,50", "    2,00"}));
         // The step: 2.00 holds from its date until the change to 2.50, drawn at its height.
         TPriceChart& chart = *history.PriceChart;
@@ -255,7 +255,8 @@ TEST_F(PriceWindows, AWriteThatFailsLeavesNeitherPriceNorHistory) {
         Type(Mat->PriceEdit, "2.75");
         QTest::mouseClick(Mat->PostBtn, Qt::LeftButton);
     });
-    EXPECT_EQ(dialogs.Messages.size(), 2u);
+    EXPECT_EQ(dialogs.Messages, (Cells{"SQLite Error 5 - database is locked",
+                                       "SQLite Error 19 - UNIQUE constraint failed: Materials.Component"}));
     EXPECT_EQ(QueryRows("SELECT Component, Price FROM Materials WHERE Comp_ID = 1;"), Cells{"SUGAR|2.0"});
     EXPECT_EQ(QueryValue("SELECT COUNT(*) FROM PriceHistory;"), "0");
 

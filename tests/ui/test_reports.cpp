@@ -134,7 +134,7 @@ TEST_F(ReportsTest, AReportFileThatCannotBeWrittenIsReported) {
         EXPECT_EQ(Joined(Form4->ListBox1->Items()), MissingPrices);
         // This report saves before it shows.
         QTest::mouseClick(Form4->Button5, Qt::LeftButton);
-        EXPECT_EQ(dialogs.Errors.size(), 2u);
+        EXPECT_EQ(dialogs.Errors, std::vector<std::string>(2, "Cannot write Report.txt: not a regular file."));
         EXPECT_TRUE(Form4->ListBox1->Items().empty());
     });
     // A full disk: the last report stays as it was.
@@ -143,8 +143,9 @@ TEST_F(ReportsTest, AReportFileThatCannotBeWrittenIsReported) {
     Show([this] {
         FileSizeLimit full(20);
         QTest::mouseClick(Form4->Button4, Qt::LeftButton);
-        ASSERT_EQ(dialogs.Errors.size(), 3u);
-        EXPECT_EQ(dialogs.Errors[2], "Cannot write Report.txt: File too large.");
+        EXPECT_EQ(dialogs.Errors, (std::vector<std::string>{"Cannot write Report.txt: not a regular file.",
+                                                            "Cannot write Report.txt: not a regular file.",
+                                                            "Cannot write Report.txt: File too large."}));
         EXPECT_EQ(Joined(Form4->ListBox1->Items()), ByDate);
     });
     EXPECT_EQ(ReadFile("Report.txt"), "the last report");

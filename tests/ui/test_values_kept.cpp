@@ -185,8 +185,7 @@ TEST_F(ValuesKept, APriceThatCouldNotBeReadIsNeverWrittenAsZero) {
     Components().SetRow(RowOf(Components(), "ETHANOL"));
     Trigger(Form1->RenameComponent);
     sqlite3_close(other);
-    ASSERT_FALSE(dialogs.Messages.empty());
-    EXPECT_EQ(dialogs.Messages.front().rfind("SQLite Error 5", 0), 0u) << dialogs.Messages.front();
+    EXPECT_EQ(dialogs.Messages, std::vector<std::string>{"SQLite Error 5 - database is locked"});
     EXPECT_EQ(QueryValue("select Price from Materials where Component = 'ETHANOL';"), "38.5");
 }
 
