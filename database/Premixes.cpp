@@ -77,9 +77,8 @@ std::vector<std::string> PathDown(TDatabase* db, const std::string& startId, con
             return path;
         }
         std::vector<std::pair<std::string, std::string>> below;
-        ForEachRow(db, PremixesOfRecipe, {steps[i].Id}, [&below](const TResultRow& row) {
-            below.emplace_back(row.Text(0), row.Text(1));
-        });
+        ForEachRow(db, PremixesOfRecipe, {steps[i].Id},
+                   [&below](const TResultRow& row) { below.emplace_back(row.Text(0), row.Text(1)); });
         for (auto& [id, name] : below)
             if (seen.emplace(id, true).second)
                 steps.push_back({id, name, i});
@@ -121,13 +120,12 @@ void WritePremixPrices(TDatabase* db, const std::vector<std::string>& ids) {
     }
     TValues update = infinities;
     update.insert(update.end(), ids.begin(), ids.end());
-    Execute(db,
-            std::string("UPDATE Materials SET Price = S.Price, Date = CURRENT_DATE FROM (SELECT X.Comp_ID AS Comp_ID, ") +
-                PremixPrice +
-                " AS Price FROM Premixes X JOIN Products P ON P.Prod_ID = X.Prod_ID WHERE X.Prod_ID IN (" +
-                Places(ids.size()) + ")) S WHERE Materials.Comp_ID = S.Comp_ID AND Materials.Price" + differs +
-                "S.Price;",
-            update);
+    Execute(
+        db,
+        std::string("UPDATE Materials SET Price = S.Price, Date = CURRENT_DATE FROM (SELECT X.Comp_ID AS Comp_ID, ") +
+            PremixPrice + " AS Price FROM Premixes X JOIN Products P ON P.Prod_ID = X.Prod_ID WHERE X.Prod_ID IN (" +
+            Places(ids.size()) + ")) S WHERE Materials.Comp_ID = S.Comp_ID AND Materials.Price" + differs + "S.Price;",
+        update);
 }
 
 std::vector<std::string> IdsOf(const TPremixOrder& order, const std::vector<std::size_t>& indexes) {
@@ -170,8 +168,8 @@ TPremixOrder ReadPremixOrder(TDatabase* db) {
                "ORDER BY P.Product, X.Prod_ID;",
                [&](const TResultRow& row) {
                    byId.emplace(std::string(row.Text(0)), order.Premixes.size());
-                   order.Premixes.push_back({std::string(row.Text(0)), std::string(row.Text(1)),
-                                             std::string(row.Text(2)), {}});
+                   order.Premixes.push_back(
+                       {std::string(row.Text(0)), std::string(row.Text(1)), std::string(row.Text(2)), {}});
                });
     if (order.Premixes.empty())
         return order;
@@ -245,15 +243,14 @@ TRecomputation RecomputeWithPremixes(TDatabase* db) {
     std::string rest = "R.Prod_ID NOT IN (SELECT Prod_ID FROM Premixes)";
     const std::vector<std::string> blocked = BlockedComponents(order);
     if (!blocked.empty()) {
-        const std::string users = "SELECT Prod_ID FROM Recipes WHERE Prod_ID IS NOT NULL AND Comp_ID IN (" +
-                                  Places(blocked.size()) + ")";
+        const std::string users =
+            "SELECT Prod_ID FROM Recipes WHERE Prod_ID IS NOT NULL AND Comp_ID IN (" + Places(blocked.size()) + ")";
         rest += " AND R.Prod_ID NOT IN (" + users + ")";
-        result.NotComputed += std::stoi(
-            QueryFirst(db,
-                       "SELECT COUNT(*) FROM Products WHERE Prod_ID IN (" + users +
-                           ") AND Prod_ID NOT IN (SELECT Prod_ID FROM Premixes);",
-                       AsValues(blocked))
-                .value_or("0"));
+        result.NotComputed += std::stoi(QueryFirst(db,
+                                                   "SELECT COUNT(*) FROM Products WHERE Prod_ID IN (" + users +
+                                                       ") AND Prod_ID NOT IN (SELECT Prod_ID FROM Premixes);",
+                                                   AsValues(blocked))
+                                            .value_or("0"));
     }
     Execute(db, RecomputeStatement(db, rest), AsValues(blocked));
     return result;
@@ -352,19 +349,20 @@ void UseAsPremix(TDatabase* db, const std::string& product) {
         EnsurePremixes(db);
         std::optional<std::string> prodId;
         TValue price;
-        ForEachRow(db, "SELECT Prod_ID, Price FROM Products WHERE Product = ?;", {product},
-                   [&](const TResultRow& row) {
-                       prodId = std::string(row.Text(0));
-                       price = row.Value(1);
-                   });
+        ForEachRow(db, "SELECT Prod_ID, Price FROM Products WHERE Product = ?;", {product}, [&](const TResultRow& row) {
+            prodId = std::string(row.Text(0));
+            price = row.Value(1);
+        });
         if (!prodId || PremixOfProduct(db, product))
             return;
         const TPremixCandidate candidate = CheckPremixCandidate(db, product);
         if (!candidate.Refusal.empty())
             throw Exception(candidate.Refusal);
-        std::optional<std::string> compId = QueryFirst(db, "SELECT Comp_ID FROM Materials WHERE Component = ?;", {product});
+        std::optional<std::string> compId =
+            QueryFirst(db, "SELECT Comp_ID FROM Materials WHERE Component = ?;", {product});
         if (!compId) {
-            Execute(db, "INSERT INTO Materials (Component, Price, Date) VALUES (?, ?, CURRENT_DATE);", {product, price});
+            Execute(db, "INSERT INTO Materials (Component, Price, Date) VALUES (?, ?, CURRENT_DATE);",
+                    {product, price});
             compId = std::to_string(GiveNewComponentItsNumber(db));
         }
         // A link left by a product that is gone gives way.

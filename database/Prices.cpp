@@ -130,8 +130,8 @@ std::string IncompletePriceNote(const TIncompletePrice& product) {
     for (std::size_t i = 0; i < product.Premixes.size() && i < NamesInNote; ++i)
         premixes += "; premix " + AsUtf8(product.Premixes[i]) + " has incomplete prices";
     if (product.Premixes.size() > NamesInNote)
-        premixes += "; " + std::to_string(product.Premixes.size() - NamesInNote) +
-                    " more premixes have incomplete prices";
+        premixes +=
+            "; " + std::to_string(product.Premixes.size() - NamesInNote) + " more premixes have incomplete prices";
     if (note.empty() && premixes.empty())
         return note;
     return (note.empty() ? std::string("Price incomplete") : "Price incomplete: " + note) + premixes;
@@ -281,7 +281,8 @@ std::string AddPremixPrices(TDatabase* db, TValues& values) {
         " AS Price FROM Premixes X JOIN Recipes R ON R.Prod_ID = X.Prod_ID JOIN Materials M ON M.Comp_ID = R.Comp_ID "
         "LEFT JOIN temp.NewPrices N ON N.Comp_ID = M.Comp_ID WHERE X.Prod_ID IN (SELECT R2.Prod_ID FROM Recipes R2 "
         "WHERE R2.Comp_ID IN (SELECT Comp_ID FROM temp.NewPrices))" +
-        notBlocked + " GROUP BY X.Comp_ID) C LEFT JOIN temp.NewPrices O ON O.Comp_ID = C.Comp_ID WHERE O.Comp_ID IS "
+        notBlocked +
+        " GROUP BY X.Comp_ID) C LEFT JOIN temp.NewPrices O ON O.Comp_ID = C.Comp_ID WHERE O.Comp_ID IS "
         "NULL OR O.Price IS NOT C.Price;";
     const TValues blocked(blockedProducts.begin(), blockedProducts.end());
     // One level more each round; at most as many rounds as there are premixes.

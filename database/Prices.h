@@ -25,8 +25,8 @@ struct TIncompletePrice {
     std::vector<std::string> Premixes;
 };
 
-// The one query that finds them all (premixes aside), in the order of the product list (by name, byte order): a row for each
-// component without a price in a product's recipe and one for its lines of deleted components.
+// The one query that finds them all (premixes aside), in the order of the product list (by name, byte order): a row for
+// each component without a price in a product's recipe and one for its lines of deleted components.
 const std::string& IncompletePricesQuery();
 // Every product whose price leaves lines out, through every premix level: a product using a premix whose price
 // is incomplete is incomplete too.

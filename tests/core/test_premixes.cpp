@@ -45,8 +45,7 @@ protected:
     static TLinePosted Post(const std::string& product, const std::string& component, const std::string& mass,
                             std::string* refusal = nullptr) {
         TLinePosted posted = TLinePosted::Written;
-        InOpenDatabase(
-            [&] { posted = PostRecipeLine(Database, {true, "", product, component, mass}, refusal); });
+        InOpenDatabase([&] { posted = PostRecipeLine(Database, {true, "", product, component, mass}, refusal); });
         return posted;
     }
     static TRecomputation Refresh() {
@@ -208,7 +207,10 @@ TEST(RecomputationTest, TheGuardedStatementGivesTheFormerResultsAndWritesNothing
         for (int c = 1; c <= 30; ++c) {
             const int kind = pick(8);
             // Prices and quantities of a few binary digits, so every sum is exact whatever its order.
-            const std::string price = kind == 0 ? "NULL" : kind == 1 ? "0" : kind == 2 ? "''" : std::to_string(pick(80) * 0.125);
+            const std::string price = kind == 0   ? "NULL"
+                                      : kind == 1 ? "0"
+                                      : kind == 2 ? "''"
+                                                  : std::to_string(pick(80) * 0.125);
             sql += "INSERT INTO Materials VALUES (" + std::to_string(c) + ", 'C" + std::to_string(c) + "', " + price +
                    ", '2025-01-01');";
         }
