@@ -44,10 +44,11 @@ std::string Joined(const std::vector<std::string>& names, const char* separator)
     return text;
 }
 
-// Premix products that use premix products, through lines whose component exists.
+// Premix products that use premix products, through lines whose component exists; the lines are found through
+// the premixes' own numbers, never by reading all of them.
 const char* const PremixUsesQuery =
-    "SELECT DISTINCT R.Prod_ID, Y.Prod_ID FROM Premixes X JOIN Recipes R ON R.Prod_ID = X.Prod_ID JOIN Premixes Y "
-    "ON Y.Comp_ID = R.Comp_ID JOIN Materials M ON M.Comp_ID = R.Comp_ID ORDER BY 1, 2;";
+    "SELECT DISTINCT R.Prod_ID, Y.Prod_ID FROM Recipes R JOIN Premixes Y ON Y.Comp_ID = R.Comp_ID JOIN Materials M ON "
+    "M.Comp_ID = R.Comp_ID WHERE R.Prod_ID IN (SELECT Prod_ID FROM Premixes) ORDER BY 1, 2;";
 
 // The premixes one product's recipe uses: their product numbers and names.
 const char* const PremixesOfRecipe =
@@ -240,19 +241,22 @@ TRecomputation RollUpPremixes(TDatabase* db) {
 TRecomputation RecomputeWithPremixes(TDatabase* db) {
     const TPremixOrder order = ReadPremixOrder(db);
     TRecomputation result = RollUp(db, order);
-    std::string rest = "R.Prod_ID NOT IN (SELECT Prod_ID FROM Premixes)";
+    // The premixes come out of the last pass as the levels left them, so it need not tell them apart; only what
+    // uses a premix on or above a cycle is left out (those premixes among it), product by product rather than line
+    // by line.
+    std::string rest;
     const std::vector<std::string> blocked = BlockedComponents(order);
     if (!blocked.empty()) {
         const std::string users =
             "SELECT Prod_ID FROM Recipes WHERE Prod_ID IS NOT NULL AND Comp_ID IN (" + Places(blocked.size()) + ")";
-        rest += " AND R.Prod_ID NOT IN (" + users + ")";
+        rest = "Products.Prod_ID NOT IN (" + users + ")";
         result.NotComputed += std::stoi(QueryFirst(db,
                                                    "SELECT COUNT(*) FROM Products WHERE Prod_ID IN (" + users +
                                                        ") AND Prod_ID NOT IN (SELECT Prod_ID FROM Premixes);",
                                                    AsValues(blocked))
                                             .value_or("0"));
     }
-    Execute(db, RecomputeStatement(db, rest), AsValues(blocked));
+    Execute(db, RecomputeStatement(db, "", rest), AsValues(blocked));
     return result;
 }
 

@@ -42,14 +42,16 @@ void AddIncompletePremixes(TDatabase* db, std::vector<TIncompletePrice>& product
         std::string Component;
     };
     std::vector<TUse> uses;
-    ForEachRow(db,
-               "SELECT P.Product, PY.Product, MY.Component FROM Recipes R JOIN Premixes Y ON Y.Comp_ID = R.Comp_ID "
-               "JOIN Materials MY ON MY.Comp_ID = Y.Comp_ID JOIN Products P ON P.Prod_ID = R.Prod_ID JOIN Products PY "
-               "ON PY.Prod_ID = Y.Prod_ID GROUP BY P.Product, PY.Product, MY.Component ORDER BY MY.Component, "
-               "P.Product;",
-               [&uses](const TResultRow& row) {
-                   uses.push_back({std::string(row.Text(0)), std::string(row.Text(1)), std::string(row.Text(2))});
-               });
+    ForEachRow(
+        db,
+        "SELECT P.Product, PY.Product, MY.Component FROM Recipes R JOIN Premixes Y ON Y.Comp_ID = R.Comp_ID "
+        "JOIN Materials MY ON MY.Comp_ID = Y.Comp_ID JOIN Products P ON P.Prod_ID = R.Prod_ID JOIN Products PY "
+        "ON PY.Prod_ID = Y.Prod_ID WHERE R.Comp_ID IN (SELECT Comp_ID FROM Premixes) GROUP BY P.Product, PY.Product, "
+        "MY.Component ORDER BY MY.Component, "
+        "P.Product;",
+        [&uses](const TResultRow& row) {
+            uses.push_back({std::string(row.Text(0)), std::string(row.Text(1)), std::string(row.Text(2))});
+        });
     if (uses.empty())
         return;
     std::map<std::string, std::size_t> index;

@@ -21,13 +21,14 @@ const char* DiffersOperator(TDatabase* db) {
     return db->Engine() == TEngine::PostgreSQL ? "IS DISTINCT FROM" : "IS NOT";
 }
 
-std::string RecomputeStatement(TDatabase* db, const std::string& filter) {
+std::string RecomputeStatement(TDatabase* db, const std::string& filter, const std::string& products) {
     const std::string differs = std::string(" ") + DiffersOperator(db) + " ";
     return "UPDATE Products SET Mass = S.Mass, Price = S.Price FROM (SELECT R.Prod_ID AS Prod_ID, SUM(R.Quantity) AS "
            "Mass, " +
            PricePerKg("M.Price") + " AS Price FROM Recipes R JOIN Materials M ON M.Comp_ID = R.Comp_ID" +
            (filter.empty() ? std::string() : " WHERE " + filter) +
-           " GROUP BY R.Prod_ID) S WHERE Products.Prod_ID = S.Prod_ID AND (Products.Mass" + differs +
+           " GROUP BY R.Prod_ID) S WHERE Products.Prod_ID = S.Prod_ID" +
+           (products.empty() ? std::string() : " AND " + products) + " AND (Products.Mass" + differs +
            "S.Mass OR Products.Price" + differs + "S.Price);";
 }
 

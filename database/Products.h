@@ -21,9 +21,9 @@ const std::string& RecomputeProductsStatement();
 // The comparison that tells two values apart, NULL from a number included, on the engine of db.
 const char* DiffersOperator(TDatabase* db);
 // The same recomputation for the products whose lines filter selects (a condition on the recipe lines R;
-// empty for all), writing only the rows whose mass or price differs, so a Refresh that changes nothing writes
-// nothing.
-std::string RecomputeStatement(TDatabase* db, const std::string& filter);
+// empty for all) and that products lets through (a condition on Products; empty for all), writing only the rows
+// whose mass or price differs, so a Refresh that changes nothing writes nothing.
+std::string RecomputeStatement(TDatabase* db, const std::string& filter, const std::string& products = "");
 // Every product recomputed; premixes first, level by level, their prices written to their components.
 TRecomputation RecomputeProducts(TDatabase* db);
 
