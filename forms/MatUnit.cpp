@@ -89,6 +89,8 @@ std::string TMat::Execute(TMatRequest request) {
     FPrice.Opened = PriceEdit->Text();
     const bool premix = !FRequest.PremixOf.empty();
     Edit1->setReadOnly(premix);
+    // Read-only fields look it, as the price field does.
+    SetBackground(*Edit1, premix ? ButtonFaceColor() : WindowColor());
     PriceEdit->SetReadOnly(premix);
     const QString from = premix ? "Price from the recipe of " + ToQt(FRequest.PremixOf) : QString();
     PremixLabel->setText(from);
