@@ -69,43 +69,33 @@ std::set<std::string> CyclesReported;
 // The Recipes.ID of every premix line on display.
 std::vector<std::string> ShownPremixLines;
 
-// A warm tint of the grid's own background: light in a light palette, dark in a dark one, so the text
-// keeps its contrast either way.
-QColor IncompleteColor(const QWidget& grid) {
+// A tint of the grid's own background towards colour: light in a light palette, dark in a dark one, so the
+// text keeps its contrast either way.
+QColor Tint(const QWidget& grid, const QColor& colour, double share) {
     const QColor base = grid.palette().color(QPalette::Base);
-    const QColor warm(255, 160, 0);
-    constexpr double share = 0.35;
-    return QColor::fromRgbF(static_cast<float>(base.redF() + (warm.redF() - base.redF()) * share),
-                            static_cast<float>(base.greenF() + (warm.greenF() - base.greenF()) * share),
-                            static_cast<float>(base.blueF() + (warm.blueF() - base.blueF()) * share));
+    return QColor::fromRgbF(static_cast<float>(base.redF() + (colour.redF() - base.redF()) * share),
+                            static_cast<float>(base.greenF() + (colour.greenF() - base.greenF()) * share),
+                            static_cast<float>(base.blueF() + (colour.blueF() - base.blueF()) * share));
 }
 
-// Marks the number cell of row: its background, and the note as tooltip and for screen readers.
-void MarkIncomplete(TStringGrid& grid, int row, const std::string& note) {
-    const QString text = ToQt(note);
-    grid.SetCellData(1, row, Qt::BackgroundRole, IncompleteColor(grid));
+// Marks a cell: its background, and the note as tooltip and for screen readers.
+void MarkCell(TStringGrid& grid, int col, int row, const QColor& background, const QString& text) {
+    grid.SetCellData(col, row, Qt::BackgroundRole, background);
     // A tooltip that looks like markup is shown as markup: a name such as <B>ASE stays as it is written.
-    grid.SetCellData(1, row, Qt::ToolTipRole,
+    grid.SetCellData(col, row, Qt::ToolTipRole,
                      Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text);
-    grid.SetCellData(1, row, Qt::AccessibleDescriptionRole, text);
+    grid.SetCellData(col, row, Qt::AccessibleDescriptionRole, text);
 }
 
-// A cool tint of the grid's background for the lines that are premixes, readable in light and dark palettes.
-QColor PremixColor(const QWidget& grid) {
-    const QColor base = grid.palette().color(QPalette::Base);
-    const QColor cool(80, 150, 255);
-    constexpr double share = 0.25;
-    return QColor::fromRgbF(static_cast<float>(base.redF() + (cool.redF() - base.redF()) * share),
-                            static_cast<float>(base.greenF() + (cool.greenF() - base.greenF()) * share),
-                            static_cast<float>(base.blueF() + (cool.blueF() - base.blueF()) * share));
+// The number cell of a price that leaves lines out, in a warm tint.
+void MarkIncomplete(TStringGrid& grid, int row, const std::string& note) {
+    MarkCell(grid, 1, row, Tint(grid, QColor(255, 160, 0), 0.35), ToQt(note));
 }
 
+// The name cell of a premix line, in a cool tint.
 void MarkPremix(TStringGrid& grid, int row) {
-    const QString text = "Premix: " + ToQt(grid.Cells(0, row)) + " has its own recipe";
-    grid.SetCellData(0, row, Qt::BackgroundRole, PremixColor(grid));
-    grid.SetCellData(0, row, Qt::ToolTipRole,
-                     Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text);
-    grid.SetCellData(0, row, Qt::AccessibleDescriptionRole, text);
+    MarkCell(grid, 0, row, Tint(grid, QColor(80, 150, 255), 0.25),
+             "Premix: " + ToQt(grid.Cells(0, row)) + " has its own recipe");
 }
 
 // Brings the premixes' prices up to date before a list or window shows them; a file without premixes is
