@@ -1,6 +1,7 @@
 #include "database/Components.h"
 
 #include "database/Numbers.h"
+#include "database/Premixes.h"
 #include "database/Prices.h"
 #include "text/StrMan.h"
 #include "text/SysUtils.h"
@@ -72,6 +73,8 @@ void PostComponent(TDatabase* db, const TComponentPost& post) {
 void RemoveComponent(TDatabase* db, const std::string& name) {
     // The component's price history goes with it, or nothing goes.
     InTransaction(db, [db, &name] {
+        if (const auto premix = PremixOfComponent(db, name))
+            throw Exception(PremixComponentText(*premix));
         DeletePriceHistory(db, name);
         ExecStatements(db, "Delete from Materials where Component ='" + StringManager.QuoteSql(name) + "';");
     });

@@ -40,5 +40,5 @@ bool IsDuplicateComponent(const TComponentPost& post, const std::vector<std::str
 void PostComponent(TDatabase* db, const TComponentPost& post);
 
 // Delete Component: the component of that name and its price history, in one transaction. Its recipe lines
-// stay behind.
+// stay behind. A premix's component is refused.
 void RemoveComponent(TDatabase* db, const std::string& name);

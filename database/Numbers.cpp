@@ -8,9 +8,10 @@
 #include <optional>
 #include <string>
 
-const std::vector<TNumberColumn> ProductNumberColumns = {{"Products", "Prod_ID"}, {"Recipes", "Prod_ID"}};
+const std::vector<TNumberColumn> ProductNumberColumns = {
+    {"Products", "Prod_ID"}, {"Recipes", "Prod_ID"}, {"Premixes", "Prod_ID"}};
 const std::vector<TNumberColumn> ComponentNumberColumns = {
-    {"Materials", "Comp_ID"}, {"Recipes", "Comp_ID"}, {"PriceHistory", "Comp_ID"}};
+    {"Materials", "Comp_ID"}, {"Recipes", "Comp_ID"}, {"PriceHistory", "Comp_ID"}, {"Premixes", "Comp_ID"}};
 
 namespace {
 

@@ -1,6 +1,7 @@
 #include "database/PriceListImport.h"
 
 #include "database/Database.h"
+#include "database/Premixes.h"
 #include "text/Encoding.h"
 
 #include <algorithm>
@@ -52,14 +53,31 @@ TImportPreview PreviewPriceImport(TDatabase* db, const TPriceLineSource& lines) 
         TPriceListMatch& match = matcher.Match();
         preview.Skipped = std::move(match.Skipped);
         preview.MoreSkipped = match.MoreSkipped;
-        if (match.Prices.empty())
-            return;
+        // A premix's price is the one its recipe gives; a list cannot set it.
+        const std::vector<std::string> premixIds = PremixComponentIds(db);
+        const std::unordered_set<std::string> premixes(premixIds.begin(), premixIds.end());
         std::vector<TPriceChange> candidates;
         candidates.reserve(match.Prices.size());
+        bool premixSkipped = false;
         for (const TMatchedPrice& price : match.Prices) {
             const std::size_t c = price.Component;
+            if (premixes.contains(ids[c])) {
+                preview.Skipped.push_back({price.Line, names[c], "a premix: its price comes from its recipe"});
+                premixSkipped = true;
+                continue;
+            }
             candidates.push_back({price.Line, ids[c], names[c], prices[c], price.Price, stored[c]});
         }
+        if (premixSkipped) {
+            std::stable_sort(preview.Skipped.begin(), preview.Skipped.end(),
+                             [](const TSkippedLine& a, const TSkippedLine& b) { return a.Line < b.Line; });
+            if (preview.Skipped.size() > SkippedLinesKept) {
+                preview.MoreSkipped += preview.Skipped.size() - SkippedLinesKept;
+                preview.Skipped.resize(SkippedLinesKept);
+            }
+        }
+        if (candidates.empty())
+            return;
         // SQLite decides what differs, exactly as the update will.
         FillImportPrices(db, candidates);
         std::unordered_set<std::string> differing;

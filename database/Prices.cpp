@@ -1,12 +1,14 @@
 #include "Prices.h"
 
 #include "database/Database.h"
+#include "database/Premixes.h"
 #include "database/Products.h"
 #include "text/Encoding.h"
 #include "text/StrMan.h"
 
 #include <algorithm>
 #include <limits>
+#include <map>
 
 const char* const NoPriceCondition = "(M.Price IS NULL OR typeof(M.Price) NOT IN ('integer', 'real') OR M.Price = 0)";
 
@@ -29,6 +31,58 @@ const std::string& IncompletePricesQuery() {
 namespace {
 // The note names at most three components: "A, B and C", or "A, B and N more".
 constexpr std::size_t NamesInNote = 3;
+
+// A product that uses a premix whose price is incomplete is incomplete itself, level after level.
+void AddIncompletePremixes(TDatabase* db, std::vector<TIncompletePrice>& products) {
+    if (!HasPremixTable(db))
+        return;
+    struct TUse {
+        std::string User;
+        std::string Premix;
+        std::string Component;
+    };
+    std::vector<TUse> uses;
+    ForEachRow(
+        db,
+        "SELECT P.Product, PY.Product, MY.Component FROM Recipes R JOIN Premixes Y ON Y.Comp_ID = R.Comp_ID "
+        "JOIN Materials MY ON MY.Comp_ID = Y.Comp_ID JOIN Products P ON P.Prod_ID = R.Prod_ID JOIN Products PY "
+        "ON PY.Prod_ID = Y.Prod_ID WHERE R.Comp_ID IN (SELECT Comp_ID FROM Premixes) GROUP BY P.Product, PY.Product, "
+        "MY.Component ORDER BY MY.Component, "
+        "P.Product;",
+        [&uses](const TResultRow& row) {
+            uses.push_back({std::string(row.Text(0)), std::string(row.Text(1)), std::string(row.Text(2))});
+        });
+    if (uses.empty())
+        return;
+    std::map<std::string, std::size_t> index;
+    for (std::size_t i = 0; i < products.size(); ++i)
+        index.emplace(products[i].Product, i);
+    // Each round reaches one level further up; a cycle adds nothing new after its first round.
+    for (bool grown = true; grown;) {
+        grown = false;
+        for (const TUse& use : uses) {
+            if (!index.contains(use.Premix))
+                continue;
+            auto user = index.find(use.User);
+            if (user == index.end()) {
+                TIncompletePrice added;
+                added.Product = use.User;
+                products.push_back(std::move(added));
+                user = index.emplace(use.User, products.size() - 1).first;
+            }
+            std::vector<std::string>& names = products[user->second].Premixes;
+            if (std::find(names.begin(), names.end(), use.Component) == names.end()) {
+                names.push_back(use.Component);
+                grown = true;
+            }
+        }
+    }
+    for (TIncompletePrice& product : products)
+        std::sort(product.Premixes.begin(), product.Premixes.end());
+    std::stable_sort(products.begin(), products.end(),
+                     [](const TIncompletePrice& a, const TIncompletePrice& b) { return a.Product < b.Product; });
+}
+
 } // namespace
 
 std::vector<TIncompletePrice> IncompletePrices(TDatabase* db) {
@@ -36,7 +90,7 @@ std::vector<TIncompletePrice> IncompletePrices(TDatabase* db) {
     std::string lastId;
     ForEachRow(db, IncompletePricesQuery(), [&products, &lastId](const TResultRow& row) {
         if (products.empty() || row.Text(1) != lastId) {
-            products.push_back({std::string(row.Text(0)), 0, 0, {}});
+            products.push_back({std::string(row.Text(0)), 0, 0, {}, false, {}});
             lastId = row.Text(1);
         }
         TIncompletePrice& product = products.back();
@@ -48,6 +102,7 @@ std::vector<TIncompletePrice> IncompletePrices(TDatabase* db) {
             product.NoPriceNames.emplace_back(row.Text(3));
         ++product.NoPrice;
     });
+    AddIncompletePremixes(db, products);
     return products;
 }
 
@@ -73,7 +128,15 @@ std::string IncompletePriceNote(const TIncompletePrice& product) {
     }
     if (product.TooLarge)
         note += note.empty() ? "too large to compute" : "; too large to compute";
-    return note.empty() ? note : "Price incomplete: " + note;
+    std::string premixes;
+    for (std::size_t i = 0; i < product.Premixes.size() && i < NamesInNote; ++i)
+        premixes += "; premix " + AsUtf8(product.Premixes[i]) + " has incomplete prices";
+    if (product.Premixes.size() > NamesInNote)
+        premixes +=
+            "; " + std::to_string(product.Premixes.size() - NamesInNote) + " more premixes have incomplete prices";
+    if (note.empty() && premixes.empty())
+        return note;
+    return (note.empty() ? std::string("Price incomplete") : "Price incomplete: " + note) + premixes;
 }
 
 std::vector<std::string> ClearUncomputedPrices(TDatabase* db) {
@@ -195,6 +258,63 @@ void DeletePriceHistory(TDatabase* db, const std::string& component) {
             {component});
 }
 
+namespace {
+
+// The new price of a component on a line R of component M, from temp.NewPrices N where it has one there.
+const char* const NewPriceOfLine = "(CASE WHEN N.Comp_ID IS NULL THEN M.Price ELSE N.Price END)";
+
+// Puts into temp.NewPrices the new rounded price of every premix the prices there move, level after level,
+// as the Refresh would write it; the premixes on or above a cycle are left out, as the Refresh leaves them.
+// Returns the condition on P that leaves out the products the Refresh would not compute, with its values.
+std::string AddPremixPrices(TDatabase* db, TValues& values) {
+    const TPremixOrder order = ReadPremixOrder(db);
+    std::vector<std::string> blockedProducts;
+    std::vector<std::string> blockedComponents;
+    for (std::size_t i : order.Blocked) {
+        blockedProducts.push_back(order.Premixes[i].ProdId);
+        blockedComponents.push_back(order.Premixes[i].CompId);
+    }
+    std::string places;
+    for (std::size_t i = 0; i < blockedProducts.size(); ++i)
+        places += i ? ", ?" : "?";
+    const std::string notBlocked = blockedProducts.empty() ? std::string() : " AND X.Prod_ID NOT IN (" + places + ")";
+    const std::string moved =
+        "SELECT C.Comp_ID, C.Price FROM (SELECT X.Comp_ID AS Comp_ID, " + PricePerKg(NewPriceOfLine) +
+        " AS Price FROM Premixes X JOIN Recipes R ON R.Prod_ID = X.Prod_ID JOIN Materials M ON M.Comp_ID = R.Comp_ID "
+        "LEFT JOIN temp.NewPrices N ON N.Comp_ID = M.Comp_ID WHERE X.Prod_ID IN (SELECT R2.Prod_ID FROM Recipes R2 "
+        "WHERE R2.Comp_ID IN (SELECT Comp_ID FROM temp.NewPrices))" +
+        notBlocked +
+        " GROUP BY X.Comp_ID) C LEFT JOIN temp.NewPrices O ON O.Comp_ID = C.Comp_ID WHERE O.Comp_ID IS "
+        "NULL OR O.Price IS NOT C.Price;";
+    const TValues blocked(blockedProducts.begin(), blockedProducts.end());
+    // One level more each round; at most as many rounds as there are premixes.
+    for (std::size_t round = 0; round <= order.Premixes.size(); ++round) {
+        TValues found;
+        ForEachRow(db, moved, blocked, [&found](const TResultRow& row) {
+            found.push_back(row.Value(0));
+            found.push_back(row.Value(1));
+        });
+        if (found.empty())
+            break;
+        InsertRows(db, "INSERT OR REPLACE INTO temp.NewPrices (Comp_ID, Price) VALUES", 2, found.size() / 2,
+                   [&found](std::size_t i, TValues& row) {
+                       row.insert(row.end(), {found[2 * i], found[2 * i + 1]});
+                   });
+    }
+    if (blockedProducts.empty())
+        return {};
+    values.insert(values.end(), blockedProducts.begin(), blockedProducts.end());
+    values.insert(values.end(), blockedComponents.begin(), blockedComponents.end());
+    std::string componentPlaces;
+    for (std::size_t i = 0; i < blockedComponents.size(); ++i)
+        componentPlaces += i ? ", ?" : "?";
+    return " AND P.Prod_ID NOT IN (" + places +
+           ") AND P.Prod_ID NOT IN (SELECT Prod_ID FROM Recipes WHERE Prod_ID IS NOT NULL AND Comp_ID IN (" +
+           componentPlaces + "))";
+}
+
+} // namespace
+
 std::vector<TProductImpact> PriceImpact(TDatabase* db, const std::vector<TNewPrice>& prices) {
     std::vector<TProductImpact> impact;
     if (prices.empty())
@@ -202,40 +322,48 @@ std::vector<TProductImpact> PriceImpact(TDatabase* db, const std::vector<TNewPri
     std::string newPrice;
     std::string changed;
     std::string joined;
+    std::string computed;
     TValues values;
-    if (prices.size() == 1) {
-        const TNewPrice& only = prices.front();
-        newPrice = "(CASE WHEN M.Comp_ID = ? THEN ? ELSE M.Price END)";
-        changed = "R2.Comp_ID = ?";
-        values = {only.CompId, only.Price, only.CompId};
-    } else {
-        // A REAL column converts each price text as Materials itself would store it.
-        ExecStatements(db, "DROP TABLE IF EXISTS temp.NewPrices;"
-                           "CREATE TEMP TABLE NewPrices (Comp_ID INTEGER PRIMARY KEY, Price REAL);");
-        InsertRows(db, "INSERT OR REPLACE INTO temp.NewPrices (Comp_ID, Price) VALUES", 2, prices.size(),
-                   [&prices](std::size_t i, TValues& row) {
-                       row.insert(row.end(), {prices[i].CompId, prices[i].Price});
-                   });
-        newPrice = "COALESCE(N.Price, M.Price)";
-        joined = " LEFT JOIN temp.NewPrices N ON N.Comp_ID = M.Comp_ID";
-        changed = "R2.Comp_ID IN (SELECT Comp_ID FROM temp.NewPrices)";
-    }
-    const std::string sql =
-        "SELECT Product, Now, After FROM (SELECT P.Product AS Product, " + PricePerKg("M.Price") + " AS Now, " +
-        PricePerKg(newPrice) + " AS After FROM Recipes R JOIN Materials M ON M.Comp_ID = R.Comp_ID" + joined +
-        " JOIN Products P ON P.Prod_ID = R.Prod_ID WHERE P.Prod_ID IN (SELECT R2.Prod_ID FROM Recipes R2 WHERE " +
-        changed + ") GROUP BY P.Product) WHERE Now IS NOT After ORDER BY ABS((After - Now) / Now) DESC, Product;";
+    const bool premixes = HasPremixes(db);
+    const bool table = prices.size() > 1 || premixes;
+    const auto dropTable = [db, table] {
+        if (table)
+            ExecStatements(db, "DROP TABLE IF EXISTS temp.NewPrices;");
+    };
     try {
+        if (!table) {
+            const TNewPrice& only = prices.front();
+            newPrice = "(CASE WHEN M.Comp_ID = ? THEN ? ELSE M.Price END)";
+            changed = "R2.Comp_ID = ?";
+            values = {only.CompId, only.Price, only.CompId};
+        } else {
+            // A REAL column converts each price text as Materials itself would store it.
+            ExecStatements(db, "DROP TABLE IF EXISTS temp.NewPrices;"
+                               "CREATE TEMP TABLE NewPrices (Comp_ID INTEGER PRIMARY KEY, Price REAL);");
+            InsertRows(db, "INSERT OR REPLACE INTO temp.NewPrices (Comp_ID, Price) VALUES", 2, prices.size(),
+                       [&prices](std::size_t i, TValues& row) {
+                           row.insert(row.end(), {prices[i].CompId, prices[i].Price});
+                       });
+            if (premixes)
+                computed = AddPremixPrices(db, values);
+            newPrice = NewPriceOfLine;
+            joined = " LEFT JOIN temp.NewPrices N ON N.Comp_ID = M.Comp_ID";
+            changed = "R2.Comp_ID IN (SELECT Comp_ID FROM temp.NewPrices)";
+        }
+        const std::string sql =
+            "SELECT Product, Now, After FROM (SELECT P.Product AS Product, " + PricePerKg("M.Price") + " AS Now, " +
+            PricePerKg(newPrice) + " AS After FROM Recipes R JOIN Materials M ON M.Comp_ID = R.Comp_ID" + joined +
+            " JOIN Products P ON P.Prod_ID = R.Prod_ID WHERE P.Prod_ID IN (SELECT R2.Prod_ID FROM Recipes R2 WHERE " +
+            changed + ")" + computed +
+            " GROUP BY P.Product) WHERE Now IS NOT After ORDER BY ABS((After - Now) / Now) DESC, Product;";
         ForEachRow(db, sql, values, [&impact](const TResultRow& row) {
             impact.push_back({std::string(row.Text(0)), std::string(row.Text(1)), std::string(row.Text(2))});
         });
     } catch (...) {
-        if (prices.size() > 1)
-            ExecStatements(db, "DROP TABLE IF EXISTS temp.NewPrices;");
+        dropTable();
         throw;
     }
-    if (prices.size() > 1)
-        ExecStatements(db, "DROP TABLE IF EXISTS temp.NewPrices;");
+    dropTable();
     return impact;
 }
 

@@ -21,14 +21,19 @@ struct TIncompletePrice {
     // The names of the first components without a price, as stored, in byte order: as many as the note names.
     std::vector<std::string> NoPriceNames;
     bool TooLarge = false; // its lines' costs add up past the largest number, so it has no price
+    // The premixes among its lines whose own prices are incomplete, by name, as many as the note names.
+    std::vector<std::string> Premixes;
 };
 
-// The one query that finds them all, in the order of the product list (by name, byte order): a row for each
-// component without a price in a product's recipe and one for its lines of deleted components.
+// The one query that finds them all (premixes aside), in the order of the product list (by name, byte order): a row for
+// each component without a price in a product's recipe and one for its lines of deleted components.
 const std::string& IncompletePricesQuery();
+// Every product whose price leaves lines out, through every premix level: a product using a premix whose price
+// is incomplete is incomplete too.
 std::vector<TIncompletePrice> IncompletePrices(TDatabase* db);
 // What the product list says of such a price: "Price incomplete: no price for A, B and 3 more; 1 line refers
-// to a deleted component"; empty for a complete one. The names are given as UTF-8, as they are shown.
+// to a deleted component; premix C has incomplete prices"; empty for a complete one. The names are given as
+// UTF-8, as they are shown.
 std::string IncompletePriceNote(const TIncompletePrice& product);
 
 // Run right after the recomputation, in its transaction: empties the price per kg of every product whose
@@ -80,8 +85,10 @@ struct TProductImpact {
     std::string After;
 };
 
-// Every product whose rounded price per kg the new prices move, largest change in percent first. Nothing
-// is written to the file: several prices go through a temporary table of the connection.
+// Every product whose rounded price per kg the new prices move, largest change in percent first, through every
+// premix level: a premix's new rounded price goes into the products that use it, as a Refresh would put it.
+// Nothing is written to the file: several prices, and any premix, go through a temporary table of the
+// connection.
 std::vector<TProductImpact> PriceImpact(TDatabase* db, const std::vector<TNewPrice>& prices);
 
 // One price of a component: the date it was set and the price, both as stored.

@@ -1,6 +1,7 @@
 #include "database/Products.h"
 
 #include "database/Numbers.h"
+#include "database/Prices.h"
 #include "text/StrMan.h"
 
 std::string PricePerKg(std::string_view price) {
@@ -16,8 +17,26 @@ const std::string& RecomputeProductsStatement() {
     return statement;
 }
 
-void RecomputeProducts(TDatabase* db) {
-    ExecStatements(db, RecomputeProductsStatement());
+const char* DiffersOperator(TDatabase* db) {
+    return db->Engine() == TEngine::PostgreSQL ? "IS DISTINCT FROM" : "IS NOT";
+}
+
+std::string RecomputeStatement(TDatabase* db, const std::string& filter, const std::string& products) {
+    const std::string differs = std::string(" ") + DiffersOperator(db) + " ";
+    return "UPDATE Products SET Mass = S.Mass, Price = S.Price FROM (SELECT R.Prod_ID AS Prod_ID, SUM(R.Quantity) AS "
+           "Mass, " +
+           PricePerKg("M.Price") + " AS Price FROM Recipes R JOIN Materials M ON M.Comp_ID = R.Comp_ID" +
+           (filter.empty() ? std::string() : " WHERE " + filter) +
+           " GROUP BY R.Prod_ID) S WHERE Products.Prod_ID = S.Prod_ID" +
+           (products.empty() ? std::string() : " AND " + products) + " AND (Products.Mass" + differs +
+           "S.Mass OR Products.Price" + differs + "S.Price);";
+}
+
+TRecomputation RecomputeProducts(TDatabase* db) {
+    if (HasPremixTable(db))
+        return RecomputeWithPremixes(db);
+    ExecStatements(db, RecomputeStatement(db, ""));
+    return {};
 }
 
 void LoadProductList(TDatabase* db, TRowLoader loader) {
@@ -32,10 +51,37 @@ void CreateProduct(TDatabase* db, const std::string& name) {
 }
 
 void ChangeProductName(TDatabase* db, const std::string& oldName, const std::string& newName) {
-    ExecStatements(db, "Update Products Set Product = '" + StringManager.QuoteSql(newName) + "' where Product ='" +
-                           StringManager.QuoteSql(oldName) + "';");
+    const std::string rename = "Update Products Set Product = '" + StringManager.QuoteSql(newName) +
+                               "' where Product ='" + StringManager.QuoteSql(oldName) + "';";
+    if (!HasPremixTable(db)) {
+        ExecStatements(db, rename);
+        return;
+    }
+    InTransaction(db, [&] {
+        if (const auto premix = PremixOfProduct(db, oldName)) {
+            if (QueryFirst(db, "SELECT 1 FROM Materials WHERE Component = ? AND Comp_ID <> ?;",
+                           {newName, premix->CompId}))
+                throw Exception("A component named " + newName + " exists");
+            Execute(db, "UPDATE Materials SET Component = ? WHERE Comp_ID = ?;", {newName, premix->CompId});
+        }
+        ExecStatements(db, rename);
+    });
 }
 
 void RemoveProduct(TDatabase* db, const std::string& name) {
-    ExecStatements(db, "Delete from Products where product ='" + StringManager.QuoteSql(name) + "';");
+    const std::string remove = "Delete from Products where product ='" + StringManager.QuoteSql(name) + "';";
+    if (!HasPremixTable(db)) {
+        ExecStatements(db, remove);
+        return;
+    }
+    InTransaction(db, [&] {
+        if (const auto premix = PremixOfProduct(db, name)) {
+            if (const int users = ProductsUsing(db, premix->CompId); users > 0)
+                throw Exception(PremixInUseText(name, users));
+            Execute(db, "DELETE FROM Premixes WHERE Comp_ID = ?;", {premix->CompId});
+            DeletePriceHistory(db, premix->Component);
+            Execute(db, "DELETE FROM Materials WHERE Comp_ID = ?;", {premix->CompId});
+        }
+        ExecStatements(db, remove);
+    });
 }

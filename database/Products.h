@@ -3,6 +3,7 @@
 #pragma once
 
 #include "database/Database.h"
+#include "database/Premixes.h"
 
 #include <string>
 #include <string_view>
@@ -12,10 +13,19 @@
 // impact of new prices puts the new ones in, so both round alike.
 std::string PricePerKg(std::string_view price);
 
-// The recomputation: every product with a line whose component exists gets the sum of those lines' quantities
-// as its mass and their PricePerKg as its price; the row is rewritten whole, its production notes with it.
+// The recomputation as the program first ran it: every product with a line whose component exists gets the sum
+// of those lines' quantities as its mass and their PricePerKg as its price; every such row is rewritten whole at
+// every Refresh, changed or not. Kept for the record and to measure the one below against it.
 const std::string& RecomputeProductsStatement();
-void RecomputeProducts(TDatabase* db);
+
+// The comparison that tells two values apart, NULL from a number included, on the engine of db.
+const char* DiffersOperator(TDatabase* db);
+// The same recomputation for the products whose lines filter selects (a condition on the recipe lines R;
+// empty for all) and that products lets through (a condition on Products; empty for all), writing only the rows
+// whose mass or price differs, so a Refresh that changes nothing writes nothing.
+std::string RecomputeStatement(TDatabase* db, const std::string& filter, const std::string& products = "");
+// Every product recomputed; premixes first, level by level, their prices written to their components.
+TRecomputation RecomputeProducts(TDatabase* db);
 
 // The product list: each product's name and price per kg, by name.
 inline constexpr const char* ProductListQuery = "Select product, price from products order by product;";
@@ -23,7 +33,9 @@ void LoadProductList(TDatabase* db, TRowLoader loader);
 
 // New Product: the product of that name, with a number no recipe line holds yet, or nothing at all.
 void CreateProduct(TDatabase* db, const std::string& name);
-// Rename Product: the product keeps its number, so its recipe lines stay with it.
+// Rename Product: the product keeps its number, so its recipe lines stay with it. A premix's component takes
+// the new name with it, in one transaction; a name another component has is refused.
 void ChangeProductName(TDatabase* db, const std::string& oldName, const std::string& newName);
-// Delete Product: the product's row only; its recipe lines stay behind.
+// Delete Product: the product's row only; its recipe lines stay behind. A premix goes with its component and
+// that component's history, in one transaction; one that a recipe uses is refused.
 void RemoveProduct(TDatabase* db, const std::string& name);

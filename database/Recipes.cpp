@@ -1,5 +1,6 @@
 #include "database/Recipes.h"
 
+#include "database/Premixes.h"
 #include "text/StrMan.h"
 
 std::string LookupValue;
@@ -31,7 +32,7 @@ std::string LookUp(TDatabase* db, const std::string& sql) {
 
 } // namespace
 
-TLinePosted PostRecipeLine(TDatabase* db, const TRecipeLinePost& line) {
+TLinePosted PostRecipeLine(TDatabase* db, const TRecipeLinePost& line, std::string* refusal) {
     const std::string productId =
         LookUp(db, "SELECT Prod_id FROM Products WHERE Product ='" + StringManager.QuoteSql(line.Product) + "';");
     const std::string componentId =
@@ -40,6 +41,11 @@ TLinePosted PostRecipeLine(TDatabase* db, const TRecipeLinePost& line) {
         return TLinePosted::NoProduct;
     if (componentId.empty())
         return TLinePosted::NoComponent;
+    if (std::string cycle = PremixLineRefusal(db, line.Product, line.Component); !cycle.empty()) {
+        if (refusal)
+            *refusal = std::move(cycle);
+        return TLinePosted::Cycle;
+    }
     // Keys come from the file and go between quotes like any other text.
     const std::string quantity = StringManager.QuoteSql(line.Quantity);
     const std::string productKey = StringManager.QuoteSql(productId);

@@ -25,10 +25,11 @@ struct TRecipeLinePost {
     std::string Quantity;  // point as decimal separator; written as it is, empty or not
 };
 
-enum class TLinePosted { Written, NoProduct, NoComponent };
+enum class TLinePosted { Written, NoProduct, NoComponent, Cycle };
 // Looks up the product's and the component's keys and inserts or rewrites the line with today's date. Without
-// both keys nothing is written, never with a key of an earlier lookup.
-TLinePosted PostRecipeLine(TDatabase* db, const TRecipeLinePost& line);
+// both keys nothing is written, never with a key of an earlier lookup. A premix that would make the product part
+// of itself is not written either: refusal, when given, then holds the reason with the path.
+TLinePosted PostRecipeLine(TDatabase* db, const TRecipeLinePost& line, std::string* refusal = nullptr);
 
 // Removes the line with that ID.
 void RemoveRecipeLine(TDatabase* db, const std::string& id);

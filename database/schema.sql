@@ -34,6 +34,13 @@ CREATE TABLE PriceHistory (
     Date    DATE
 );
 
+-- A component that is made in the house: the product whose recipe it is. Its price is the product's price per
+-- kg, written by the program; the program creates this table in older files when the first premix is made.
+CREATE TABLE Premixes (
+    Comp_ID INTEGER PRIMARY KEY,
+    Prod_ID INTEGER NOT NULL UNIQUE
+);
+
 CREATE INDEX Recipes_Prod_ID ON Recipes (Prod_ID);
 CREATE INDEX Recipes_Comp_ID ON Recipes (Comp_ID);
 CREATE INDEX PriceHistory_Comp_ID ON PriceHistory (Comp_ID);

@@ -8,6 +8,7 @@
 #include "controls/StdCtrls.h"
 #include "database/Components.h"
 #include "database/Database.h"
+#include "database/Premixes.h"
 #include "database/Prices.h"
 #include "database/Products.h"
 #include "database/Recipes.h"
@@ -43,6 +44,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 
 TForm1* Form1 = nullptr;
 
@@ -61,26 +63,46 @@ std::vector<std::string> ShownQuantities(1);
 // What the status bar says of the product list's incomplete prices; the one shown last is replaced, never
 // repeated.
 std::string IncompleteStatus;
+// The same for the products a premix cycle keeps from being computed, and the cycle messages shown this run.
+std::string CycleStatus;
+std::set<std::string> CyclesReported;
+// The Recipes.ID of every premix line on display.
+std::vector<std::string> ShownPremixLines;
 
-// A warm tint of the grid's own background: light in a light palette, dark in a dark one, so the text
-// keeps its contrast either way.
-QColor IncompleteColor(const QWidget& grid) {
+// A tint of the grid's own background towards colour: light in a light palette, dark in a dark one, so the
+// text keeps its contrast either way.
+QColor Tint(const QWidget& grid, const QColor& colour, double share) {
     const QColor base = grid.palette().color(QPalette::Base);
-    const QColor warm(255, 160, 0);
-    constexpr double share = 0.35;
-    return QColor::fromRgbF(static_cast<float>(base.redF() + (warm.redF() - base.redF()) * share),
-                            static_cast<float>(base.greenF() + (warm.greenF() - base.greenF()) * share),
-                            static_cast<float>(base.blueF() + (warm.blueF() - base.blueF()) * share));
+    return QColor::fromRgbF(static_cast<float>(base.redF() + (colour.redF() - base.redF()) * share),
+                            static_cast<float>(base.greenF() + (colour.greenF() - base.greenF()) * share),
+                            static_cast<float>(base.blueF() + (colour.blueF() - base.blueF()) * share));
 }
 
-// Marks the number cell of row: its background, and the note as tooltip and for screen readers.
-void MarkIncomplete(TStringGrid& grid, int row, const std::string& note) {
-    const QString text = ToQt(note);
-    grid.SetCellData(1, row, Qt::BackgroundRole, IncompleteColor(grid));
+// Marks a cell: its background, and the note as tooltip and for screen readers.
+void MarkCell(TStringGrid& grid, int col, int row, const QColor& background, const QString& text) {
+    grid.SetCellData(col, row, Qt::BackgroundRole, background);
     // A tooltip that looks like markup is shown as markup: a name such as <B>ASE stays as it is written.
-    grid.SetCellData(1, row, Qt::ToolTipRole,
+    grid.SetCellData(col, row, Qt::ToolTipRole,
                      Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text);
-    grid.SetCellData(1, row, Qt::AccessibleDescriptionRole, text);
+    grid.SetCellData(col, row, Qt::AccessibleDescriptionRole, text);
+}
+
+// The number cell of a price that leaves lines out, in a warm tint.
+void MarkIncomplete(TStringGrid& grid, int row, const std::string& note) {
+    MarkCell(grid, 1, row, Tint(grid, QColor(255, 160, 0), 0.35), ToQt(note));
+}
+
+// The name cell of a premix line, in a cool tint.
+void MarkPremix(TStringGrid& grid, int row) {
+    MarkCell(grid, 0, row, Tint(grid, QColor(80, 150, 255), 0.25),
+             "Premix: " + ToQt(grid.Cells(0, row)) + " has its own recipe");
+}
+
+// Brings the premixes' prices up to date before a list or window shows them; a file without premixes is
+// only read.
+void RollUpBeforeShowing() {
+    if (HasPremixes(Database))
+        InTransaction(Database, [] { RollUpPremixes(Database); });
 }
 
 // Client size of the window below its menu bar; the window never grows beyond it.
@@ -224,6 +246,9 @@ void TForm1::CreateMenus() {
     NewProduct = AddItem(ProductMenu, "NewProduct", "New Product");
     RenameProduct = AddItem(ProductMenu, "RenameProduct", "Rename Product");
     DeleteProduct = AddItem(ProductMenu, "DeleteProduct", "Delete Product");
+    UseAsPremix = AddItem(ProductMenu, "UseAsPremix", "Use as Premix");
+    Connect(UseAsPremix, this, &TForm1::UseAsPremixClick);
+    connect(ProductMenu, &QMenu::aboutToShow, this, [this] { Guarded([this] { ProductMenuPopup(); }); });
     Connect(NewProduct, this, &TForm1::NewProductClick);
     Connect(RenameProduct, this, &TForm1::RenameProductClick);
     Connect(DeleteProduct, this, &TForm1::DeleteProductClick);
@@ -242,6 +267,13 @@ void TForm1::CreateMenus() {
     AddComponent1 = AddItem(RecMenu, "AddComponent1", "Add Component");
     EditComponentMass1 = AddItem(RecMenu, "EditComponentMass1", "Edit Component / Mass");
     DeleteComponent1 = AddItem(RecMenu, "DeleteComponent1", "Delete Component");
+    OpenPremix = AddItem(RecMenu, "OpenPremix", "Open Premix");
+    Connect(OpenPremix, this, &TForm1::OpenPremixClick);
+    connect(RecMenu, &QMenu::aboutToShow, this, [this] {
+        const auto id = RecipeLineId(StringGrid3->Row());
+        OpenPremix->setEnabled(id && std::find(ShownPremixLines.begin(), ShownPremixLines.end(), *id) !=
+                                         ShownPremixLines.end());
+    });
     Connect(AddComponent1, this, &TForm1::AddComponent1Click);
     Connect(EditComponentMass1, this, &TForm1::EditComponentMass1Click);
     Connect(DeleteComponent1, this, &TForm1::DeleteComponent1Click);
@@ -385,11 +417,12 @@ int RecipeRowLoader(void*, int columns, char** values, char**) {
 void TForm1::Refresh1Click() {
     PrepareGrid(*StringGrid1);
     std::vector<TIncompletePrice> incomplete;
+    TRecomputation recomputation;
     // The recomputation and the list it feeds hold the write lock from the start, so another program's
     // brief lock is waited for once and never fails the action half-way.
-    WithDatabase([this, &incomplete] {
-        InTransaction(Database, [this, &incomplete] {
-            RecomputeProducts(Database);
+    WithDatabase([this, &incomplete, &recomputation] {
+        InTransaction(Database, [this, &incomplete, &recomputation] {
+            recomputation = RecomputeProducts(Database);
             std::vector<std::string> tooLarge = ClearUncomputedPrices(Database);
             StringGrid1->SetCells(0, 0, " Product");
             StringGrid1->SetCells(1, 0, " Price/kg");
@@ -399,13 +432,16 @@ void TForm1::Refresh1Click() {
         });
     });
     FormatNumberColumn(*StringGrid1, "####0.00", 8);
-    ShowIncompletePrices(incomplete);
+    ShowIncompletePrices(incomplete, recomputation.NotComputed);
+    // A cycle is told once per run; the status bar says it as long as it is there.
+    if (const std::string cycle = CycleText(recomputation); !cycle.empty() && CyclesReported.insert(cycle).second)
+        ShowMessage(cycle);
     const std::string shownBefore = Edit1->Text();
     StringGrid1DblClick();
     SelectRowByName(*StringGrid1, shownBefore);
 }
 
-void TForm1::ShowIncompletePrices(const std::vector<TIncompletePrice>& products) {
+void TForm1::ShowIncompletePrices(const std::vector<TIncompletePrice>& products, int notComputed) {
     // Both lists come sorted by name in byte order: one pass over the grid finds every row.
     TStringGrid& grid = *StringGrid1;
     const int last = grid.RowCount() - 2;
@@ -421,6 +457,8 @@ void TForm1::ShowIncompletePrices(const std::vector<TIncompletePrice>& products)
         }
     }
     std::string status = BevelStatusBar1->SimpleText();
+    if (!CycleStatus.empty() && status.ends_with(CycleStatus))
+        status.resize(status.size() - CycleStatus.size());
     if (!IncompleteStatus.empty() && status.ends_with(IncompleteStatus))
         status.resize(status.size() - IncompleteStatus.size());
     if (count == 0)
@@ -429,12 +467,20 @@ void TForm1::ShowIncompletePrices(const std::vector<TIncompletePrice>& products)
         IncompleteStatus = "  1 product with an incomplete price |";
     else
         IncompleteStatus = "  " + std::to_string(count) + " products with incomplete prices |";
-    BevelStatusBar1->SetSimpleText(status + IncompleteStatus);
+    if (notComputed == 0)
+        CycleStatus.clear();
+    else
+        CycleStatus = "  " + std::to_string(notComputed) +
+                      (notComputed == 1 ? " product not computed (a premix cycle) |"
+                                        : " products not computed (a premix cycle) |");
+    BevelStatusBar1->SetSimpleText(status + IncompleteStatus + CycleStatus);
 }
 
 void TForm1::Refresh2Click() {
     PrepareGrid(*StringGrid2);
     WithDatabase([this] {
+        // After a change of a component the premixes made of it show their new prices.
+        RollUpBeforeShowing();
         StringGrid2->SetCells(0, 0, "Component");
         StringGrid2->SetCells(1, 0, " Price/kg");
         LoadComponentList(Database, ListRowLoader);
@@ -464,6 +510,7 @@ void TForm1::ClearRecipe() {
     PrepareGrid(*StringGrid3);
     ClearRecipeLineIds();
     ShownQuantities.assign(1, std::string());
+    ShownPremixLines.clear();
 }
 
 void TForm1::StringGrid1DblClick() {
@@ -476,12 +523,17 @@ void TForm1::StringGrid1DblClick() {
     WithDatabase([&product, &noPrice] {
         LoadRecipe(Database, product, RecipeRowLoader);
         noPrice = NoPriceLines(Database, product);
+        ShownPremixLines = PremixLines(Database, product);
     });
     // Batches are weighed from these masses: to the gram.
     TotalEdit->SetAsFloat(FormatNumberColumn(*StringGrid3, "####0.000", 8));
     for (int r = 1; !noPrice.empty() && r <= StringGrid3->RowCount() - 2; ++r)
         if (const auto id = RecipeLineId(r); id && std::find(noPrice.begin(), noPrice.end(), *id) != noPrice.end())
             MarkIncomplete(*StringGrid3, r, "No price for this component");
+    for (int r = 1; !ShownPremixLines.empty() && r <= StringGrid3->RowCount() - 2; ++r)
+        if (const auto id = RecipeLineId(r);
+            id && std::find(ShownPremixLines.begin(), ShownPremixLines.end(), *id) != ShownPremixLines.end())
+            MarkPremix(*StringGrid3, r);
     HelpContext = HelpProducts;
 }
 
@@ -534,21 +586,86 @@ void TForm1::RenameProductClick() {
     }
     Edit1->SetText(name);
     TWriteBackup backup = BeforeUserWrite();
-    const bool written = WithDatabase([&] { ChangeProductName(Database, oldName, name); });
+    bool premix = false;
+    const bool written = WithDatabase([&] {
+        premix = PremixOfProduct(Database, oldName).has_value();
+        ChangeProductName(Database, oldName, name);
+    });
     if (!written)
         backup.Discard();
+    // A premix's component took the new name.
+    if (written && premix)
+        Rec->FormCreate();
     Refresh1Click();
     SelectRowByName(*StringGrid1, name);
 }
 
 void TForm1::DeleteProductClick() {
     const std::string name = StringGrid1->Cells(0, StringGrid1->Row());
-    if (name.empty() || !ConfirmYesNo("Delete " + name + " ??"))
+    if (name.empty())
+        return;
+    std::optional<TPremixLink> premix;
+    int users = 0;
+    WithDatabase([&] {
+        premix = PremixOfProduct(Database, name);
+        if (premix)
+            users = ProductsUsing(Database, premix->CompId);
+    });
+    if (users > 0) {
+        ShowMessage(PremixInUseText(name, users));
+        return;
+    }
+    if (!ConfirmYesNo("Delete " + name + " ??"))
         return;
     TWriteBackup backup = BeforeBulkWrite();
     const bool written = WithDatabase([&name] { RemoveProduct(Database, name); });
     if (!written)
         backup.Discard();
+    if (written && premix)
+        Rec->FormCreate();
+    Refresh1Click();
+}
+
+void TForm1::ProductMenuPopup() {
+    const std::string name = StringGrid1->Cells(0, StringGrid1->Row());
+    bool premix = false;
+    if (!name.empty())
+        WithDatabase([&] { premix = PremixOfProduct(Database, name).has_value(); });
+    UseAsPremix->setText(premix ? "Stop Using as Premix" : "Use as Premix");
+    UseAsPremix->setEnabled(!name.empty());
+}
+
+void TForm1::UseAsPremixClick() {
+    const std::string name = StringGrid1->Cells(0, StringGrid1->Row());
+    if (name.empty())
+        return;
+    std::optional<TPremixLink> premix;
+    TPremixCandidate candidate;
+    const bool read = WithDatabase([&] {
+        premix = PremixOfProduct(Database, name);
+        if (!premix)
+            candidate = CheckPremixCandidate(Database, name);
+    });
+    if (!read)
+        return;
+    if (!premix && !candidate.Refusal.empty()) {
+        ShowMessage(candidate.Refusal);
+        return;
+    }
+    if (!premix && candidate.ComponentExists && !ConfirmYesNo(LinkQuestion(name)))
+        return;
+    TWriteBackup backup = BeforeUserWrite();
+    const bool written = WithDatabase([&] {
+        if (premix)
+            InTransaction(Database, [&name] { StopUsingAsPremix(Database, name); });
+        else
+            ::UseAsPremix(Database, name);
+    });
+    if (!written)
+        backup.Discard();
+    // A new premix is a new component to choose in Edit Recipe.
+    if (written && !premix)
+        Rec->FormCreate();
     Refresh1Click();
 }
 
@@ -581,7 +698,11 @@ void TForm1::RenameComponentClick() {
     // The cell shows the price rounded to the cent; a price left as it opened is written back as stored.
     // Without the stored price (a failed read, a component gone) the field's own text is written.
     if (!request.NewMaterial)
-        WithDatabase([&request] { request.Stored = ReadStoredComponent(Database, request.Component); });
+        WithDatabase([&request] {
+            request.Stored = ReadStoredComponent(Database, request.Component);
+            if (const auto premix = PremixOfComponent(Database, request.Component))
+                request.PremixOf = premix->Product;
+        });
     request.Names = ListNames(*StringGrid2);
     const std::string typed = Mat->Execute(std::move(request));
     ReloadComponents();
@@ -594,6 +715,12 @@ void TForm1::StringGrid2DblClick() {
 
 void TForm1::DeleteComponentClick() {
     const std::string name = StringGrid2->Cells(0, StringGrid2->Row());
+    std::optional<TPremixLink> premix;
+    WithDatabase([&] { premix = PremixOfComponent(Database, name); });
+    if (premix) {
+        ShowMessage(PremixComponentText(*premix));
+        return;
+    }
     if (!ConfirmYesNo("Delete " + name + " ??"))
         return;
     TWriteBackup backup = BeforeBulkWrite();
@@ -648,6 +775,17 @@ void TForm1::AddComponent1Click() {
     HelpContext = HelpRecipe;
 }
 
+void TForm1::OpenPremixClick() {
+    const int row = StringGrid3->Row();
+    if (!RecipeLineId(row))
+        return;
+    const std::string component = StringGrid3->Cells(0, row);
+    std::optional<TPremixLink> premix;
+    WithDatabase([&] { premix = PremixOfComponent(Database, component); });
+    if (premix)
+        SelectRowByName(*StringGrid1, premix->Product);
+}
+
 void TForm1::DeleteComponent1Click() {
     const int row = StringGrid3->Row();
     const auto id = RecipeLineId(row);
@@ -670,6 +808,8 @@ void TForm1::ReportsClick() {
 }
 
 void TForm1::PriceAnalysisClick() {
+    // The analysis reads the premixes' prices as they stand.
+    WithDatabase([] { RollUpBeforeShowing(); });
     ShowModal(*Form5);
 }
 

@@ -76,6 +76,7 @@ public:
     QAction* NewProduct;
     QAction* RenameProduct;
     QAction* DeleteProduct;
+    QAction* UseAsPremix;
     QMenu* MaterialsMenu;
     QAction* NewComponent;
     QAction* RenameComponent;
@@ -84,6 +85,7 @@ public:
     QAction* AddComponent1;
     QAction* EditComponentMass1;
     QAction* DeleteComponent1;
+    QAction* OpenPremix;
 
     // The window's help context and help file, used by the help command.
     int HelpContext = 1;
@@ -104,6 +106,10 @@ public:
     void NewProductClick();
     void RenameProductClick();
     void DeleteProductClick();
+    // Use as Premix, or Stop Using as Premix for a product that is one.
+    void UseAsPremixClick();
+    // The item's caption follows the product the menu is shown for.
+    void ProductMenuPopup();
 
     void NewComponentClick();
     void RenameComponentClick();
@@ -114,6 +120,8 @@ public:
     void AddComponent1Click();
     void EditComponentMass1Click();
     void DeleteComponent1Click();
+    // Selects the premix of the recipe line in the product list and shows its recipe.
+    void OpenPremixClick();
 
     // The other windows, shown modally.
     void ReportsClick();
@@ -152,7 +160,8 @@ private:
     void CreateMenus();
     void CreateControls();
     // Marks the prices of the product list that leave lines out, and counts them in the status bar.
-    void ShowIncompletePrices(const std::vector<TIncompletePrice>& products);
+    // The products a premix cycle keeps from being computed are counted there too.
+    void ShowIncompletePrices(const std::vector<TIncompletePrice>& products, int notComputed);
     // The main window's part of every component command: the lists follow the change.
     void ReloadComponents();
     // Empties the recipe grid; no line is on display afterwards.

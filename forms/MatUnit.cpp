@@ -57,6 +57,12 @@ TMat::TMat() {
     Label3->setGeometry(176, 74, 123, 29);
     Label3->setWordWrap(true);
     Label3->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    PremixLabel = new QLabel(this);
+    PremixLabel->setObjectName("PremixLabel");
+    PremixLabel->setGeometry(176, 74, 123, 29);
+    PremixLabel->setWordWrap(true);
+    PremixLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    PremixLabel->hide();
     History = new TPriceHistory(this);
     Impact = new TPriceImpact(this);
     FImpactTimer.setSingleShot(true);
@@ -81,6 +87,17 @@ std::string TMat::Execute(TMatRequest request) {
     if (!FRequest.NewMaterial && FRequest.Stored)
         FPrice.Stored = FRequest.Stored->Price;
     FPrice.Opened = PriceEdit->Text();
+    const bool premix = !FRequest.PremixOf.empty();
+    Edit1->setReadOnly(premix);
+    // Read-only fields look it, as the price field does.
+    SetBackground(*Edit1, premix ? ButtonFaceColor() : WindowColor());
+    PriceEdit->SetReadOnly(premix);
+    const QString from = premix ? "Price from the recipe of " + ToQt(FRequest.PremixOf) : QString();
+    PremixLabel->setText(from);
+    // A label is named by the text it shows.
+    PremixLabel->setAccessibleName(from);
+    PremixLabel->setVisible(premix);
+    Label3->setVisible(!premix);
     ShowModal(*this);
     return Edit1->Text();
 }
@@ -158,6 +175,11 @@ void TMat::FormCreate() {
 }
 
 void TMat::PostBtnClick() {
+    // A premix's name and price are its product's: there is nothing to write.
+    if (!FRequest.PremixOf.empty()) {
+        close();
+        return;
+    }
     TComponentPost post;
     post.NewMaterial = FRequest.NewMaterial;
     post.Name = UpperCase(Edit1->Text());

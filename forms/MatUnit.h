@@ -33,6 +33,9 @@ struct TMatRequest {
     std::optional<TStoredComponent> Stored;
     // Every name the component list shows, for the duplicate check of a new component.
     std::vector<std::string> Names;
+    // The product whose premix the component is; empty for a bought component. A premix's name and price
+    // follow its product and are shown read-only.
+    std::string PremixOf;
 };
 
 class TMat : public TDialog {
@@ -51,6 +54,8 @@ public:
     QPushButton* ImpactBtn;
     // What the price typed would do to the products' prices per kg.
     QLabel* Label3;
+    // "Price from the recipe of NAME", shown for a premix.
+    QLabel* PremixLabel;
     // The windows the dialog opens for the component it edits.
     TPriceHistory* History;
     TPriceImpact* Impact;

@@ -107,8 +107,9 @@ void TRec::PostBtnClick() {
     // The lookups search the stored name that passed the test above, not the text as typed.
     const TRecipeLinePost line{FRequest.NewRecipeLine, FRequest.EditedLineId, FRequest.Product, entry, mass};
     TLinePosted posted = TLinePosted::Written;
+    std::string refusal;
     TWriteBackup backup = BeforeUserWrite();
-    const bool written = WithDatabase([&] { posted = PostRecipeLine(Database, line); });
+    const bool written = WithDatabase([&] { posted = PostRecipeLine(Database, line, &refusal); });
     // Nothing was written when a key was missing: that backup is not needed either.
     if (!written || posted != TLinePosted::Written)
         backup.Discard();
@@ -116,6 +117,8 @@ void TRec::PostBtnClick() {
         ShowMessage("Please, select or create a product first (Left Grid)");
     else if (posted == TLinePosted::NoComponent)
         ShowMessage(ComponentNotPresent);
+    else if (posted == TLinePosted::Cycle)
+        ShowMessage(refusal);
     if (written && posted == TLinePosted::Written)
         close();
 }
