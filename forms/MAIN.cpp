@@ -629,6 +629,7 @@ void TForm1::StringGrid3DblClick() {
         if (!request.NewRecipeLine)
             request.StoredQuantity = stored;
     }
+    request.LinePosted = [this] { StringGrid1DblClick(); };
     Rec->Execute(std::move(request));
     StringGrid1DblClick();
 }
@@ -643,6 +644,7 @@ void TForm1::AddComponent1Click() {
     TRecRequest request;
     request.Product = StringGrid1->Cells(0, StringGrid1->Row());
     request.Mass = 0.0;
+    request.LinePosted = [this] { StringGrid1DblClick(); };
     Rec->Execute(std::move(request));
     StringGrid1DblClick();
     HelpContext = HelpRecipe;
