@@ -672,7 +672,7 @@ void TForm1::ReportsClick() {
 }
 
 void TForm1::PriceAnalysisClick() {
-    ShowModal(*Form5);
+    Form5->Execute(StringGrid1->Cells(0, StringGrid1->Row()));
 }
 
 void TForm1::AboutClick() {
