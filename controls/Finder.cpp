@@ -63,7 +63,8 @@ void TComboFinder::TextEdited(const QString& text) {
         FCompleter->popup()->hide();
         return;
     }
-    // Wide enough for a long name and its price beside it.
+    // The list in the field's own font, wide enough for a long name and its price beside it.
+    FCompleter->popup()->setFont(FBox.font());
     const int width = std::max(FBox.width(), FCompleter->popup()->sizeHintForColumn(0) + 24);
     FCompleter->complete(QRect(0, 0, width, FBox.height()));
     // The first name found is the one Enter takes.
