@@ -3,6 +3,7 @@
 #include "controls/Finder.h"
 #include "controls/StdCtrls.h"
 #include "text/Finder.h"
+#include "QtBenchmarkMain.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -86,9 +87,5 @@ BENCHMARK(KeystrokeInTheBox)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

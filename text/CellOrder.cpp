@@ -2,6 +2,7 @@
 
 #include "text/Fold.h"
 #include "text/StrMan.h"
+#include "text/SysUtils.h"
 
 #include <algorithm>
 #include <numeric>
@@ -64,18 +65,12 @@ struct TCellKey {
     enum TKind { Figure, Text, Empty } Kind = Empty;
     double Value = 0.0;
     std::string Folded;
-    std::string_view Bytes;
+    std::string Bytes; // blanks around it left out
 };
 
 TCellKey KeyOf(std::string_view cell) {
-    std::size_t from = 0;
-    std::size_t to = cell.size();
-    while (from < to && IsBlank(cell[from]))
-        ++from;
-    while (to > from && IsBlank(cell[to - 1]))
-        --to;
     TCellKey key;
-    key.Bytes = cell.substr(from, to - from);
+    key.Bytes = Trim(cell);
     if (key.Bytes.empty())
         return key;
     if (const auto value = FigureValue(key.Bytes)) {
