@@ -86,12 +86,6 @@ TRec::TRec() {
     OnDataReplaced(*this, [this] { FormCreate(); });
 }
 
-int ComponentChoiceLoader(void*, int columns, char** values, char**) {
-    for (int c = 0; c < columns; ++c)
-        Rec->ComboBox1->AddItem(ColumnView(values, c));
-    return 0;
-}
-
 int ComponentPriceChoiceLoader(void*, int columns, char** values, char**) {
     if (columns < 1)
         return 0;

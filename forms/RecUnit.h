@@ -87,6 +87,5 @@ extern TRec* Rec;
 extern const char* const ComponentPlaceholder;
 extern const char* const ComponentNotPresent;
 
-int ComponentChoiceLoader(void* data, int columns, char** values, char** names);
 // Adds each row's component (its first column) to the list of ComboBox1 with its price per kg beside it.
 int ComponentPriceChoiceLoader(void* data, int columns, char** values, char** names);
