@@ -1,6 +1,7 @@
 // Loading a list into a grid the way the row loaders do: one SetCells per column and one more row per
 // result row, then the view catches up once. The time per row should not grow with the list.
 #include "controls/Grids.h"
+#include "QtBenchmarkMain.h"
 
 #include <QApplication>
 
@@ -30,9 +31,5 @@ static void LoadRows(benchmark::State& state) {
 BENCHMARK(LoadRows)->Arg(100)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
+    return RunWidgetBenchmarks(argc, argv);
 }

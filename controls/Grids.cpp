@@ -2,6 +2,7 @@
 
 #include "platform/Application.h"
 #include "platform/QtText.h"
+#include "text/CellOrder.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -9,6 +10,7 @@
 #include <QMouseEvent>
 
 #include <algorithm>
+#include <numeric>
 
 int TGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : FShownRows;
@@ -90,6 +92,8 @@ void TStringGrid::SetRowCount(int count) {
             FCells.resize(needed);
     }
     FRowCount = count;
+    if (FFilledRows.size() > static_cast<std::size_t>(count))
+        FFilledRows.resize(static_cast<std::size_t>(count));
     if (shrinking) {
         FRow = 1;
         DropCellData(count, FColCount);
@@ -119,7 +123,85 @@ void TStringGrid::ClearRows() {
     for (int c = 0; c < FColCount; ++c)
         FCells[static_cast<std::size_t>(FColCount + c)].clear();
     DropCellData(1, FColCount);
+    ForgetSortOrder();
     ScheduleSync();
+}
+
+void TStringGrid::EnableSorting() {
+    // A heading is pressed to sort, not to select its column.
+    disconnect(horizontalHeader(), &QHeaderView::sectionPressed, this, nullptr);
+    disconnect(horizontalHeader(), &QHeaderView::sectionEntered, this, nullptr);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setSortIndicatorShown(true);
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int col) { Guarded([this, col] { HeadingClicked(col); }); });
+}
+
+void TStringGrid::HeadingClicked(int col) {
+    SortByColumn(col, col == FSortColumn && !FSortDescending);
+}
+
+void TStringGrid::ForgetSortOrder() {
+    FFilledRows.clear();
+    FSortColumn = -1;
+    FSortDescending = false;
+    if (horizontalHeader()->isSortIndicatorShown())
+        horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+}
+
+int TStringGrid::FilledRow(int row) const {
+    if (row < 0 || static_cast<std::size_t>(row) >= FFilledRows.size())
+        return row;
+    return FFilledRows[static_cast<std::size_t>(row)];
+}
+
+void TStringGrid::SortByColumn(int col, bool descending) {
+    if (col < 0 || col >= FColCount)
+        return;
+    const int first = 1;
+    const int count = FRowCount - 2; // the empty last row is not sorted
+    std::vector<std::string> keys;
+    keys.reserve(static_cast<std::size_t>(std::max(count, 0)));
+    for (int r = first; r < first + count; ++r) {
+        const QVariant key = FCellData.empty() ? QVariant() : CellData(col, r, SortKeyRole);
+        keys.push_back(key.isValid() ? FromQt(key.toString()) : Cells(col, r));
+    }
+    const std::vector<std::size_t> order = SortedRows(keys, descending);
+    // order[i] is the row, counted from 0, that comes to be shown at row first + i.
+    std::vector<int> shownAt(static_cast<std::size_t>(FRowCount));
+    std::iota(shownAt.begin(), shownAt.end(), 0);
+    for (std::size_t i = 0; i < order.size(); ++i)
+        shownAt[order[i] + first] = static_cast<int>(i) + first;
+    std::vector<std::string> cells(FCells.size());
+    for (int r = 0; r < FRowCount; ++r)
+        for (int c = 0; c < FColCount; ++c)
+            cells[static_cast<std::size_t>(shownAt[static_cast<std::size_t>(r)] * FColCount + c)] =
+                std::move(FCells[static_cast<std::size_t>(r * FColCount + c)]);
+    for (std::size_t i = static_cast<std::size_t>(FRowCount * FColCount); i < FCells.size(); ++i)
+        cells[i] = std::move(FCells[i]);
+    FCells = std::move(cells);
+    if (!FCellData.empty()) {
+        decltype(FCellData) moved;
+        for (auto& [key, roles] : FCellData) {
+            const auto row = static_cast<int>(key >> 32);
+            const auto c = static_cast<int>(key & 0xffffffffu);
+            moved[CellKey(c, row < FRowCount ? shownAt[static_cast<std::size_t>(row)] : row)] = std::move(roles);
+        }
+        FCellData = std::move(moved);
+    }
+    std::vector<int> filled(static_cast<std::size_t>(FRowCount));
+    for (int r = 0; r < FRowCount; ++r)
+        filled[static_cast<std::size_t>(shownAt[static_cast<std::size_t>(r)])] = FilledRow(r);
+    FFilledRows = std::move(filled);
+    if (FRow < FRowCount)
+        FRow = shownAt[static_cast<std::size_t>(FRow)];
+    FSortColumn = col;
+    FSortDescending = descending;
+    if (horizontalHeader()->isSortIndicatorShown())
+        horizontalHeader()->setSortIndicator(col, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    ScheduleSync();
+    Sync();
 }
 
 void TStringGrid::SetCellData(int col, int row, int role, const QVariant& value) {

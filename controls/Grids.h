@@ -18,6 +18,10 @@
 class QMenu;
 class TStringGrid;
 
+// A cell's text to sort by (SetCellData) where the text shown would sort wrongly, such as a date in the
+// locale's format.
+inline constexpr int SortKeyRole = Qt::UserRole + 1;
+
 class TGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -63,6 +67,17 @@ public:
     QVariant CellData(int col, int row, int role) const;
     void SetPopupMenu(QMenu* menu) { FPopupMenu = menu; }
 
+    // A click on a column heading sorts the data rows by that column, a second click the other way (figures by
+    // value, empty cells last); the empty last row stays last. Emptying the grid (a reload) returns to the
+    // order in which the rows are filled.
+    void EnableSorting();
+    // Sorts the data rows by col, descending or not; the current row stays on its line.
+    void SortByColumn(int col, bool descending);
+    // The column the rows are sorted by, or -1 while they stand as filled.
+    int SortColumn() const { return FSortColumn; }
+    // The row on which the line now shown at row was filled: row itself until the rows are sorted.
+    int FilledRow(int row) const;
+
     std::function<void()> OnClick;
     std::function<void()> OnDblClick;
 
@@ -83,6 +98,8 @@ private:
     void FireClick();
     void SyncCurrentCell();
     void DropCellData(int fromRow, int fromCol);
+    void HeadingClicked(int col);
+    void ForgetSortOrder();
     // The tooltip of the cell under the mouse, on the viewport, where the program's hints look for it.
     void ShowCellTip(QPoint at);
 
@@ -97,6 +114,10 @@ private:
     bool FMouseSelecting = false;
     bool FPressedOnCell = false;
     QMenu* FPopupMenu = nullptr;
+    int FSortColumn = -1;
+    bool FSortDescending = false;
+    // By row shown, the row it was filled on; empty while the rows stand as filled.
+    std::vector<int> FFilledRows;
     std::vector<Qt::Alignment> FColAlignments;
     // Few cells carry data of other roles: they are kept apart from the texts, by row and column.
     static std::uint64_t CellKey(int col, int row) {

@@ -2,6 +2,10 @@
 
 #include "platform/QtText.h"
 
+#include <QAbstractItemView>
+#include <QKeyEvent>
+#include <QPainter>
+
 std::string TEdit::Text() const {
     return text() == FShown ? FBytes : FromQt(text());
 }
@@ -20,12 +24,39 @@ int TItemsModel::rowCount(const QModelIndex& parent) const {
 }
 
 QVariant TItemsModel::data(const QModelIndex& index, int role) const {
-    if ((role != Qt::DisplayRole && role != Qt::EditRole) || !index.isValid() || index.row() >= FShown)
+    if (!index.isValid() || index.row() >= FShown)
         return {};
-    return ToQt(FItems[static_cast<std::size_t>(index.row())]);
+    const auto row = static_cast<std::size_t>(index.row());
+    const bool noted = row < FNotes.size() && !FNotes[row].empty();
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return ToQt(FItems[row]);
+    case ItemNoteRole:
+        return noted ? QVariant(ToQt(FNotes[row])) : QVariant();
+    case Qt::AccessibleTextRole:
+        // A screen reader says the note after the entry, as the list shows it.
+        return noted ? QVariant(ToQt(FItems[row]) + ", " + ToQt(FNotes[row])) : QVariant();
+    default:
+        return {};
+    }
+}
+
+void TItemsModel::Add(std::string_view item, std::string_view note) {
+    if (FNotes.size() < FCount)
+        FNotes.resize(FCount);
+    Add(item);
+    const std::size_t at = FCount - 1;
+    if (at < FNotes.size())
+        FNotes[at].assign(note);
+    else
+        FNotes.emplace_back(note);
 }
 
 void TItemsModel::Add(std::string_view item) {
+    // An entry without a note drops the one a former entry at its place had.
+    if (FCount < FNotes.size())
+        FNotes[FCount].clear();
     if (FCount < FItems.size())
         FItems[FCount].assign(item);
     else
@@ -105,6 +136,20 @@ void TComboBox::AddItem(std::string_view item) {
     FItems.Add(item);
 }
 
+void TComboBox::AddItem(std::string_view item, std::string_view note) {
+    FItems.Add(item, note);
+}
+
+void TComboBox::keyPressEvent(QKeyEvent* e) {
+    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    if (enter && OnEnter && !view()->isVisible()) {
+        e->accept();
+        OnEnter();
+        return;
+    }
+    QComboBox::keyPressEvent(e);
+}
+
 void TComboBox::Clear() {
     FItems.Clear();
     SetText({});
@@ -112,4 +157,25 @@ void TComboBox::Clear() {
 
 void TComboBox::Sync() {
     FItems.Sync();
+}
+
+void TNoteDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    QStyledItemDelegate::paint(painter, option, index);
+    const QString note = index.data(ItemNoteRole).toString();
+    if (note.isEmpty())
+        return;
+    const bool selected = option.state & QStyle::State_Selected;
+    painter->save();
+    painter->setFont(option.font);
+    painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::PlaceholderText));
+    painter->drawText(option.rect.adjusted(0, 0, -6, 0), Qt::AlignRight | Qt::AlignVCenter, note);
+    painter->restore();
+}
+
+QSize TNoteDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    const QString note = index.data(ItemNoteRole).toString();
+    if (!note.isEmpty())
+        size.rwidth() += option.fontMetrics.horizontalAdvance(note) + 18;
+    return size;
 }

@@ -63,3 +63,24 @@ TLinePosted PostRecipeLine(TDatabase* db, const TRecipeLinePost& line, std::stri
 void RemoveRecipeLine(TDatabase* db, const std::string& id) {
     ExecStatements(db, "Delete from Recipes where ID ='" + StringManager.QuoteSql(id) + "';");
 }
+
+std::vector<TRecipeLine> ReadRecipeLines(TDatabase* db, const std::string& product) {
+    std::vector<TRecipeLine> lines;
+    ForEachRow(db,
+               "SELECT R.ID, M.Component, R.Quantity FROM Products P JOIN Recipes R ON R.Prod_ID = P.Prod_ID "
+               "JOIN Materials M ON M.Comp_ID = R.Comp_ID WHERE P.Product = ? ORDER BY R.ID;",
+               {product}, [&lines](const TResultRow& row) {
+                   lines.push_back({std::string(row.Text(0)), std::string(row.Text(1)), std::string(row.Text(2))});
+               });
+    return lines;
+}
+
+const TRecipeLine* DuplicateLine(const std::vector<TRecipeLine>& lines, const TRecipeLinePost& line,
+                                 const std::string& openedComponent) {
+    if (!line.NewRecipeLine && line.Component == openedComponent)
+        return nullptr;
+    for (const TRecipeLine& other : lines)
+        if (other.Component == line.Component && (line.NewRecipeLine || other.Id != line.EditedLineId))
+            return &other;
+    return nullptr;
+}

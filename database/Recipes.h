@@ -4,6 +4,7 @@
 #include "database/Database.h"
 
 #include <string>
+#include <vector>
 
 // The lines of the product's recipe as the recipe grid shows them: each line's ID, component and quantity.
 // Lines whose component no longer exists are left out.
@@ -30,6 +31,21 @@ enum class TLinePosted { Written, NoProduct, NoComponent, Cycle };
 // both keys nothing is written, never with a key of an earlier lookup. A premix that would make the product part
 // of itself is not written either: refusal, when given, then holds the reason with the path.
 TLinePosted PostRecipeLine(TDatabase* db, const TRecipeLinePost& line, std::string* refusal = nullptr);
+
+// A line of a product's recipe as the file holds it.
+struct TRecipeLine {
+    std::string Id;
+    std::string Component;
+    std::string Quantity; // as stored
+};
+// The product's recipe lines in the order they were entered.
+std::vector<TRecipeLine> ReadRecipeLines(TDatabase* db, const std::string& product);
+
+// The line that line would repeat: the first of lines with the same component, other than the line rewritten.
+// None when an edit keeps the component it opened with (openedComponent): only a new line, or a line given
+// another component, makes a second line of one component.
+const TRecipeLine* DuplicateLine(const std::vector<TRecipeLine>& lines, const TRecipeLinePost& line,
+                                 const std::string& openedComponent);
 
 // Removes the line with that ID.
 void RemoveRecipeLine(TDatabase* db, const std::string& id);

@@ -157,6 +157,7 @@ TBackups::TBackups(QWidget* parent) : QDialog(parent) {
     BackupsGrid = MakeListGrid(*this, "BackupsGrid", "Backups",
                                {{"Date", 0}, {"Size", 80, true}, {"Components", 90, true}, {"Products", 80, true}});
     BackupsGrid->setMinimumSize(200, 120);
+    BackupsGrid->EnableSorting();
     BackupsGrid->OnClick = [this] { BackupsGridClick(); };
     RestoreBtn = MakeButton(*this, "RestoreBtn", "&Restore");
     SetHint(*RestoreBtn, "Replace the current data with the chosen backup");
@@ -191,6 +192,9 @@ void TBackups::FormShow() {
         const TBackupInfo& backup = FBackups[i];
         const int row = static_cast<int>(i) + 1;
         grid.SetCells(0, row, BackupDate(backup.Name));
+        // The date shown is in the locale's format; it sorts by its stamp and number.
+        grid.SetCellData(0, row, SortKeyRole,
+                         ToQt(backup.Name.Stamp) + QString::number(backup.Name.Number).rightJustified(6, '0'));
         grid.SetCells(1, row, KiloBytes(backup.Size));
         grid.SetCells(2, row, backup.Readable ? std::to_string(backup.Components) : "unreadable");
         grid.SetCells(3, row, backup.Readable ? std::to_string(backup.Products) : "");
@@ -205,7 +209,7 @@ void TBackups::FormShow() {
 }
 
 const TBackupInfo* TBackups::Chosen() const {
-    const int row = BackupsGrid->Row();
+    const int row = BackupsGrid->FilledRow(BackupsGrid->Row());
     if (row < 1 || static_cast<std::size_t>(row) > FBackups.size())
         return nullptr;
     return &FBackups[static_cast<std::size_t>(row) - 1];

@@ -756,6 +756,7 @@ void TForm1::StringGrid3DblClick() {
         if (!request.NewRecipeLine)
             request.StoredQuantity = stored;
     }
+    request.LinePosted = [this] { StringGrid1DblClick(); };
     Rec->Execute(std::move(request));
     StringGrid1DblClick();
 }
@@ -770,6 +771,7 @@ void TForm1::AddComponent1Click() {
     TRecRequest request;
     request.Product = StringGrid1->Cells(0, StringGrid1->Row());
     request.Mass = 0.0;
+    request.LinePosted = [this] { StringGrid1DblClick(); };
     Rec->Execute(std::move(request));
     StringGrid1DblClick();
     HelpContext = HelpRecipe;
@@ -810,7 +812,7 @@ void TForm1::ReportsClick() {
 void TForm1::PriceAnalysisClick() {
     // The analysis reads the premixes' prices as they stand.
     WithDatabase([] { RollUpBeforeShowing(); });
-    ShowModal(*Form5);
+    Form5->Execute(StringGrid1->Cells(0, StringGrid1->Row()));
 }
 
 void TForm1::AboutClick() {

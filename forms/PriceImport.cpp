@@ -136,6 +136,7 @@ TPriceImport::TPriceImport(QWidget* parent) : QDialog(parent) {
     ChangesGrid = MakeListGrid(
         *this, "ChangesGrid", "Prices that change",
         {{"Component", 0}, {"Price/kg now", 90, true}, {"Price/kg new", 90, true}, {"Change (%)", 80, true}});
+    ChangesGrid->EnableSorting();
     ChangesLabel = MakeLabel(*this, "ChangesLabel", "Prices that change:");
     ChangesLabel->setBuddy(ChangesGrid);
     SkippedGrid = MakeListGrid(*this, "SkippedGrid", "Lines that cannot be applied",

@@ -1,5 +1,6 @@
 #include "RecUnit.h"
 
+#include "controls/Finder.h"
 #include "controls/PosFloatEdit.h"
 #include "controls/StdCtrls.h"
 #include "database/Components.h"
@@ -8,11 +9,16 @@
 #include "forms/Backups.h"
 #include "forms/Common.h"
 #include "forms/HelpContexts.h"
+#include "forms/WindowKit.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/QtText.h"
+#include "text/StrMan.h"
+#include "text/SysUtils.h"
 
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
 
@@ -25,7 +31,8 @@ const char* const ComponentNotPresent =
     "Component is not present in the database.\r\nUse the tab COMPONENTS to enter new starting materials";
 
 TRec::TRec() {
-    SetupDialog(*this, "Rec", "Edit Recipe", {484, 406, 340, 148});
+    // One row taller than the fields and the three buttons need, for Post && Next.
+    SetupDialog(*this, "Rec", "Edit Recipe", {484, 406, 340, 176});
     Label1 = MakeDialogLabel(this, "Label1", "", {8, 8});
     QFont big = Label1->font();
     big.setPixelSize(13);
@@ -54,10 +61,24 @@ TRec::TRec() {
     SetHint(*PostBtn, "Write data to the database.");
     CancelBtn = MakeDialogButton(this, "CancelBtn", "&Cancel", {112, 72, 67, 25});
     HelpBtn = MakeDialogButton(this, "HelpBtn", "&Help", {256, 72, 65, 25});
+    NextBtn = MakeDialogButton(this, "NextBtn", "Post && &Next", {8, 100, 97, 25});
+    SetHint(*NextBtn, "Write data to the database and enter the next component.");
     StatusBar1 = MakeDialogStatusBar(this);
+    Finder = new TComboFinder(*ComboBox1);
+    // A name, Enter, a mass, Enter, Enter posts.
+    ComboBox1->OnEnter = [this] {
+        Finder->PickCurrent();
+        MassEdit->setFocus(Qt::TabFocusReason);
+        // The mass typed next replaces the one shown.
+        MassEdit->selectAll();
+    };
     setTabOrder(ComboBox1, MassEdit);
     setTabOrder(MassEdit, PostBtn);
+    setTabOrder(PostBtn, NextBtn);
+    setTabOrder(NextBtn, CancelBtn);
+    setTabOrder(CancelBtn, HelpBtn);
     ConnectButton(PostBtn, [this] { PostBtnClick(); });
+    ConnectButton(NextBtn, [this] { NextBtnClick(); });
     ConnectButton(CancelBtn, [this] { CancelBtnClick(); });
     ConnectButton(HelpBtn, [this] { HelpBtnClick(); });
     SetHelpKey(*this, HelpRecipe);
@@ -65,20 +86,29 @@ TRec::TRec() {
     OnDataReplaced(*this, [this] { FormCreate(); });
 }
 
-int ComponentChoiceLoader(void*, int columns, char** values, char**) {
-    for (int c = 0; c < columns; ++c)
-        Rec->ComboBox1->AddItem(ColumnView(values, c));
+int ComponentPriceChoiceLoader(void*, int columns, char** values, char**) {
+    if (columns < 1)
+        return 0;
+    const std::string price = columns > 1 ? Trim(PriceCell(ColumnView(values, 1))) : std::string();
+    Rec->ComboBox1->AddItem(ColumnView(values, 0), price.empty() ? std::string() : price + "/kg");
     return 0;
 }
 
 void TRec::FormCreate() {
     ComboBox1->Clear();
-    WithDatabase([] { LoadComponentNames(Database, ComponentChoiceLoader); });
+    // The same components in the same order as the names alone, with the prices the list shows beside them.
+    WithDatabase([] { LoadComponentList(Database, ComponentPriceChoiceLoader); });
     ComboBox1->Sync();
+    Finder->Load();
 }
 
 void TRec::Execute(TRecRequest request) {
     FRequest = std::move(request);
+    ShowRequest();
+    ShowModal(*this);
+}
+
+void TRec::ShowRequest() {
     Label1->setText(ToQt(FRequest.Product));
     ComboBox1->SetText(FRequest.NewRecipeLine ? ComponentPlaceholder : FRequest.Component);
     if (FRequest.Mass)
@@ -91,10 +121,54 @@ void TRec::Execute(TRecRequest request) {
     FMass.Opened = MassEdit->Text();
     StatusBar1->showMessage(FRequest.NewRecipeLine ? "Mode: Add new component."
                                                    : "Mode: Edit new component and/or mass.");
-    ShowModal(*this);
+    ComboBox1->setFocus(Qt::TabFocusReason);
+    // The name typed first replaces the one shown, which shows from its first character.
+    const auto length = static_cast<int>(ComboBox1->lineEdit()->text().size());
+    ComboBox1->lineEdit()->setSelection(length, -length);
+}
+
+void TRec::StartNewLine() {
+    FRequest.NewRecipeLine = true;
+    FRequest.EditedLineId.clear();
+    FRequest.Component.clear();
+    FRequest.Mass = 0.0;
+    FRequest.StoredQuantity.reset();
+    ShowRequest();
 }
 
 void TRec::PostBtnClick() {
+    if (PostLine())
+        close();
+}
+
+void TRec::NextBtnClick() {
+    if (!PostLine())
+        return;
+    if (FRequest.LinePosted)
+        FRequest.LinePosted();
+    StartNewLine();
+}
+
+void TRec::keyPressEvent(QKeyEvent* event) {
+    const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
+    if (plain && event->key() == Qt::Key_Escape) {
+        // The mass field keeps Esc as its undo; anywhere else it cancels.
+        event->accept();
+        Guarded([this] { CancelBtnClick(); });
+        return;
+    }
+    if (plain && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        // Enter presses the button that has the focus; elsewhere it means nothing here.
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()); button && button->isEnabled()) {
+            event->accept();
+            button->click();
+            return;
+        }
+    }
+    TDialog::keyPressEvent(event);
+}
+
+bool TRec::PostLine() {
     const std::string entry = UpperCase(ComboBox1->Text());
     const std::string mass = ValueToPost(FMass, MassEdit->Text());
     const auto& items = ComboBox1->Items();
@@ -102,10 +176,22 @@ void TRec::PostBtnClick() {
     if (std::find(items.begin(), items.end(), entry) == items.end()) {
         ShowMessage(ComponentNotPresent);
         ComboBox1->setFocus();
-        return;
+        return false;
     }
     // The lookups search the stored name that passed the test above, not the text as typed.
     const TRecipeLinePost line{FRequest.NewRecipeLine, FRequest.EditedLineId, FRequest.Product, entry, mass};
+    // A second line of one component is mostly a slip: the user is asked first.
+    std::vector<TRecipeLine> lines;
+    if (!WithDatabase([&] { lines = ReadRecipeLines(Database, FRequest.Product); }))
+        return false;
+    if (const TRecipeLine* other = DuplicateLine(lines, line, FRequest.Component)) {
+        const ParseResult kg = ParseNumber(StringManager.CommaToPoint(other->Quantity));
+        const std::string shown = kg.ErrorPos ? other->Quantity : FormatFixed(kg.Value, 3);
+        if (!ConfirmYesNo(entry + " is already in this recipe (" + shown + " kg). Add another line?")) {
+            ComboBox1->setFocus();
+            return false;
+        }
+    }
     TLinePosted posted = TLinePosted::Written;
     std::string refusal;
     TWriteBackup backup = BeforeUserWrite();
@@ -119,8 +205,7 @@ void TRec::PostBtnClick() {
         ShowMessage(ComponentNotPresent);
     else if (posted == TLinePosted::Cycle)
         ShowMessage(refusal);
-    if (written && posted == TLinePosted::Written)
-        close();
+    return written && posted == TLinePosted::Written;
 }
 
 void TRec::CancelBtnClick() {

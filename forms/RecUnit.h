@@ -4,6 +4,7 @@
 #include "forms/DialogLayout.h"
 #include "text/EditedValue.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -11,6 +12,7 @@ class QLabel;
 class QPushButton;
 class QStatusBar;
 class TComboBox;
+class TComboFinder;
 class TPosFloatEdit;
 
 // What Edit Recipe edits. Filled by the main window's recipe commands (AddComponent1Click, StringGrid3DblClick)
@@ -30,6 +32,8 @@ struct TRecRequest {
     // The line's quantity as stored, for an edit: a mass left as it opened is written back as stored, so a line
     // never loses the decimals the field does not show.
     std::optional<std::string> StoredQuantity;
+    // Called after each line written while the dialog stays open (Post && Next), so the recipe behind it shows it.
+    std::function<void()> LinePosted;
 };
 
 class TRec : public TDialog {
@@ -42,6 +46,7 @@ public:
     TComboBox* ComboBox1;
     TPosFloatEdit* MassEdit;
     QPushButton* PostBtn;
+    QPushButton* NextBtn;
     QPushButton* CancelBtn;
     QPushButton* HelpBtn;
     QStatusBar* StatusBar1;
@@ -53,10 +58,25 @@ public:
     // Loads the choice of components, at creation and after every change of the components.
     void FormCreate();
     void PostBtnClick();
+    // Posts the line and makes the dialog ready for the next line of the same product.
+    void NextBtnClick();
     void CancelBtnClick();
     void HelpBtnClick();
 
+    // Finds components as the user types in ComboBox1.
+    TComboFinder* Finder;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
+    // Checks and writes the line; true when it was written.
+    bool PostLine();
+    // The state of a fresh Add Component: placeholder, 0 kg, the add mode, the focus in the component box.
+    void StartNewLine();
+    // Puts the request's product, component, mass and mode into the controls.
+    void ShowRequest();
+
     TRecRequest FRequest;
     // The mass as stored and as the field showed it when the dialog opened.
     TEditedValue FMass;
@@ -67,4 +87,5 @@ extern TRec* Rec;
 extern const char* const ComponentPlaceholder;
 extern const char* const ComponentNotPresent;
 
-int ComponentChoiceLoader(void* data, int columns, char** values, char** names);
+// Adds each row's component (its first column) to the list of ComboBox1 with its price per kg beside it.
+int ComponentPriceChoiceLoader(void* data, int columns, char** values, char** names);

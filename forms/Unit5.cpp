@@ -104,6 +104,7 @@ TForm5::TForm5() {
     StringGrid1->SetDefaultRowHeight(20);
     StringGrid1->setAccessibleName("Price analysis");
     StringGrid1->setItemDelegateForColumn(2, new TShareBarDelegate(StringGrid1));
+    StringGrid1->EnableSorting();
     Button2 = MakeDialogButton(this, "Button2", "&Help", {240, 376, 75, 25});
     SetHint(*Button2, "Context sensitive help");
     Button3 = MakeDialogButton(this, "Button3", "&Close", {320, 376, 75, 25});
@@ -121,6 +122,8 @@ TForm5::TForm5() {
     setTabOrder(umEdit, Button1);
     connect(ComboBox1, &QComboBox::editTextChanged, this, [this] { Guarded([this] { ComboBox1Change(); }); });
     ConnectButton(Button1, [this] { Button1Click(); });
+    // Enter in the total mass recalculates, as the button does.
+    connect(umEdit, &QLineEdit::returnPressed, this, [this] { Guarded([this] { Button1Click(); }); });
     ConnectButton(Button2, [this] { Button2Click(); });
     SetHelpKey(*this, HelpAnalysis);
     ConnectButton(Button3, [this] { Button3Click(); });
@@ -165,6 +168,24 @@ void TForm5::FormCreate() {
     StringGrid1->SetCells(1, 0, "  Mass (kg)");
     StringGrid1->SetCells(2, 0, "  Costs (%)");
     StatusBar1->showMessage(SelectProductText);
+}
+
+void TForm5::Execute(const std::string& product) {
+    if (!product.empty())
+        Guarded([this, &product] {
+            {
+                const QSignalBlocker quiet(ComboBox1);
+                ComboBox1->SetText(product);
+            }
+            // Analysed afresh even when the name is the one shown: its recipe may have changed since.
+            ComboBox1Change();
+        });
+    ShowModal(*this);
+}
+
+void TForm5::ShowStatus(double target) {
+    const double cost = BatchCost(AnalysedLines, ReferenceMass, target);
+    StatusBar1->showMessage(ToQt(AnalysisStatus + "; batch cost " + FormatFixed(cost, 2)));
 }
 
 void TForm5::showEvent(QShowEvent* event) {
@@ -236,7 +257,10 @@ void TForm5::ComboBox1Change() {
     ReferenceMass = reference;
     ScaledMass = Sum(masses);
     AnalysisStatus = "Costs analysis " + product + (shares.Incomplete ? "; prices incomplete" : "");
-    StatusBar1->showMessage(ToQt(target ? AnalysisStatus : std::string(TotalMassRequest)));
+    if (target && !AnalysedLines.empty())
+        ShowStatus(*target);
+    else
+        StatusBar1->showMessage(ToQt(target ? AnalysisStatus : std::string(TotalMassRequest)));
 }
 
 void TForm5::Button1Click() {
@@ -250,10 +274,14 @@ void TForm5::Button1Click() {
     }
     // From the stored masses, never from the rounded cells: every batch size gives the same proportions.
     const std::vector<double> masses = ScaleMasses(AnalysedLines, ReferenceMass, *target);
-    for (std::size_t i = 0; i < masses.size(); ++i)
-        StringGrid1->SetCells(1, static_cast<int>(i) + 1, MassText(masses[i]));
+    // Each line's mass goes where its line is shown, sorted or not.
+    for (int r = 1; r <= StringGrid1->RowCount() - 2; ++r) {
+        const auto line = static_cast<std::size_t>(StringGrid1->FilledRow(r) - 1);
+        if (line < masses.size())
+            StringGrid1->SetCells(1, r, MassText(masses[line]));
+    }
     ScaledMass = Sum(masses);
-    StatusBar1->showMessage(ToQt(AnalysisStatus));
+    ShowStatus(*target);
 }
 
 void TForm5::Button2Click() {

@@ -4,6 +4,8 @@
 
 #include "forms/DialogLayout.h"
 
+#include <string>
+
 class QLabel;
 class QPushButton;
 class QStatusBar;
@@ -25,6 +27,8 @@ public:
     QPushButton* Button3;
     QStatusBar* StatusBar1;
 
+    // Shows the window on product, as if chosen in the combo box; with no product, on what it showed last.
+    void Execute(const std::string& product);
     void FormCreate();
     void ComboBox1Change();
     void Button1Click();
@@ -37,6 +41,8 @@ protected:
 private:
     // Fills the combo box's list with the products the database holds now.
     void LoadProductNames();
+    // The status line of the analysis shown for a batch of target kg.
+    void ShowStatus(double target);
     // Drops the analysis shown: no product is chosen.
     void ForgetAnalysis();
     // The data was replaced: the window starts over as at start-up, with the products the data holds now.

@@ -106,9 +106,11 @@ std::string PriceCell(std::string_view price) {
 }
 
 TStringGrid* MakeImpactGrid(QWidget& window) {
-    return MakeListGrid(
+    TStringGrid* grid = MakeListGrid(
         window, "ProductsGrid", "Products whose price changes",
         {{"Product", 0}, {"Price/kg now", 90, true}, {"Price/kg after", 90, true}, {"Change (%)", 80, true}});
+    grid->EnableSorting();
+    return grid;
 }
 
 void FillImpactGrid(TStringGrid& grid, const std::vector<TProductImpact>& products) {

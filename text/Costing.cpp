@@ -11,6 +11,9 @@ double StoredNumber(std::string_view text) {
     return ParseNumber(StringManager.CommaToPoint(text)).Value;
 }
 
+const char* const RecipeWithoutMass =
+    "Division by zero: the masses cannot be rescaled because the masses of the recipe add up to 0";
+
 // A quotient a cell can show: a division by zero or a result too large for a number stops the calculation
 // before anything but a number is given.
 double Quotient(double dividend, double divisor, const char* byZero) {
@@ -53,10 +56,16 @@ std::vector<double> ScaleMasses(const std::vector<TCostLine>& lines, double refe
     std::vector<double> masses;
     masses.reserve(lines.size());
     for (const TCostLine& line : lines)
-        masses.push_back(Quotient(total * line.Mass, referenceMass,
-                                  "Division by zero: the masses cannot be rescaled because the masses of the "
-                                  "recipe add up to 0"));
+        masses.push_back(Quotient(total * line.Mass, referenceMass, RecipeWithoutMass));
     return masses;
+}
+
+double BatchCost(const std::vector<TCostLine>& lines, double referenceMass, double total) {
+    double costs = 0.0;
+    for (const TCostLine& line : lines)
+        if (line.Priced)
+            costs += line.Cost;
+    return Quotient(total * costs, referenceMass, RecipeWithoutMass);
 }
 
 TCostShares ShareCosts(const std::vector<TCostLine>& lines) {

@@ -36,6 +36,10 @@ double SumOfMasses(const std::vector<TCostLine>& lines);
 // Exception when referenceMass is 0 or a result is too large for a number.
 std::vector<double> ScaleMasses(const std::vector<TCostLine>& lines, double referenceMass, double total);
 
+// What a batch of total kg costs: the summed cost of the lines with a price, times total ÷ referenceMass.
+// Throws Exception when referenceMass is 0.
+double BatchCost(const std::vector<TCostLine>& lines, double referenceMass, double total);
+
 struct TCostShares {
     // Per line, its share in percent of the summed cost of the lines with a price; none without a price.
     std::vector<std::optional<double>> Shares;

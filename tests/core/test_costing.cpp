@@ -23,6 +23,12 @@ TEST(Costing, BatchMassesComeFromTheStoredRecipe) {
     EXPECT_THROW(ScaleMasses({{"HUGE", 1e308}}, 1e-10, 1e9), Exception);
 }
 
+TEST(Costing, ABatchCostsThePricedLinesRescaled) {
+    const std::vector<TCostLine> lines = {{"A", 60, 120, true}, {"B", 40, 30, true}, {"WATER", 20, 0, false}};
+    EXPECT_DOUBLE_EQ(BatchCost(lines, 120.0, 60.0), 75.0);
+    EXPECT_THROW(BatchCost(lines, 0.0, 60.0), Exception);
+}
+
 TEST(Costing, SharesLeaveOutLinesWithoutAPrice) {
     const TCostShares partial = ShareCosts({{"A", 1, 0.04, true}, {"B", 1, 0.16, true}, {"WATER", 6, 0, false}});
     EXPECT_TRUE(partial.Incomplete);

@@ -9,6 +9,7 @@
 #include "tests/support/ui/ProgramFixture.h"
 #include "text/StrMan.h"
 
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -41,10 +42,10 @@ protected:
         DecimalSeparator = '.';
         ProgramFixture::TearDown();
     }
-    // Shows the window from the main window's menu and runs script while it is up.
+    // Shows the window on what it showed last and runs script while it is up.
     void Show(const std::function<void()>& script) {
         dialogs.Scripts["Form5"] = [script](QDialog&) { script(); };
-        Trigger(Form1->PriceAnalysis);
+        Form5->Execute({});
     }
     static Cells Col(int col) { return Column(*Form5->StringGrid1, col); }
     static void Pick(const char* product) { Form5->ComboBox1->setCurrentIndex(Form5->ComboBox1->findText(product)); }
@@ -70,7 +71,7 @@ TEST_F(AnalysisTest, RescaledMassesAndCostSharesKeptBetweenShowings) {
         EXPECT_EQ(Col(0), (Cells{"ETHANOL", "ANETHOLE"}));
         EXPECT_EQ(Col(1), (Cells{"  60.000", "  40.000"}));
         EXPECT_EQ(Col(2), (Cells{"     80.00", "     20.00"}));
-        EXPECT_EQ(Status(), "Costs analysis BLEND");
+        EXPECT_EQ(Status(), "Costs analysis BLEND; batch cost 150.00");
         Recalculate("50");
         EXPECT_EQ(Col(1), (Cells{"  30.000", "  20.000"}));
         EXPECT_EQ(Col(2), (Cells{"     80.00", "     20.00"}));
@@ -78,7 +79,7 @@ TEST_F(AnalysisTest, RescaledMassesAndCostSharesKeptBetweenShowings) {
         Pick("O'NEILL");
         EXPECT_EQ(Col(1), (Cells{"  12.500", "  37.500"}));
         EXPECT_EQ(Col(2), (Cells{"    100.00", ""}));
-        EXPECT_EQ(Status(), "Costs analysis O'NEILL; prices incomplete");
+        EXPECT_EQ(Status(), "Costs analysis O'NEILL; prices incomplete; batch cost 25.00");
 
         QTest::mouseClick(Form5->Button2, Qt::LeftButton);
         EXPECT_EQ(Application.LastHelpContext, 8);
@@ -94,7 +95,7 @@ TEST_F(AnalysisTest, RescaledMassesAndCostSharesKeptBetweenShowings) {
         EXPECT_NE(Form5->ComboBox1->findText("BLEND 2"), -1);
         Recalculate("100");
         EXPECT_EQ(Col(1), (Cells{"  25.000", "  75.000"}));
-        EXPECT_EQ(Status(), "Costs analysis O'NEILL; prices incomplete");
+        EXPECT_EQ(Status(), "Costs analysis O'NEILL; prices incomplete; batch cost 50.00");
     });
     // A product deleted meanwhile is no longer shown as if it were there.
     RunSql("DELETE FROM Products WHERE Product = 'O''NEILL';");
@@ -129,7 +130,7 @@ TEST_F(AnalysisTest, TypingAnalysesEachKeystrokeAndADecimalCommaLocaleReadsItsOw
 
         Recalculate("12,5 ");
         EXPECT_EQ(Col(1), Cells{"  12,500"});
-        EXPECT_EQ(Status(), "Costs analysis SOLO");
+        EXPECT_EQ(Status(), "Costs analysis SOLO; batch cost 9,38");
     });
 }
 
@@ -149,13 +150,13 @@ TEST_F(AnalysisTest, AnUnusableTargetOrAZeroTotalChangesNothing) {
         EXPECT_EQ(Col(1), (Cells{"", ""}));
         Recalculate(" 50 ");
         EXPECT_EQ(Col(1), (Cells{"  30.000", "  20.000"}));
-        EXPECT_EQ(Status(), "Costs analysis BLEND");
+        EXPECT_EQ(Status(), "Costs analysis BLEND; batch cost 75.00");
 
         // Only unpriced water: no share at all, and no error.
         Pick("PLAIN");
         EXPECT_EQ(Col(1), Cells{"  50.000"});
         EXPECT_EQ(Col(2), Cells{""});
-        EXPECT_EQ(Status(), "Costs analysis PLAIN; prices incomplete");
+        EXPECT_EQ(Status(), "Costs analysis PLAIN; prices incomplete; batch cost 0.00");
         EXPECT_TRUE(dialogs.Errors.empty());
 
         // Masses adding up to 0, and so costs of 0: the error is shown and the analysis before stays whole.
@@ -163,11 +164,54 @@ TEST_F(AnalysisTest, AnUnusableTargetOrAZeroTotalChangesNothing) {
         EXPECT_EQ(dialogs.Errors, Cells{ZeroCosts});
         EXPECT_EQ(Col(0), Cells{"WATER"});
         EXPECT_EQ(Col(1), Cells{"  50.000"});
-        EXPECT_EQ(Status(), "Costs analysis PLAIN; prices incomplete");
+        EXPECT_EQ(Status(), "Costs analysis PLAIN; prices incomplete; batch cost 0.00");
         Recalculate("80");
         EXPECT_EQ(Col(1), Cells{"  80.000"});
         EXPECT_EQ(dialogs.Errors, Cells{ZeroCosts}) << "a good total shows no error";
     });
+}
+
+TEST_F(AnalysisTest, OpensOnTheSelectedProductAndSortsByAColumn) {
+    // A target kept from before, with a decimal comma.
+    DecimalSeparator = ',';
+    Show([] {
+        Pick("SOLO");
+        Recalculate("50");
+    });
+    ClickRow(*Form1->StringGrid1, 1);
+    ASSERT_EQ(Form1->StringGrid1->Cells(0, 1), "BLEND");
+    dialogs.Scripts["Form5"] = [](QDialog&) {
+        EXPECT_EQ(Form5->ComboBox1->Text(), "BLEND");
+        EXPECT_EQ(Col(1), (Cells{"  30,000", "  20,000"}));
+        EXPECT_EQ(Status(), "Costs analysis BLEND; batch cost 75,00");
+        // Enter in the target recalculates.
+        Form5->umEdit->setFocus();
+        Form5->umEdit->selectAll();
+        QTest::keyClicks(Form5->umEdit, "10");
+        QTest::keyClick(Form5->umEdit, Qt::Key_Return);
+        EXPECT_EQ(Status(), "Costs analysis BLEND; batch cost 15,00");
+
+        // By share, smallest first; a recalculation puts each mass on its own line.
+        QHeaderView* header = Form5->StringGrid1->horizontalHeader();
+        const auto clickHeading = [header](int col) {
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              {header->sectionViewportPosition(col) + 10, header->height() / 2});
+        };
+        clickHeading(2);
+        EXPECT_EQ(Col(0), (Cells{"ANETHOLE", "ETHANOL"}));
+        Recalculate("100");
+        EXPECT_EQ(Col(1), (Cells{"  40,000", "  60,000"}));
+        clickHeading(2);
+        EXPECT_EQ(Col(0), (Cells{"ETHANOL", "ANETHOLE"}));
+        // Another product is shown in the order of its recipe; a line without a share stays last.
+        Pick("O'NEILL");
+        EXPECT_EQ(Col(0), (Cells{"ETHANOL", "WATER"}));
+        clickHeading(2);
+        EXPECT_EQ(Col(2), (Cells{"    100,00", ""}));
+        EXPECT_EQ(Form5->StringGrid1->Cells(0, Form5->StringGrid1->RowCount() - 1), "");
+    };
+    Trigger(Form1->PriceAnalysis);
+    EXPECT_TRUE(dialogs.Errors.empty());
 }
 
 class SampleAnalysisTest : public AnalysisTest {

@@ -45,7 +45,10 @@ protected:
             QTest::keyClicks(Rec->MassEdit, "3");
             QTest::mouseClick(Rec->PostBtn, Qt::LeftButton);
         };
+        // Water once more is meant.
+        dialogs.YesNoAnswers = {true};
         Trigger(Form1->AddComponent1);
+        dialogs.YesNoAnswers.clear();
     }
     static std::vector<fs::path> Made() {
         std::vector<fs::path> paths;

@@ -1,5 +1,6 @@
 // Editing through the two dialogs: recipe lines and components, on a real database, with the dialogs'
 // showing answered by scripts that type and click as a user would.
+#include "controls/Finder.h"
 #include "controls/Grids.h"
 #include "controls/PosFloatEdit.h"
 #include "controls/StdCtrls.h"
@@ -114,7 +115,10 @@ TEST_F(EditingTest, AddEditAndDeleteRecipeLines) {
         Type(Rec->MassEdit, "4");
         Click(Rec->PostBtn);
     };
+    // Water is in the recipe already: the user is asked, and Yes writes the second line of it.
+    dialogs.YesNoAnswers = {true};
     Recipe().OnDblClick();
+    EXPECT_EQ(dialogs.Questions.back(), "WATER is already in this recipe (0.050 kg). Add another line?");
     EXPECT_EQ(QueryRows("select Prod_ID, Comp_ID, Quantity from Recipes where ID = 2;"),
               std::vector<std::string>{"1|3|4.0"});
     EXPECT_EQ(QueryValue("select count(*) from Recipes;"), "4");
@@ -197,6 +201,7 @@ TEST_F(EditingTest, ARefusedPostKeepsTheDialogOpenWithWhatWasTyped) {
         Click(Rec->PostBtn);
         EXPECT_FALSE(window.isVisible());
     };
+    dialogs.YesNoAnswers = {true};
     Trigger(Form1->AddComponent1);
     EXPECT_EQ(dialogs.Messages, std::vector<std::string>{NotInList});
     EXPECT_EQ(QueryValue("select Quantity from Recipes where ID = 4;"), "1.5");
@@ -218,6 +223,101 @@ TEST_F(EditingTest, ARefusedPostKeepsTheDialogOpenWithWhatWasTyped) {
               (std::vector<std::string>{NotInList, "Component is already present in the Components table.",
                                         "SQLite Error 19 - UNIQUE constraint failed: Materials.Component"}));
     EXPECT_EQ(QueryValue("select count(*) from Materials;"), "5");
+}
+
+// Keys as the user presses them: to the finder's list while it shows, else to the field that has the focus.
+void Press(Qt::Key key) {
+    QWidget* list = Rec->Finder->List();
+    QTest::keyClick(list->isVisible() ? list : Rec->focusWidget(), key);
+}
+void TypeKeys(const QString& text) {
+    for (const QChar c : text) {
+        QWidget* list = Rec->Finder->List();
+        QTest::keyClicks(list->isVisible() ? list : Rec->focusWidget(), QString(c));
+    }
+}
+std::vector<std::string> FoundNames() {
+    std::vector<std::string> names;
+    for (std::size_t i : Rec->Finder->Found())
+        names.push_back(Rec->ComboBox1->Items()[i]);
+    return names;
+}
+
+TEST_F(EditingTest, ThreeLinesTypedWithEnterAndPostAndNext) {
+    dialogs.YesNoAnswers = {false, true};
+    dialogs.Scripts["Rec"] = [this](QDialog& window) {
+        EXPECT_EQ(Rec->focusWidget(), Rec->ComboBox1);
+        // A name found by a few letters; Enter takes the first name listed and moves to the mass.
+        TypeKeys("moth");
+        EXPECT_EQ(FoundNames(), std::vector<std::string>{"MOTHER'S SALT"});
+        Press(Qt::Key_Return);
+        EXPECT_EQ(Rec->ComboBox1->Text(), "MOTHER'S SALT");
+        EXPECT_EQ(Rec->focusWidget(), Rec->MassEdit);
+        TypeKeys("1.5");
+        // Esc in the mass field takes back the typing and closes nothing.
+        Press(Qt::Key_Escape);
+        EXPECT_TRUE(window.isVisible());
+        TypeKeys("1.5");
+        Press(Qt::Key_Return);
+        EXPECT_EQ(Rec->focusWidget(), Rec->PostBtn);
+        Press(Qt::Key_Tab);
+        EXPECT_EQ(Rec->focusWidget(), Rec->NextBtn);
+        Press(Qt::Key_Return);
+        // Posted; the dialog waits for the next line as a fresh Add Component, the recipe behind it shown again.
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(Column(Recipe(), 0).back(), "MOTHER'S SALT");
+        EXPECT_EQ(Rec->ComboBox1->Text(), "[Select from components list below --->]");
+        EXPECT_EQ(Rec->MassEdit->Text(), "0.000");
+        EXPECT_EQ(Rec->StatusBar1->currentMessage(), "Mode: Add new component.");
+        EXPECT_EQ(Rec->focusWidget(), Rec->ComboBox1);
+
+        // The second name is the second one listed; it is in the recipe already, and No goes back to the dialog.
+        TypeKeys("eth");
+        EXPECT_EQ(FoundNames(), (std::vector<std::string>{"ETHANOL", "ANETHOLE"}));
+        Press(Qt::Key_Down);
+        Press(Qt::Key_Return);
+        TypeKeys(".25");
+        Press(Qt::Key_Return);
+        Press(Qt::Key_Tab);
+        Press(Qt::Key_Return);
+        EXPECT_EQ(dialogs.Questions,
+                  std::vector<std::string>{"ANETHOLE is already in this recipe (2.500 kg). Add another line?"});
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(Rec->MassEdit->Text(), "0.250");
+        EXPECT_EQ(QueryValue("select count(*) from Recipes;"), "4");
+        Rec->NextBtn->setFocus();
+        Press(Qt::Key_Return);
+        EXPECT_EQ(QueryValue("select count(*) from Recipes;"), "5");
+
+        // A name typed whole, Enter, a mass, Enter, Enter posts and closes.
+        TypeKeys("noprice");
+        Press(Qt::Key_Return);
+        TypeKeys("2");
+        Press(Qt::Key_Return);
+        Press(Qt::Key_Return);
+        EXPECT_FALSE(window.isVisible());
+    };
+    Trigger(Form1->AddComponent1);
+    EXPECT_EQ(QueryRows("select Prod_ID, Comp_ID, Quantity from Recipes where ID > 3 order by ID;"),
+              (std::vector<std::string>{"1|4|1.5", "1|2|0.25", "1|5|2.0"}));
+    EXPECT_EQ(Column(Recipe(), 0).back(), "NOPRICE");
+    EXPECT_TRUE(dialogs.Messages.empty()) << dialogs.Messages.front();
+
+    // Esc outside the mass field cancels; the list shows each name with its price beside it, under the locale.
+    DecimalSeparator = ',';
+    Rec->FormCreate();
+    dialogs.Scripts["Rec"] = [](QDialog& window) {
+        const TItemsModel& items = Rec->ComboBox1->ItemsModel();
+        EXPECT_EQ(items.data(items.index(1), ItemNoteRole).toString(), "2,50/kg");
+        EXPECT_EQ(items.data(items.index(1), Qt::DisplayRole).toString(), "ETHANOL");
+        TypeKeys("wat");
+        Press(Qt::Key_Escape);
+        EXPECT_TRUE(window.isVisible()) << "Esc first closes the list of names found";
+        Press(Qt::Key_Escape);
+        EXPECT_FALSE(window.isVisible());
+    };
+    Trigger(Form1->AddComponent1);
+    EXPECT_EQ(QueryValue("select count(*) from Recipes;"), "6");
 }
 
 TEST_F(EditingTest, NoProductSelectedOpensNoDialog) {

@@ -5,6 +5,7 @@
 #include "tests/support/ui/ProgramFixture.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QMenu>
 #include <QTest>
 
@@ -142,3 +143,67 @@ TEST(Lists, ModelsKeepTheRulesThroughLoadShrinkAndClear) {
 }
 
 } // namespace
+
+namespace {
+
+// Clicks the heading of col as a user would.
+void ClickHeading(TStringGrid& grid, int col) {
+    QHeaderView* header = grid.horizontalHeader();
+    const QPoint at(header->sectionViewportPosition(col) + header->sectionSize(col) / 2, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    QApplication::processEvents();
+}
+
+std::vector<std::string> Shown(const TStringGrid& grid, int col) {
+    std::vector<std::string> cells;
+    for (int r = 1; r < grid.RowCount(); ++r)
+        cells.push_back(grid.Cells(col, r));
+    return cells;
+}
+
+} // namespace
+
+TEST(Grid, AHeadingClickSortsItsLinesWithTheirDataUntilTheNextLoad) {
+    TStringGrid grid;
+    grid.resize(300, 200);
+    grid.SetColCount(2);
+    grid.SetCells(0, 0, "Name");
+    grid.SetCells(1, 0, "Price");
+    grid.SetRowCount(5);
+    const std::vector<std::pair<std::string, std::string>> lines = {{"B", "10.50"}, {"A", ""}, {"C", "9.75"}};
+    for (int r = 1; r <= 3; ++r) {
+        grid.SetCells(0, r, lines[static_cast<std::size_t>(r - 1)].first);
+        grid.SetCells(1, r, lines[static_cast<std::size_t>(r - 1)].second);
+    }
+    grid.SetCellData(0, 1, Qt::ToolTipRole, "of B");
+    grid.EnableSorting();
+    WatchModels(grid);
+    int clicks = 0;
+    grid.OnClick = [&clicks] { ++clicks; };
+    grid.show();
+    grid.Sync();
+    grid.SetRow(1);
+    clicks = 0;
+
+    ClickHeading(grid, 1);
+    EXPECT_EQ(Shown(grid, 0), (std::vector<std::string>{"C", "B", "A", ""})) << "the empty last row stays last";
+    EXPECT_EQ(grid.CellData(0, 2, Qt::ToolTipRole).toString(), "of B");
+    EXPECT_EQ(grid.Row(), 2) << "the current line is still B";
+    EXPECT_EQ(grid.FilledRow(2), 1);
+    EXPECT_EQ(grid.model()->data(grid.model()->index(1, 0)).toString(), "B");
+    ClickHeading(grid, 1);
+    EXPECT_EQ(Shown(grid, 0), (std::vector<std::string>{"B", "C", "A", ""})) << "reversed, the empty price last";
+    ClickHeading(grid, 0);
+    EXPECT_EQ(Shown(grid, 0), (std::vector<std::string>{"A", "B", "C", ""}));
+    EXPECT_EQ(grid.horizontalHeader()->sortIndicatorSection(), 0);
+    EXPECT_EQ(clicks, 0) << "sorting is no move of the user's";
+
+    // A load starts from the order given again.
+    grid.ClearRows();
+    grid.SetRowCount(4);
+    grid.SetCells(0, 1, "Z");
+    grid.SetCells(0, 2, "Y");
+    EXPECT_EQ(grid.SortColumn(), -1);
+    EXPECT_EQ(grid.FilledRow(2), 2);
+    EXPECT_EQ(Shown(grid, 0), (std::vector<std::string>{"Z", "Y", ""}));
+}

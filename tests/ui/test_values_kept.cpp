@@ -126,6 +126,8 @@ TEST_F(ValuesKept, PricesAndMassesPostedUnchangedComeBackExactlyUnderEveryLocale
 
 TEST_F(ValuesKept, EditingALineKeepsItsMassToTheLastDecimal) {
     Start();
+    // Both lines are given a component the recipe has already: that is meant here.
+    dialogs.YesNoAnswers = {true, true};
     // The mass shows to the gram; changing only the component keeps the stored quantity.
     Recipe().SetRow(2);
     dialogs.Scripts["Rec"] = [](QDialog&) {
@@ -258,6 +260,7 @@ TEST_F(ValuesKept, KeysThatAreTextCannotAddAStatement) {
         Rec->MassEdit->SetAsFloat(2);
         Click(Rec->PostBtn);
     };
+    dialogs.YesNoAnswers = {true};
     Trigger(Form1->AddComponent1);
     EXPECT_EQ(QueryValue("select count(*) from Recipes where Prod_ID = 'p''); DELETE FROM Products; --';"), "2");
     EXPECT_EQ(QueryValue("select count(*) from Materials;"), "1");
