@@ -26,6 +26,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Printers.h"
 #include "platform/QtText.h"
+#include "text/Costing.h"
 #include "text/StrMan.h"
 #include "text/TextFile.h"
 
@@ -43,6 +44,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <string_view>
+#include <unordered_map>
 
 TForm1* Form1 = nullptr;
 
@@ -53,6 +56,7 @@ const char* const ComponentsText = "@Tarnock |  Rightclick item for options |  M
 const char* const ProductsText =
     "@Tarnock |  Rightclick item for options |  Click item to change recipe | Mode: PRODUCTS";
 const char* const SelectProductFirst = "Please, select or create a product first (Left Grid)";
+const char* const NoMassToScale = "The recipe has no mass to scale";
 
 // The quantity of every recipe line on display as the file holds it, at the index of its grid row; the
 // grid shows it rounded to the gram.
@@ -222,9 +226,11 @@ void TForm1::CreateMenus() {
     ProductMenu = new QMenu(this);
     ProductMenu->setObjectName("ProductMenu");
     NewProduct = AddItem(ProductMenu, "NewProduct", "New Product");
+    DuplicateProduct = AddItem(ProductMenu, "DuplicateProduct", "Duplicate Product");
     RenameProduct = AddItem(ProductMenu, "RenameProduct", "Rename Product");
     DeleteProduct = AddItem(ProductMenu, "DeleteProduct", "Delete Product");
     Connect(NewProduct, this, &TForm1::NewProductClick);
+    Connect(DuplicateProduct, this, &TForm1::DuplicateProductClick);
     Connect(RenameProduct, this, &TForm1::RenameProductClick);
     Connect(DeleteProduct, this, &TForm1::DeleteProductClick);
 
@@ -242,9 +248,12 @@ void TForm1::CreateMenus() {
     AddComponent1 = AddItem(RecMenu, "AddComponent1", "Add Component");
     EditComponentMass1 = AddItem(RecMenu, "EditComponentMass1", "Edit Component / Mass");
     DeleteComponent1 = AddItem(RecMenu, "DeleteComponent1", "Delete Component");
+    RecMenu->addSeparator();
+    ScaleRecipe = AddItem(RecMenu, "ScaleRecipe", "Scale Recipe..");
     Connect(AddComponent1, this, &TForm1::AddComponent1Click);
     Connect(EditComponentMass1, this, &TForm1::EditComponentMass1Click);
     Connect(DeleteComponent1, this, &TForm1::DeleteComponent1Click);
+    Connect(ScaleRecipe, this, &TForm1::ScaleRecipeClick);
 }
 
 void TForm1::CreateControls() {
@@ -398,6 +407,7 @@ void TForm1::Refresh1Click() {
             AddUncomputedPrices(incomplete, std::move(tooLarge));
         });
     });
+    SortRowsByName(*StringGrid1);
     FormatNumberColumn(*StringGrid1, "####0.00", 8);
     ShowIncompletePrices(incomplete);
     const std::string shownBefore = Edit1->Text();
@@ -406,19 +416,19 @@ void TForm1::Refresh1Click() {
 }
 
 void TForm1::ShowIncompletePrices(const std::vector<TIncompletePrice>& products) {
-    // Both lists come sorted by name in byte order: one pass over the grid finds every row.
+    // The list is in reading order, the products in byte order: each is found by its name.
     TStringGrid& grid = *StringGrid1;
-    const int last = grid.RowCount() - 2;
-    int row = 1;
+    std::unordered_map<std::string_view, int> rows;
+    for (int r = 1; !products.empty() && r <= grid.RowCount() - 2; ++r)
+        rows.emplace(grid.Cells(0, r), r);
     int count = 0;
     for (const TIncompletePrice& product : products) {
-        while (row <= last && grid.Cells(0, row) < product.Product)
-            ++row;
-        if (row <= last && grid.Cells(0, row) == product.Product) {
-            MarkIncomplete(grid, row, IncompletePriceNote(product));
-            ++count;
-            ++row;
-        }
+        const auto found = rows.find(product.Product);
+        if (found == rows.end())
+            continue;
+        MarkIncomplete(grid, found->second, IncompletePriceNote(product));
+        ++count;
+        rows.erase(found);
     }
     std::string status = BevelStatusBar1->SimpleText();
     if (!IncompleteStatus.empty() && status.ends_with(IncompleteStatus))
@@ -439,6 +449,7 @@ void TForm1::Refresh2Click() {
         StringGrid2->SetCells(1, 0, " Price/kg");
         LoadComponentList(Database, ListRowLoader);
     });
+    SortRowsByName(*StringGrid2);
     FormatNumberColumn(*StringGrid2, "####0.00", 8);
 }
 
@@ -501,7 +512,7 @@ void TForm1::NewProductClick() {
     std::string name;
     if (!AskText("New Recipe", "Enter a new productname", name))
         return;
-    name = UpperCase(name);
+    name = TypedListName(*StringGrid1, name);
     if (ListHasName(*StringGrid1, name)) {
         ShowMessage("Product already exists");
         return;
@@ -527,7 +538,7 @@ void TForm1::RenameProductClick() {
     std::string name;
     if (!AskText("Rename " + oldName, "Rename " + oldName, name) || name.empty())
         return;
-    name = UpperCase(name);
+    name = TypedListName(*StringGrid1, name);
     if (ListHasName(*StringGrid1, name)) {
         ShowMessage("Product already exists");
         return;
@@ -539,6 +550,32 @@ void TForm1::RenameProductClick() {
         backup.Discard();
     Refresh1Click();
     SelectRowByName(*StringGrid1, name);
+}
+
+void TForm1::DuplicateProductClick() {
+    if (!ProductSelected())
+        return;
+    const std::string product = StringGrid1->Cells(0, StringGrid1->Row());
+    std::string name = product + " COPY";
+    if (!AskText("Duplicate " + product, "Enter the name of the copy", name))
+        return;
+    name = TypedListName(*StringGrid1, name);
+    if (ListHasName(*StringGrid1, name)) {
+        ShowMessage("Product already exists");
+        return;
+    }
+    if (name.empty())
+        return;
+    // The copy is selected below: a list narrowed to some of its rows shows all of them again first.
+    TWriteBackup backup = BeforeUserWrite();
+    bool copied = false;
+    const bool written = WithDatabase([&] { copied = CopyProduct(Database, product, name); });
+    if (!written || !copied)
+        backup.Discard();
+    if (written && !copied)
+        ShowMessage(product + " is no longer in the database");
+    Refresh1Click();
+    SelectRowByName(*StringGrid1, copied ? name : product);
 }
 
 void TForm1::DeleteProductClick() {
@@ -661,6 +698,38 @@ void TForm1::DeleteComponent1Click() {
     if (!written)
         backup.Discard();
     StringGrid1DblClick();
+}
+
+void TForm1::ScaleRecipeClick() {
+    if (!ProductSelected())
+        return;
+    const std::string product = StringGrid1->Cells(0, StringGrid1->Row());
+    // The total of the lines on display, from their stored quantities as the recipe grid adds them.
+    double total = 0.0;
+    for (std::size_t r = 1; r < ShownQuantities.size(); ++r)
+        total += ParseNumber(StringManager.CommaToPoint(ShownQuantities[r])).Value;
+    if (!(total > 0.0)) {
+        ShowMessage(NoMassToScale);
+        return;
+    }
+    std::string typed = TotalEdit->Text();
+    if (!AskText("Scale " + product, "New total mass in kg", typed))
+        return;
+    const std::optional<std::int64_t> grams = ReadTotalGrams(typed);
+    if (!grams) {
+        ShowMessage(TotalMassRequest);
+        return;
+    }
+    TWriteBackup backup = BeforeUserWrite();
+    TRecipeScaled scaled = TRecipeScaled::NoMass;
+    const bool written = WithDatabase([&] { scaled = RescaleRecipe(Database, product, *grams); });
+    if (!written || scaled != TRecipeScaled::Scaled)
+        backup.Discard();
+    if (written && scaled == TRecipeScaled::NoMass)
+        ShowMessage(NoMassToScale);
+    // The product's mass and price follow its new masses.
+    Refresh1Click();
+    HelpContext = HelpRecipe;
 }
 
 // The other windows

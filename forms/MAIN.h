@@ -74,6 +74,7 @@ public:
 
     QMenu* ProductMenu;
     QAction* NewProduct;
+    QAction* DuplicateProduct;
     QAction* RenameProduct;
     QAction* DeleteProduct;
     QMenu* MaterialsMenu;
@@ -84,6 +85,7 @@ public:
     QAction* AddComponent1;
     QAction* EditComponentMass1;
     QAction* DeleteComponent1;
+    QAction* ScaleRecipe;
 
     // The window's help context and help file, used by the help command.
     int HelpContext = 1;
@@ -102,6 +104,8 @@ public:
     void Exit1Click();
 
     void NewProductClick();
+    // Asks for a name and creates a copy of the selected product: its recipe and its production notes.
+    void DuplicateProductClick();
     void RenameProductClick();
     void DeleteProductClick();
 
@@ -114,6 +118,8 @@ public:
     void AddComponent1Click();
     void EditComponentMass1Click();
     void DeleteComponent1Click();
+    // Asks for a new total mass and rewrites the recipe's masses to it, in whole grams.
+    void ScaleRecipeClick();
 
     // The other windows, shown modally.
     void ReportsClick();

@@ -11,12 +11,15 @@
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/QtText.h"
+#include "text/Fold.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QStatusBar>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 TRec* Rec = nullptr;
 
@@ -65,15 +68,25 @@ TRec::TRec() {
     OnDataReplaced(*this, [this] { FormCreate(); });
 }
 
+namespace {
+// The names the choice statement delivers, in its byte order.
+std::vector<std::string> LoadedNames;
+} // namespace
+
 int ComponentChoiceLoader(void*, int columns, char** values, char**) {
     for (int c = 0; c < columns; ++c)
-        Rec->ComboBox1->AddItem(ColumnView(values, c));
+        LoadedNames.emplace_back(ColumnView(values, c));
     return 0;
 }
 
 void TRec::FormCreate() {
     ComboBox1->Clear();
+    LoadedNames.clear();
     WithDatabase([] { LoadComponentNames(Database, ComponentChoiceLoader); });
+    SortForReading(LoadedNames);
+    for (const std::string& name : LoadedNames)
+        ComboBox1->AddItem(name);
+    LoadedNames.clear();
     ComboBox1->Sync();
 }
 
@@ -95,9 +108,11 @@ void TRec::Execute(TRecRequest request) {
 }
 
 void TRec::PostBtnClick() {
-    const std::string entry = UpperCase(ComboBox1->Text());
-    const std::string mass = ValueToPost(FMass, MassEdit->Text());
     const auto& items = ComboBox1->Items();
+    const std::string entry = TypedName(ComboBox1->Text(), [&items](const std::string& name) {
+        return std::find(items.begin(), items.end(), name) != items.end();
+    });
+    const std::string mass = ValueToPost(FMass, MassEdit->Text());
     // A refused or failed Post keeps the dialog open with everything typed, to be corrected or cancelled.
     if (std::find(items.begin(), items.end(), entry) == items.end()) {
         ShowMessage(ComponentNotPresent);
