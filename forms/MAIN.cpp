@@ -508,17 +508,31 @@ void TForm1::Exit1Click() {
     Application.Terminate();
 }
 
-void TForm1::NewProductClick() {
-    std::string name;
-    if (!AskText("New Recipe", "Enter a new productname", name))
-        return;
-    name = TypedListName(*StringGrid1, name);
-    if (ListHasName(*StringGrid1, name)) {
+namespace {
+
+// Asks for the name of a product to be made or renamed, capitalised as typed names are. Nothing on Cancel, for
+// an empty answer, and for a name the product list holds, which is refused.
+std::optional<std::string> AskProductName(const TStringGrid& products, const std::string& caption,
+                                          const std::string& prompt, std::string name) {
+    if (!AskText(caption, prompt, name))
+        return std::nullopt;
+    name = TypedListName(products, name);
+    if (ListHasName(products, name)) {
         ShowMessage("Product already exists");
-        return;
+        return std::nullopt;
     }
     if (name.empty())
+        return std::nullopt;
+    return name;
+}
+
+} // namespace
+
+void TForm1::NewProductClick() {
+    const auto asked = AskProductName(*StringGrid1, "New Recipe", "Enter a new productname", {});
+    if (!asked)
         return;
+    const std::string& name = *asked;
     Edit1->SetText(name);
     ClearRecipe();
     TWriteBackup backup = BeforeUserWrite();
@@ -535,14 +549,10 @@ void TForm1::NewProductClick() {
 
 void TForm1::RenameProductClick() {
     const std::string oldName = StringGrid1->Cells(0, StringGrid1->Row());
-    std::string name;
-    if (!AskText("Rename " + oldName, "Rename " + oldName, name) || name.empty())
+    const auto asked = AskProductName(*StringGrid1, "Rename " + oldName, "Rename " + oldName, {});
+    if (!asked)
         return;
-    name = TypedListName(*StringGrid1, name);
-    if (ListHasName(*StringGrid1, name)) {
-        ShowMessage("Product already exists");
-        return;
-    }
+    const std::string& name = *asked;
     Edit1->SetText(name);
     TWriteBackup backup = BeforeUserWrite();
     const bool written = WithDatabase([&] { ChangeProductName(Database, oldName, name); });
@@ -556,16 +566,11 @@ void TForm1::DuplicateProductClick() {
     if (!ProductSelected())
         return;
     const std::string product = StringGrid1->Cells(0, StringGrid1->Row());
-    std::string name = product + " COPY";
-    if (!AskText("Duplicate " + product, "Enter the name of the copy", name))
+    const auto asked =
+        AskProductName(*StringGrid1, "Duplicate " + product, "Enter the name of the copy", product + " COPY");
+    if (!asked)
         return;
-    name = TypedListName(*StringGrid1, name);
-    if (ListHasName(*StringGrid1, name)) {
-        ShowMessage("Product already exists");
-        return;
-    }
-    if (name.empty())
-        return;
+    const std::string& name = *asked;
     // The copy is selected below: a list narrowed to some of its rows shows all of them again first.
     TWriteBackup backup = BeforeUserWrite();
     bool copied = false;

@@ -68,12 +68,7 @@ protected:
     TStringGrid& Products() { return *Form1->StringGrid1; }
     TStringGrid& Recipe() { return *Form1->StringGrid3; }
     std::string Selected() { return Products().Cells(0, Products().Row()); }
-    int ProductRow(const std::string& name) {
-        for (int r = 1; r <= Products().RowCount() - 2; ++r)
-            if (Products().Cells(0, r) == name)
-                return r;
-        return -1;
-    }
+    int ProductRow(const std::string& name) { return RowOf(Products(), name); }
     void SelectProduct(const std::string& name) {
         ASSERT_GT(ProductRow(name), 0) << name;
         ClickRow(Products(), ProductRow(name));
