@@ -85,3 +85,21 @@ void RemoveProduct(TDatabase* db, const std::string& name) {
         ExecStatements(db, remove);
     });
 }
+
+bool CopyProduct(TDatabase* db, const std::string& product, const std::string& copy) {
+    bool copied = false;
+    InTransaction(db, [&] {
+        Execute(db, "INSERT INTO Products (Product, Solids) SELECT ?, Solids FROM Products WHERE Product = ?;",
+                {copy, product});
+        if (ChangedRows(db) == 0)
+            return;
+        const std::int64_t id = GiveNewProductItsNumber(db);
+        Execute(db,
+                "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity, Datum) SELECT ?, R.Comp_ID, R.Quantity, R.Datum "
+                "FROM Recipes R JOIN Products P ON P.Prod_ID = R.Prod_ID JOIN Materials M ON M.Comp_ID = R.Comp_ID "
+                "WHERE P.Product = ? ORDER BY R.ID;",
+                {id, product});
+        copied = true;
+    });
+    return copied;
+}

@@ -39,3 +39,8 @@ void ChangeProductName(TDatabase* db, const std::string& oldName, const std::str
 // Delete Product: the product's row only; its recipe lines stay behind. A premix goes with its component and
 // that component's history, in one transaction; one that a recipe uses is refused.
 void RemoveProduct(TDatabase* db, const std::string& name);
+
+// Duplicate Product: a new product named copy, with a number no recipe line holds yet, the production notes of
+// product and a copy of each of its lines whose component exists, in the recipe's order, with their dates. Never
+// a premix. All of it in one transaction; false, with nothing written, when product no longer exists.
+bool CopyProduct(TDatabase* db, const std::string& product, const std::string& copy);

@@ -1,7 +1,10 @@
 #include "database/Recipes.h"
 
 #include "database/Premixes.h"
+#include "text/Costing.h"
 #include "text/StrMan.h"
+
+#include <vector>
 
 std::string LookupValue;
 
@@ -83,4 +86,35 @@ const TRecipeLine* DuplicateLine(const std::vector<TRecipeLine>& lines, const TR
         if (other.Component == line.Component && (line.NewRecipeLine || other.Id != line.EditedLineId))
             return &other;
     return nullptr;
+}
+
+TRecipeScaled RescaleRecipe(TDatabase* db, const std::string& product, std::int64_t totalGrams) {
+    TRecipeScaled result = TRecipeScaled::Scaled;
+    InTransaction(db, [&] {
+        std::vector<TValue> ids;
+        std::vector<double> masses;
+        ForEachRow(db,
+                   "SELECT R.ID, R.Quantity FROM Recipes R JOIN Products P ON P.Prod_ID = R.Prod_ID JOIN Materials M "
+                   "ON M.Comp_ID = R.Comp_ID WHERE P.Product = ? ORDER BY R.ID;",
+                   {product}, [&](const TResultRow& row) {
+                       // A quantity that is no number is left as it is: it counts for nothing in the total.
+                       const ParseResult mass = ParseNumber(StringManager.CommaToPoint(row.Text(1)));
+                       if (row.IsNull(1) || mass.ErrorPos != 0)
+                           return;
+                       ids.push_back(row.Value(0));
+                       masses.push_back(mass.Value);
+                   });
+        double total = 0.0;
+        for (const double mass : masses)
+            total += mass;
+        if (!(total > 0.0)) {
+            result = TRecipeScaled::NoMass;
+            return;
+        }
+        const std::vector<std::int64_t> grams = ScaleToGrams(masses, totalGrams);
+        for (std::size_t i = 0; i < ids.size(); ++i)
+            Execute(db, "UPDATE Recipes SET Quantity = ?, Datum = CURRENT_DATE WHERE ID = ?;",
+                    {static_cast<double>(grams[i]) / 1000.0, ids[i]});
+    });
+    return result;
 }

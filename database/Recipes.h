@@ -3,6 +3,7 @@
 
 #include "database/Database.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -49,3 +50,9 @@ const TRecipeLine* DuplicateLine(const std::vector<TRecipeLine>& lines, const TR
 
 // Removes the line with that ID.
 void RemoveRecipeLine(TDatabase* db, const std::string& id);
+
+enum class TRecipeScaled { Scaled, NoMass };
+// Scale Recipe: every line of the product's recipe whose component exists and whose quantity is a number
+// rewritten, with today's date, so that the lines add up to totalGrams in whole grams (ScaleToGrams). All of it
+// in one transaction; NoMass, with nothing written, when those lines add up to 0 or less.
+TRecipeScaled RescaleRecipe(TDatabase* db, const std::string& product, std::int64_t totalGrams);

@@ -5,6 +5,7 @@
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/QtText.h"
+#include "text/Fold.h"
 #include "text/StrMan.h"
 
 #include <QApplication>
@@ -56,6 +57,24 @@ double FormatNumberColumn(TStringGrid& grid, std::string_view mask, int width) {
     return sum;
 }
 
+void SortRowsByName(TStringGrid& grid) {
+    const std::vector<std::string> names = ListNames(grid);
+    const std::vector<std::size_t> order = ReadingOrder(names);
+    std::size_t at = 0;
+    if (std::all_of(order.begin(), order.end(), [&at](std::size_t i) { return i == at++; }))
+        return;
+    const int columns = grid.ColCount();
+    std::vector<std::string> cells;
+    cells.reserve(order.size() * static_cast<std::size_t>(columns));
+    for (const std::size_t i : order)
+        for (int c = 0; c < columns; ++c)
+            cells.push_back(grid.Cells(c, static_cast<int>(i) + 1));
+    for (std::size_t r = 0; r < order.size(); ++r)
+        for (int c = 0; c < columns; ++c)
+            grid.SetCells(c, static_cast<int>(r) + 1,
+                          cells[r * static_cast<std::size_t>(columns) + static_cast<std::size_t>(c)]);
+}
+
 void SelectRowByName(TStringGrid& grid, const std::string& name) {
     for (int r = 1; r <= grid.RowCount() - 2; ++r)
         if (grid.Cells(0, r) == name)
@@ -67,6 +86,10 @@ bool ListHasName(const TStringGrid& grid, const std::string& name) {
         if (grid.Cells(0, r) == name)
             return true;
     return false;
+}
+
+std::string TypedListName(const TStringGrid& grid, std::string_view typed) {
+    return TypedName(typed, [&grid](const std::string& name) { return ListHasName(grid, name); });
 }
 
 std::vector<std::string> ListNames(const TStringGrid& grid) {

@@ -26,11 +26,17 @@ void PrepareGrid(TStringGrid& grid);
 // Returns the sum of the values read.
 double FormatNumberColumn(TStringGrid& grid, std::string_view mask, int width);
 
+// Puts the data rows in the order a reader looks names up in (ReadingOrder of column 0), after a load that
+// came in byte order.
+void SortRowsByName(TStringGrid& grid);
+
 // The row of the grid whose column 0 is exactly name, made current (each match in turn).
 void SelectRowByName(TStringGrid& grid, const std::string& name);
 
 // True when a data row of the grid holds exactly name in column 0.
 bool ListHasName(const TStringGrid& grid, const std::string& name);
+// A name typed for a product or component of the grid's list, as it is stored and looked up (TypedName).
+std::string TypedListName(const TStringGrid& grid, std::string_view typed);
 // Column 0 of every data row.
 std::vector<std::string> ListNames(const TStringGrid& grid);
 

@@ -27,6 +27,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Printers.h"
 #include "platform/QtText.h"
+#include "text/Costing.h"
 #include "text/StrMan.h"
 #include "text/TextFile.h"
 
@@ -45,6 +46,8 @@
 #include <algorithm>
 #include <optional>
 #include <set>
+#include <string_view>
+#include <unordered_map>
 
 TForm1* Form1 = nullptr;
 
@@ -55,6 +58,7 @@ const char* const ComponentsText = "@Tarnock |  Rightclick item for options |  M
 const char* const ProductsText =
     "@Tarnock |  Rightclick item for options |  Click item to change recipe | Mode: PRODUCTS";
 const char* const SelectProductFirst = "Please, select or create a product first (Left Grid)";
+const char* const NoMassToScale = "The recipe has no mass to scale";
 
 // The quantity of every recipe line on display as the file holds it, at the index of its grid row; the
 // grid shows it rounded to the gram.
@@ -244,12 +248,14 @@ void TForm1::CreateMenus() {
     ProductMenu = new QMenu(this);
     ProductMenu->setObjectName("ProductMenu");
     NewProduct = AddItem(ProductMenu, "NewProduct", "New Product");
+    DuplicateProduct = AddItem(ProductMenu, "DuplicateProduct", "Duplicate Product");
     RenameProduct = AddItem(ProductMenu, "RenameProduct", "Rename Product");
     DeleteProduct = AddItem(ProductMenu, "DeleteProduct", "Delete Product");
     UseAsPremix = AddItem(ProductMenu, "UseAsPremix", "Use as Premix");
     Connect(UseAsPremix, this, &TForm1::UseAsPremixClick);
     connect(ProductMenu, &QMenu::aboutToShow, this, [this] { Guarded([this] { ProductMenuPopup(); }); });
     Connect(NewProduct, this, &TForm1::NewProductClick);
+    Connect(DuplicateProduct, this, &TForm1::DuplicateProductClick);
     Connect(RenameProduct, this, &TForm1::RenameProductClick);
     Connect(DeleteProduct, this, &TForm1::DeleteProductClick);
 
@@ -274,9 +280,12 @@ void TForm1::CreateMenus() {
         OpenPremix->setEnabled(id && std::find(ShownPremixLines.begin(), ShownPremixLines.end(), *id) !=
                                          ShownPremixLines.end());
     });
+    RecMenu->addSeparator();
+    ScaleRecipe = AddItem(RecMenu, "ScaleRecipe", "Scale Recipe..");
     Connect(AddComponent1, this, &TForm1::AddComponent1Click);
     Connect(EditComponentMass1, this, &TForm1::EditComponentMass1Click);
     Connect(DeleteComponent1, this, &TForm1::DeleteComponent1Click);
+    Connect(ScaleRecipe, this, &TForm1::ScaleRecipeClick);
 }
 
 void TForm1::CreateControls() {
@@ -431,6 +440,7 @@ void TForm1::Refresh1Click() {
             AddUncomputedPrices(incomplete, std::move(tooLarge));
         });
     });
+    SortRowsByName(*StringGrid1);
     FormatNumberColumn(*StringGrid1, "####0.00", 8);
     ShowIncompletePrices(incomplete, recomputation.NotComputed);
     // A cycle is told once per run; the status bar says it as long as it is there.
@@ -442,19 +452,19 @@ void TForm1::Refresh1Click() {
 }
 
 void TForm1::ShowIncompletePrices(const std::vector<TIncompletePrice>& products, int notComputed) {
-    // Both lists come sorted by name in byte order: one pass over the grid finds every row.
+    // The list is in reading order, the products in byte order: each is found by its name.
     TStringGrid& grid = *StringGrid1;
-    const int last = grid.RowCount() - 2;
-    int row = 1;
+    std::unordered_map<std::string_view, int> rows;
+    for (int r = 1; !products.empty() && r <= grid.RowCount() - 2; ++r)
+        rows.emplace(grid.Cells(0, r), r);
     int count = 0;
     for (const TIncompletePrice& product : products) {
-        while (row <= last && grid.Cells(0, row) < product.Product)
-            ++row;
-        if (row <= last && grid.Cells(0, row) == product.Product) {
-            MarkIncomplete(grid, row, IncompletePriceNote(product));
-            ++count;
-            ++row;
-        }
+        const auto found = rows.find(product.Product);
+        if (found == rows.end())
+            continue;
+        MarkIncomplete(grid, found->second, IncompletePriceNote(product));
+        ++count;
+        rows.erase(found);
     }
     std::string status = BevelStatusBar1->SimpleText();
     if (!CycleStatus.empty() && status.ends_with(CycleStatus))
@@ -485,6 +495,7 @@ void TForm1::Refresh2Click() {
         StringGrid2->SetCells(1, 0, " Price/kg");
         LoadComponentList(Database, ListRowLoader);
     });
+    SortRowsByName(*StringGrid2);
     FormatNumberColumn(*StringGrid2, "####0.00", 8);
 }
 
@@ -549,17 +560,31 @@ void TForm1::Exit1Click() {
     Application.Terminate();
 }
 
-void TForm1::NewProductClick() {
-    std::string name;
-    if (!AskText("New Recipe", "Enter a new productname", name))
-        return;
-    name = UpperCase(name);
-    if (ListHasName(*StringGrid1, name)) {
+namespace {
+
+// Asks for the name of a product to be made or renamed, capitalised as typed names are. Nothing on Cancel, for
+// an empty answer, and for a name the product list holds, which is refused.
+std::optional<std::string> AskProductName(const TStringGrid& products, const std::string& caption,
+                                          const std::string& prompt, std::string name) {
+    if (!AskText(caption, prompt, name))
+        return std::nullopt;
+    name = TypedListName(products, name);
+    if (ListHasName(products, name)) {
         ShowMessage("Product already exists");
-        return;
+        return std::nullopt;
     }
     if (name.empty())
+        return std::nullopt;
+    return name;
+}
+
+} // namespace
+
+void TForm1::NewProductClick() {
+    const auto asked = AskProductName(*StringGrid1, "New Recipe", "Enter a new productname", {});
+    if (!asked)
         return;
+    const std::string& name = *asked;
     Edit1->SetText(name);
     ClearRecipe();
     TWriteBackup backup = BeforeUserWrite();
@@ -576,14 +601,10 @@ void TForm1::NewProductClick() {
 
 void TForm1::RenameProductClick() {
     const std::string oldName = StringGrid1->Cells(0, StringGrid1->Row());
-    std::string name;
-    if (!AskText("Rename " + oldName, "Rename " + oldName, name) || name.empty())
+    const auto asked = AskProductName(*StringGrid1, "Rename " + oldName, "Rename " + oldName, {});
+    if (!asked)
         return;
-    name = UpperCase(name);
-    if (ListHasName(*StringGrid1, name)) {
-        ShowMessage("Product already exists");
-        return;
-    }
+    const std::string& name = *asked;
     Edit1->SetText(name);
     TWriteBackup backup = BeforeUserWrite();
     bool premix = false;
@@ -598,6 +619,27 @@ void TForm1::RenameProductClick() {
         Rec->FormCreate();
     Refresh1Click();
     SelectRowByName(*StringGrid1, name);
+}
+
+void TForm1::DuplicateProductClick() {
+    if (!ProductSelected())
+        return;
+    const std::string product = StringGrid1->Cells(0, StringGrid1->Row());
+    const auto asked =
+        AskProductName(*StringGrid1, "Duplicate " + product, "Enter the name of the copy", product + " COPY");
+    if (!asked)
+        return;
+    const std::string& name = *asked;
+    // The copy is selected below: a list narrowed to some of its rows shows all of them again first.
+    TWriteBackup backup = BeforeUserWrite();
+    bool copied = false;
+    const bool written = WithDatabase([&] { copied = CopyProduct(Database, product, name); });
+    if (!written || !copied)
+        backup.Discard();
+    if (written && !copied)
+        ShowMessage(product + " is no longer in the database");
+    Refresh1Click();
+    SelectRowByName(*StringGrid1, copied ? name : product);
 }
 
 void TForm1::DeleteProductClick() {
@@ -801,6 +843,38 @@ void TForm1::DeleteComponent1Click() {
     if (!written)
         backup.Discard();
     StringGrid1DblClick();
+}
+
+void TForm1::ScaleRecipeClick() {
+    if (!ProductSelected())
+        return;
+    const std::string product = StringGrid1->Cells(0, StringGrid1->Row());
+    // The total of the lines on display, from their stored quantities as the recipe grid adds them.
+    double total = 0.0;
+    for (std::size_t r = 1; r < ShownQuantities.size(); ++r)
+        total += ParseNumber(StringManager.CommaToPoint(ShownQuantities[r])).Value;
+    if (!(total > 0.0)) {
+        ShowMessage(NoMassToScale);
+        return;
+    }
+    std::string typed = TotalEdit->Text();
+    if (!AskText("Scale " + product, "New total mass in kg", typed))
+        return;
+    const std::optional<std::int64_t> grams = ReadTotalGrams(typed);
+    if (!grams) {
+        ShowMessage(TotalMassRequest);
+        return;
+    }
+    TWriteBackup backup = BeforeUserWrite();
+    TRecipeScaled scaled = TRecipeScaled::NoMass;
+    const bool written = WithDatabase([&] { scaled = RescaleRecipe(Database, product, *grams); });
+    if (!written || scaled != TRecipeScaled::Scaled)
+        backup.Discard();
+    if (written && scaled == TRecipeScaled::NoMass)
+        ShowMessage(NoMassToScale);
+    // The product's mass and price follow its new masses.
+    Refresh1Click();
+    HelpContext = HelpRecipe;
 }
 
 // The other windows

@@ -74,6 +74,7 @@ public:
 
     QMenu* ProductMenu;
     QAction* NewProduct;
+    QAction* DuplicateProduct;
     QAction* RenameProduct;
     QAction* DeleteProduct;
     QAction* UseAsPremix;
@@ -86,6 +87,7 @@ public:
     QAction* EditComponentMass1;
     QAction* DeleteComponent1;
     QAction* OpenPremix;
+    QAction* ScaleRecipe;
 
     // The window's help context and help file, used by the help command.
     int HelpContext = 1;
@@ -104,6 +106,8 @@ public:
     void Exit1Click();
 
     void NewProductClick();
+    // Asks for a name and creates a copy of the selected product: its recipe and its production notes.
+    void DuplicateProductClick();
     void RenameProductClick();
     void DeleteProductClick();
     // Use as Premix, or Stop Using as Premix for a product that is one.
@@ -122,6 +126,8 @@ public:
     void DeleteComponent1Click();
     // Selects the premix of the recipe line in the product list and shows its recipe.
     void OpenPremixClick();
+    // Asks for a new total mass and rewrites the recipe's masses to it, in whole grams.
+    void ScaleRecipeClick();
 
     // The other windows, shown modally.
     void ReportsClick();

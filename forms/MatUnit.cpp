@@ -13,11 +13,14 @@
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/QtText.h"
+#include "text/Fold.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
+
+#include <algorithm>
 
 TMat* Mat = nullptr;
 
@@ -182,7 +185,9 @@ void TMat::PostBtnClick() {
     }
     TComponentPost post;
     post.NewMaterial = FRequest.NewMaterial;
-    post.Name = UpperCase(Edit1->Text());
+    post.Name = TypedName(Edit1->Text(), [this](const std::string& name) {
+        return std::find(FRequest.Names.begin(), FRequest.Names.end(), name) != FRequest.Names.end();
+    });
     post.Price = ValueToPost(FPrice, PriceEdit->Text());
     post.OldName = FRequest.Component;
     if (post.Name.empty())

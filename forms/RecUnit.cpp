@@ -13,6 +13,7 @@
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/QtText.h"
+#include "text/Fold.h"
 #include "text/StrMan.h"
 #include "text/SysUtils.h"
 
@@ -23,6 +24,8 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 TRec* Rec = nullptr;
 
@@ -86,18 +89,31 @@ TRec::TRec() {
     OnDataReplaced(*this, [this] { FormCreate(); });
 }
 
+namespace {
+// The names and their price notes as the choice statement delivers them, in its byte order.
+std::vector<std::string> LoadedNames;
+std::vector<std::string> LoadedNotes;
+} // namespace
+
 int ComponentPriceChoiceLoader(void*, int columns, char** values, char**) {
     if (columns < 1)
         return 0;
     const std::string price = columns > 1 ? Trim(PriceCell(ColumnView(values, 1))) : std::string();
-    Rec->ComboBox1->AddItem(ColumnView(values, 0), price.empty() ? std::string() : price + "/kg");
+    LoadedNames.emplace_back(ColumnView(values, 0));
+    LoadedNotes.push_back(price.empty() ? std::string() : price + "/kg");
     return 0;
 }
 
 void TRec::FormCreate() {
     ComboBox1->Clear();
-    // The same components in the same order as the names alone, with the prices the list shows beside them.
+    // The same components as the list, in reading order, with the prices the list shows beside them.
+    LoadedNames.clear();
+    LoadedNotes.clear();
     WithDatabase([] { LoadComponentList(Database, ComponentPriceChoiceLoader); });
+    for (const std::size_t i : ReadingOrder(LoadedNames))
+        ComboBox1->AddItem(LoadedNames[i], LoadedNotes[i]);
+    LoadedNames.clear();
+    LoadedNotes.clear();
     ComboBox1->Sync();
     Finder->Load();
 }
@@ -169,9 +185,11 @@ void TRec::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TRec::PostLine() {
-    const std::string entry = UpperCase(ComboBox1->Text());
-    const std::string mass = ValueToPost(FMass, MassEdit->Text());
     const auto& items = ComboBox1->Items();
+    const std::string entry = TypedName(ComboBox1->Text(), [&items](const std::string& name) {
+        return std::find(items.begin(), items.end(), name) != items.end();
+    });
+    const std::string mass = ValueToPost(FMass, MassEdit->Text());
     // A refused or failed Post keeps the dialog open with everything typed, to be corrected or cancelled.
     if (std::find(items.begin(), items.end(), entry) == items.end()) {
         ShowMessage(ComponentNotPresent);

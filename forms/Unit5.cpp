@@ -12,6 +12,7 @@
 #include "platform/Dialogs.h"
 #include "platform/QtText.h"
 #include "text/Costing.h"
+#include "text/Fold.h"
 #include "text/StrMan.h"
 
 #include <QLabel>
@@ -36,7 +37,6 @@ namespace {
 
 const char* const InitialProductText = "Product";
 const char* const SelectProductText = "Select product from combobox to view recipe.";
-const char* const TotalMassRequest = "Enter the total mass in kg, a number above 0";
 
 // The recipe lines of the product the grid shows, as the database held them when it was chosen.
 std::vector<TCostLine> AnalysedLines;
@@ -44,6 +44,8 @@ std::vector<TCostLine> AnalysedLines;
 std::string AnalysisStatus;
 // The lines the analysis statement running now has delivered.
 std::vector<TCostLine> LoadedLines;
+// The product names the names statement has delivered, in its byte order.
+std::vector<std::string> LoadedNames;
 
 QLabel* MakeBigLabel(QWidget* parent, const char* name, const char* caption, QPoint at) {
     QLabel* label = MakeDialogLabel(parent, name, caption, at);
@@ -133,7 +135,7 @@ TForm5::TForm5() {
 int AnalysisRowLoader(void*, int columns, char** values, char**) {
     if (LoadingProductNames) {
         for (int c = 0; c < columns; ++c)
-            Form5->ComboBox1->AddItem(ColumnView(values, c));
+            LoadedNames.emplace_back(ColumnView(values, c));
     } else {
         const auto column = [&](int c) { return c < columns ? ColumnView(values, c) : std::string_view(); };
         LoadedLines.push_back(ReadCostLine(column(0), column(1), column(2), column(3)));
@@ -150,10 +152,15 @@ void TForm5::LoadProductNames() {
         const QSignalBlocker quiet(ComboBox1);
         const std::string chosen = ComboBox1->Text();
         ComboBox1->Clear();
+        LoadedNames.clear();
         WithDatabase([] {
             QueryText = AnalysisProductsQuery;
             RunQuery(AnalysisRowLoader);
         });
+        SortForReading(LoadedNames);
+        for (const std::string& name : LoadedNames)
+            ComboBox1->AddItem(name);
+        LoadedNames.clear();
         ComboBox1->Sync();
         ComboBox1->SetText(chosen);
     }

@@ -45,6 +45,49 @@ std::optional<double> ReadTotalMass(std::string_view text) {
     return number.Value;
 }
 
+std::optional<std::int64_t> ReadTotalGrams(std::string_view text) {
+    std::string plain;
+    for (const char c : text) {
+        if (c == ' ' || c == '\t')
+            continue;
+        plain += c == '.' || c == ',' ? DecimalSeparator : c;
+    }
+    const std::optional<double> total = ReadTotalMass(plain);
+    if (!total)
+        return std::nullopt;
+    const auto grams = static_cast<std::int64_t>(std::llround(*total * 1000.0));
+    if (grams < 1)
+        return std::nullopt;
+    return grams;
+}
+
+std::vector<std::int64_t> ScaleToGrams(const std::vector<double>& masses, std::int64_t totalGrams) {
+    double reference = 0.0;
+    for (const double mass : masses)
+        reference += mass;
+    if (!(reference > 0.0))
+        throw Exception("The recipe has no mass to scale");
+    if (!std::isfinite(reference))
+        throw Exception("The result of the calculation is too large to be shown");
+    std::vector<std::int64_t> grams;
+    grams.reserve(masses.size());
+    std::int64_t sum = 0;
+    std::size_t largest = 0;
+    for (std::size_t i = 0; i < masses.size(); ++i) {
+        const double share = static_cast<double>(totalGrams) * (masses[i] / reference);
+        grams.push_back(static_cast<std::int64_t>(std::llround(share)));
+        sum += grams.back();
+        if (masses[i] > masses[largest])
+            largest = i;
+    }
+    if (!grams.empty())
+        grams[largest] += totalGrams - sum;
+    // Lines rounded up can leave a remainder below 0 that a batch of a few grams cannot take.
+    if (!grams.empty() && grams[largest] < 0)
+        throw Exception("The new total is too small to share out in whole grams");
+    return grams;
+}
+
 double SumOfMasses(const std::vector<TCostLine>& lines) {
     double sum = 0.0;
     for (const TCostLine& line : lines)

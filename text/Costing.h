@@ -3,6 +3,7 @@
 // of the product's cost; and the change of a price in percent, as the price windows show it.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,9 +25,22 @@ TCostLine ReadCostLine(std::string_view component, std::string_view mass, std::s
 // The largest total mass a batch may be scaled to, in kg.
 constexpr double MaxTotalMass = 1e9;
 
+// What a window says when a total mass typed is refused.
+inline constexpr const char* TotalMassRequest = "Enter the total mass in kg, a number above 0";
+
 // The total mass the user typed: the locale's decimal separator, blanks around it ignored. Nothing when
 // the text is no number, not above 0 or above MaxTotalMass.
 std::optional<double> ReadTotalMass(std::string_view text);
+
+// The total mass typed for a recipe rescaled, in whole grams: read as ReadTotalMass reads it, blanks anywhere
+// ignored, and a "." or "," that is not the locale's decimal separator taken as it (nobody groups the digits
+// of a batch). Nothing when it is refused there or comes to less than a gram.
+std::optional<std::int64_t> ReadTotalGrams(std::string_view text);
+
+// The recipe's masses (kg) rescaled to totalGrams in whole grams: each line's share rounded to the gram, the
+// remainder of the rounding on the largest line (the first such), so they add up to totalGrams exactly.
+// Throws Exception when the masses add up to 0 or less, or the largest line would go below 0 grams.
+std::vector<std::int64_t> ScaleToGrams(const std::vector<double>& masses, std::int64_t totalGrams);
 
 // The exact sum of the lines' masses: the total mass the stored recipe makes.
 double SumOfMasses(const std::vector<TCostLine>& lines);

@@ -182,3 +182,38 @@ std::string SortKey(std::string_view name) {
     }
     return out;
 }
+
+std::vector<std::size_t> ReadingOrder(const std::vector<std::string>& names) {
+    std::vector<std::string> keys;
+    keys.reserve(names.size());
+    for (const std::string& name : names)
+        keys.push_back(SortKey(name));
+    std::vector<std::size_t> order(names.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&keys, &names](std::size_t a, std::size_t b) {
+        if (const int byKey = keys[a].compare(keys[b]))
+            return byKey < 0;
+        return names[a] < names[b];
+    });
+    return order;
+}
+
+void SortForReading(std::vector<std::string>& names) {
+    const std::vector<std::size_t> order = ReadingOrder(names);
+    std::vector<std::string> sorted;
+    sorted.reserve(names.size());
+    for (const std::size_t i : order)
+        sorted.push_back(std::move(names[i]));
+    names = std::move(sorted);
+}
+
+std::string TypedName(std::string_view typed, const std::function<bool(const std::string&)>& stored) {
+    std::string plain = UpperCase(std::string(typed));
+    if (!IsUtf8(typed))
+        return plain;
+    std::string upper = UpperName(typed);
+    if (upper != plain && !stored(upper) && stored(plain))
+        return plain;
+    return upper;
+}

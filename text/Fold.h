@@ -2,8 +2,11 @@
 // accents. Every function takes a name as the file holds it, UTF-8 or else Windows-1252.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Unicode's default full case folding, as UTF-8: two names that differ only in the case of their letters
 // fold alike ("Linalyl Acétate" and "LINALYL ACÉTATE", "Straße" and "STRASSE"). A Windows-1252 name is
@@ -25,3 +28,14 @@ std::string UpperName(std::string_view name);
 // order as before and an accented one sorts beside its plain spelling. A Windows-1252 name's accented
 // letters are replaced alike, so it sorts beside the same name in UTF-8.
 std::string SortKey(std::string_view name);
+
+// The order in which a reader looks names up: by SortKey, names with the same key by their bytes. Names
+// without accented letters keep their byte order. As positions into names; each key is made once.
+std::vector<std::size_t> ReadingOrder(const std::vector<std::string>& names);
+// The names put in that order.
+void SortForReading(std::vector<std::string>& names);
+
+// A name the user typed for a product or component, as it is stored and looked up: its capitals by UpperName,
+// unless only its capitals a to z (UpperCase) name one that exists, as names stored with those capitals do.
+// stored says whether a name exists. Text that is not UTF-8 keeps the capitals a to z.
+std::string TypedName(std::string_view typed, const std::function<bool(const std::string&)>& stored);

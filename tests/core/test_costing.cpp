@@ -59,6 +59,26 @@ TEST(Costing, TotalMassIsReadWithTheLocaleSeparator) {
     DecimalSeparator = '.';
 }
 
+TEST(Costing, ABatchInWholeGramsAddsUpToItsTotal) {
+    // The gram left over goes to the first of the largest lines.
+    EXPECT_EQ(ScaleToGrams({1.0, 1.0, 1.0}, 250000), (std::vector<std::int64_t>{83334, 83333, 83333}));
+    EXPECT_EQ(ScaleToGrams({1.0, 2.0, 2.0}, 1), (std::vector<std::int64_t>{0, 1, 0}));
+    EXPECT_EQ(ScaleToGrams({0.05, 14.0, 0.02}, 100000), (std::vector<std::int64_t>{355, 99503, 142}));
+    EXPECT_THROW(ScaleToGrams({0.0, 0.0}, 1000), Exception);
+    EXPECT_THROW(ScaleToGrams({}, 1000), Exception);
+    // Four lines of half a gram each round up: one gram cannot be shared out.
+    EXPECT_THROW(ScaleToGrams({0.5, 0.5, 0.5, 0.5}, 2), Exception);
+
+    EXPECT_EQ(ReadTotalGrams(" 2 50 "), 250000);
+    EXPECT_EQ(ReadTotalGrams("0,0125"), 13) << "the other mark is a decimal point too";
+    for (const char* refused : {"0", "0.0004", "-5", "1.2.3", "x", ""})
+        EXPECT_FALSE(ReadTotalGrams(refused)) << refused;
+    DecimalSeparator = ',';
+    EXPECT_EQ(ReadTotalGrams("12,5"), 12500);
+    EXPECT_EQ(ReadTotalGrams("12.5"), 12500);
+    DecimalSeparator = '.';
+}
+
 TEST(Costing, ChangeInPercentOfThePriceNow) {
     EXPECT_EQ(SignedPercent(ChangePercent("2.0", "2.50")), "+25.00");
     EXPECT_EQ(SignedPercent(ChangePercent("10", "9.69")), "-3.10");

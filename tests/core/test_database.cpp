@@ -1,4 +1,5 @@
 // The database layer against real SQLite files in a temporary current directory, and again on the test server.
+#include "database/Recipes.h"
 #include "database/SQLiteDatabase.h"
 #include "text/StrMan.h"
 #include "tests/support/TestDatabase.h"
@@ -174,6 +175,19 @@ TEST_F(DatabaseTest, ViewsShowOneRowPerLineWhoseProductAndComponentExist) {
     RunSql("DELETE FROM Products WHERE Prod_ID = 2;");
     EXPECT_EQ(QueryValue("select count(*) from Recipes;"), "5");
     EXPECT_EQ(QueryValue("select count(*) from Report;"), "2");
+}
+
+TEST_F(DatabaseTest, ARecipeRescaledKeepsItsDeletedLinesAndAddsUpInWholeGrams) {
+    CreateDatabase();
+    RunSql("INSERT INTO Materials (Comp_ID, Component, Price) Values (1, 'ETHANOL', 2.5), (2, 'ANETHOLE', 40);"
+           "INSERT INTO Products (Prod_ID, Product) Values (1, 'ANISETTE'), (2, 'EMPTY');"
+           "INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity) Values (1, 1, 1, 1), (2, 1, 9, 5), (3, 1, 2, 1),"
+           " (4, 1, 1, 1), (5, 2, 9, 3);");
+    const auto db = ConnectTo();
+    EXPECT_EQ(RescaleRecipe(db.get(), "ANISETTE", 1000), TRecipeScaled::Scaled);
+    EXPECT_EQ(RescaleRecipe(db.get(), "EMPTY", 1000), TRecipeScaled::NoMass);
+    EXPECT_EQ(QueryRows("select ID, Quantity from Recipes order by ID;"),
+              (std::vector<std::string>{"1|0.334", "2|5.0", "3|0.333", "4|0.333", "5|3.0"}));
 }
 
 TEST_F(DatabaseTest, RecipeLineIdsHoldOnlyTheLinesOnDisplay) {

@@ -49,4 +49,25 @@ TEST(Fold, SortKeysPutAccentedNamesBesideTheirPlainSpelling) {
     EXPECT_EQ(names, (std::vector<std::string>{"CREMA", "CRÈME", "CREPE", "CRF"}));
 }
 
+TEST(Fold, ListsReadAccentedNamesWithTheirPlainSpellingAndPlainOnesInByteOrder) {
+    std::vector<std::string> names = {"YLANG-YLANG", "ÉTHANOL", "COUMARINE", "CÈDRE", "EAU", "apple", "ETHANOL", "B b"};
+    SortForReading(names);
+    EXPECT_EQ(names, (std::vector<std::string>{"B b", "CÈDRE", "COUMARINE", "EAU", "ETHANOL", "ÉTHANOL", "YLANG-YLANG",
+                                               "apple"}));
+    const std::vector<std::string> plain = {"Z", "A'B", "a", "A B", "AB", "A-B", "_X", "~"};
+    std::vector<std::string> bytes = plain;
+    std::sort(bytes.begin(), bytes.end());
+    std::vector<std::string> read = plain;
+    SortForReading(read);
+    EXPECT_EQ(read, bytes);
+}
+
+TEST(Fold, TypedNamesTakeUnicodeCapitalsUnlessAnOldNameHasTheirPlainOnes) {
+    const auto exists = [](const std::string& name) { return name == "STRAßE"; };
+    EXPECT_EQ(TypedName("Straße", exists), "STRAßE");
+    EXPECT_EQ(TypedName("maß", exists), "MASS");
+    // Not UTF-8: a to z only, as before.
+    EXPECT_EQ(TypedName("cr\xE8me", exists), "CR\xE8ME");
+}
+
 } // namespace

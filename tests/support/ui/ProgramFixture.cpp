@@ -76,6 +76,13 @@ void ProgramFixture::Trigger(QAction* action) {
     Settle();
 }
 
+int ProgramFixture::RowOf(const TStringGrid& grid, const std::string& name) {
+    for (int r = 1; r <= grid.RowCount() - 2; ++r)
+        if (grid.Cells(0, r) == name)
+            return r;
+    return -1;
+}
+
 void ProgramFixture::ClickRow(TStringGrid& grid, int row) {
     grid.Sync();
     const QRect cell = grid.visualRect(grid.model()->index(row - 1, 0));

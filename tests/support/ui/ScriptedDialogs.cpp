@@ -26,6 +26,7 @@ bool ScriptedDialogs::ConfirmYesNo(const std::string& text) {
 
 bool ScriptedDialogs::AskText(const std::string& caption, const std::string& prompt, std::string& value) {
     Prompts.push_back(caption + "|" + prompt);
+    PromptTexts.push_back(value);
     if (TextAnswers.empty())
         return false;
     const auto answer = TextAnswers.front();
@@ -78,6 +79,7 @@ void ScriptedDialogs::Clear() {
     Messages.clear();
     Questions.clear();
     Prompts.clear();
+    PromptTexts.clear();
     Errors.clear();
     Shown.clear();
     OpenedUrls.clear();

@@ -23,6 +23,7 @@ public:
     std::vector<std::string> Messages;    // ShowMessage texts
     std::vector<std::string> Questions;   // ConfirmYesNo texts
     std::vector<std::string> Prompts;     // AskText "caption|prompt"
+    std::vector<std::string> PromptTexts; // the text each AskText opened with
     std::vector<std::string> Errors;      // general error display texts
     std::vector<std::string> Shown;       // objectNames of windows shown modally
     std::vector<std::string> OpenedUrls;  // what the desktop was asked to open
