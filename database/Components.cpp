@@ -12,10 +12,6 @@ void LoadComponentList(TDatabase* db, TRowLoader loader) {
     db->RunQuery(ComponentListQuery, loader);
 }
 
-void LoadComponentNames(TDatabase* db, TRowLoader loader) {
-    db->RunQuery(ComponentNamesQuery, loader);
-}
-
 std::optional<TStoredComponent> ReadStoredComponent(TDatabase* db, const std::string& name) {
     std::optional<TStoredComponent> stored;
     ForEachRow(db, "SELECT Price, Comp_ID FROM Materials WHERE Component = ?;", {name},

@@ -12,7 +12,6 @@ inline constexpr const char* ComponentListQuery = "SELECT Component, Price from 
 void LoadComponentList(TDatabase* db, TRowLoader loader);
 // Every component's name, by name: the choices of Edit Recipe.
 inline constexpr const char* ComponentNamesQuery = "SELECT Component from Materials order by Component;";
-void LoadComponentNames(TDatabase* db, TRowLoader loader);
 
 // A component as the file holds it when it is opened for an edit.
 struct TStoredComponent {
