@@ -11,6 +11,14 @@ void LoadComponentList(TDatabase* db, TRowLoader loader) {
     db->RunQuery(ComponentListQuery, loader);
 }
 
+std::vector<TNamedPrice> ReadPriceList(TDatabase* db, const char* listQuery) {
+    std::vector<TNamedPrice> rows;
+    ForEachRow(db, listQuery, [&rows](const TResultRow& row) {
+        rows.push_back({std::string(row.Text(0)), std::string(row.Text(1))});
+    });
+    return rows;
+}
+
 void LoadComponentNames(TDatabase* db, TRowLoader loader) {
     db->RunQuery(ComponentNamesQuery, loader);
 }

@@ -23,6 +23,7 @@ public:
     TStringGrid* StringGrid1;
     QPushButton* Button2;
     QPushButton* Button3;
+    QPushButton* SpreadsheetBtn;
     QStatusBar* StatusBar1;
 
     void FormCreate();
@@ -30,6 +31,8 @@ public:
     void Button1Click();
     void Button2Click();
     void Button3Click();
+    // The analysis shown, as a workbook: the product, today's date and the batch mass above its lines.
+    void SpreadsheetBtnClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

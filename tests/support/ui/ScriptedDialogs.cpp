@@ -74,6 +74,19 @@ bool ScriptedDialogs::OpenFileName(const std::string& caption, const std::string
     return true;
 }
 
+bool ScriptedDialogs::SaveFileName(const std::string& caption, const std::string& filter,
+                                   const std::string& defaultName, std::string& fileName) {
+    SaveDialogs.push_back(caption + "|" + filter + "|" + defaultName);
+    if (SaveAnswers.empty())
+        return false;
+    const auto answer = SaveAnswers.front();
+    SaveAnswers.pop_front();
+    if (!answer)
+        return false;
+    fileName = answer->empty() ? defaultName : *answer;
+    return true;
+}
+
 void ScriptedDialogs::Clear() {
     Messages.clear();
     Questions.clear();
@@ -83,4 +96,5 @@ void ScriptedDialogs::Clear() {
     OpenedUrls.clear();
     PrintDialogs = 0;
     FileDialogs.clear();
+    SaveDialogs.clear();
 }
