@@ -43,8 +43,7 @@ protected:
         StartProgram();
     }
     void TearDown() override {
-        DecimalSeparator = '.';
-        ThousandSeparator = ',';
+        ReadRegionalSettings(QLocale::c());
         ProgramFixture::TearDown();
     }
     static void ShowTab(QWidget* tab) {

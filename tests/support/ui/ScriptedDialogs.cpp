@@ -3,6 +3,19 @@
 #include <QDialog>
 #include <QTest>
 
+namespace {
+
+// The next answer of a queue of texts; nothing for an empty queue or a Cancel.
+std::optional<std::string> TakeAnswer(std::deque<std::optional<std::string>>& answers) {
+    if (answers.empty())
+        return std::nullopt;
+    auto answer = std::move(answers.front());
+    answers.pop_front();
+    return answer;
+}
+
+} // namespace
+
 ScriptedDialogs::ScriptedDialogs() {
     SetDialogService(this);
 }
@@ -26,10 +39,7 @@ bool ScriptedDialogs::ConfirmYesNo(const std::string& text) {
 
 bool ScriptedDialogs::AskText(const std::string& caption, const std::string& prompt, std::string& value) {
     Prompts.push_back(caption + "|" + prompt);
-    if (TextAnswers.empty())
-        return false;
-    const auto answer = TextAnswers.front();
-    TextAnswers.pop_front();
+    const auto answer = TakeAnswer(TextAnswers);
     if (!answer)
         return false;
     value = answer->substr(0, 255);
@@ -64,10 +74,7 @@ void ScriptedDialogs::OpenUrl(const std::string& url) {
 
 bool ScriptedDialogs::OpenFileName(const std::string& caption, const std::string& filter, std::string& fileName) {
     FileDialogs.push_back(caption + "|" + filter);
-    if (FileAnswers.empty())
-        return false;
-    const auto answer = FileAnswers.front();
-    FileAnswers.pop_front();
+    const auto answer = TakeAnswer(FileAnswers);
     if (!answer)
         return false;
     fileName = *answer;
@@ -77,10 +84,7 @@ bool ScriptedDialogs::OpenFileName(const std::string& caption, const std::string
 bool ScriptedDialogs::SaveFileName(const std::string& caption, const std::string& filter,
                                    const std::string& defaultName, std::string& fileName) {
     SaveDialogs.push_back(caption + "|" + filter + "|" + defaultName);
-    if (SaveAnswers.empty())
-        return false;
-    const auto answer = SaveAnswers.front();
-    SaveAnswers.pop_front();
+    const auto answer = TakeAnswer(SaveAnswers);
     if (!answer)
         return false;
     fileName = answer->empty() ? defaultName : *answer;
