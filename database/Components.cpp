@@ -12,6 +12,14 @@ void LoadComponentList(TDatabase* db, TRowLoader loader) {
     db->RunQuery(ComponentListQuery, loader);
 }
 
+std::vector<TNamedPrice> ReadPriceList(TDatabase* db, const char* listQuery) {
+    std::vector<TNamedPrice> rows;
+    ForEachRow(db, listQuery, [&rows](const TResultRow& row) {
+        rows.push_back({std::string(row.Text(0)), std::string(row.Text(1))});
+    });
+    return rows;
+}
+
 std::optional<TStoredComponent> ReadStoredComponent(TDatabase* db, const std::string& name) {
     std::optional<TStoredComponent> stored;
     ForEachRow(db, "SELECT Price, Comp_ID FROM Materials WHERE Component = ?;", {name},

@@ -10,6 +10,14 @@
 // The component list: each component's name and price per kg, by name.
 inline constexpr const char* ComponentListQuery = "SELECT Component, Price from Materials order by Component;";
 void LoadComponentList(TDatabase* db, TRowLoader loader);
+// A row of the component list or the product list: the name and the price per kg, as stored.
+struct TNamedPrice {
+    std::string Name;
+    std::string Price;
+};
+// The rows of listQuery (ComponentListQuery or ProductListQuery), in its order.
+std::vector<TNamedPrice> ReadPriceList(TDatabase* db, const char* listQuery);
+
 // Every component's name, by name: the choices of Edit Recipe.
 inline constexpr const char* ComponentNamesQuery = "SELECT Component from Materials order by Component;";
 

@@ -2,6 +2,7 @@
 
 #include "database/Premixes.h"
 #include "text/Costing.h"
+#include "database/Prices.h"
 #include "text/StrMan.h"
 
 #include <vector>
@@ -16,6 +17,30 @@ std::string RecipeQuery(const std::string& product) {
 
 void LoadRecipe(TDatabase* db, const std::string& product, TRowLoader loader) {
     db->RunQuery(RecipeQuery(product), loader);
+}
+
+const std::string& CostedLinesQuery(TEngine engine) {
+    static const std::string sqlite = std::string("SELECT R.ID, M.Component, R.Quantity, R.Quantity * M.Price, ") +
+                                      NoPriceCondition +
+                                      ", M.Price FROM Products P, Materials M, Recipes R WHERE M.COMP_ID = R.COMP_ID "
+                                      "AND P.PROD_ID = R.PROD_ID AND P.Product = ? ORDER BY R.ID;";
+    // The server's prices are numbers: none is a text.
+    static const std::string server =
+        "SELECT R.ID, M.Component, R.Quantity, Times(R.Quantity, M.Price), (M.Price IS NULL OR M.Price = 0), "
+        "M.Price FROM Products P, Materials M, Recipes R WHERE M.COMP_ID = R.COMP_ID AND P.PROD_ID = R.PROD_ID AND "
+        "P.Product = ? ORDER BY R.ID;";
+    return engine == TEngine::PostgreSQL ? server : sqlite;
+}
+
+std::vector<TCostedLine> CostedLines(TDatabase* db, const std::string& product) {
+    std::vector<TCostedLine> lines;
+    ForEachRow(db, CostedLinesQuery(db->Engine()), {product}, [&lines](const TResultRow& row) {
+        // The server gives its truth values as "t" and "f".
+        const std::string_view noPrice = row.Text(4) == "t" ? "1" : row.Text(4);
+        lines.push_back(
+            {std::string(row.Text(0)), ReadCostLine(row.Text(1), row.Text(2), row.Text(3), noPrice, row.Text(5))});
+    });
+    return lines;
 }
 
 int LookupLoader(void*, int columns, char** values, char**) {

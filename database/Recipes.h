@@ -2,6 +2,7 @@
 #pragma once
 
 #include "database/Database.h"
+#include "text/Costing.h"
 
 #include <cstdint>
 #include <string>
@@ -11,6 +12,16 @@
 // Lines whose component no longer exists are left out.
 std::string RecipeQuery(const std::string& product);
 void LoadRecipe(TDatabase* db, const std::string& product, TRowLoader loader);
+
+// A line of the recipe with its money: its ID, and its component, quantity, cost and price as the price
+// analysis reads them.
+struct TCostedLine {
+    std::string Id;
+    TCostLine Line;
+};
+// The lines RecipeQuery gives, by ID (the product's name bound).
+const std::string& CostedLinesQuery(TEngine engine);
+std::vector<TCostedLine> CostedLines(TDatabase* db, const std::string& product);
 
 // The result of the last lookup: the first column of its last row. A lookup that finds no row leaves it as it
 // was.

@@ -21,6 +21,7 @@
 #include "forms/PrintPreview.h"
 #include "forms/Production.h"
 #include "forms/RecUnit.h"
+#include "forms/Spreadsheets.h"
 #include "forms/Unit4.h"
 #include "forms/Unit5.h"
 #include "platform/Application.h"
@@ -29,6 +30,7 @@
 #include "platform/QtText.h"
 #include "text/Costing.h"
 #include "text/StrMan.h"
+#include "text/SysUtils.h"
 #include "text/TextFile.h"
 
 #include <QApplication>
@@ -210,16 +212,19 @@ void TForm1::CreateMenus() {
     PreviewMaterials = AddItem(Materials1, "PreviewMaterials", "Print preview..");
     Reports = AddItem(Materials1, "Reports", "&Reports..");
     ExporttoMaterialstxt1 = AddItem(Materials1, "ExporttoMaterialstxt1", "Export to Materials.txt");
+    MaterialsToSpreadsheet = AddItem(Materials1, "MaterialsToSpreadsheet", "Export to Spreadsheet..");
     ImportPriceList = AddItem(Materials1, "ImportPriceList", "Import price list..");
     Products1 = AddMenu(bar, "Products1", "Products");
     PrintProducts = AddItem(Products1, "PrintProducts", "&Print Products..");
     PreviewProducts = AddItem(Products1, "PreviewProducts", "Print preview..");
     PriceAnalysis = AddItem(Products1, "PriceAnalysis", "Price &Analysis ..");
     ExporttoProductstxt1 = AddItem(Products1, "ExporttoProductstxt1", "&Export to Products.txt");
+    ProductsToSpreadsheet = AddItem(Products1, "ProductsToSpreadsheet", "Export to Spreadsheet..");
     Recipes1 = AddMenu(bar, "Recipes1", "&Recipes");
     PrintRecipe = AddItem(Recipes1, "PrintRecipe", "&Print Recipe..");
     PreviewRecipe = AddItem(Recipes1, "PreviewRecipe", "Print preview..");
     ExporttoProducttxt1 = AddItem(Recipes1, "ExporttoProducttxt1", "&Export to Recipe.txt");
+    RecipeToSpreadsheet = AddItem(Recipes1, "RecipeToSpreadsheet", "Export to Spreadsheet..");
     Productionnotes = AddItem(Recipes1, "Productionnotes", "Production &notes..");
     Help1 = AddMenu(bar, "Help1", "&Help");
     About = AddItem(Help1, "About", "&About");
@@ -233,14 +238,17 @@ void TForm1::CreateMenus() {
     Connect(PreviewMaterials, this, &TForm1::PreviewMaterialsClick);
     Connect(Reports, this, &TForm1::ReportsClick);
     Connect(ExporttoMaterialstxt1, this, &TForm1::ExporttoMaterialstxt1Click);
+    Connect(MaterialsToSpreadsheet, this, &TForm1::MaterialsToSpreadsheetClick);
     Connect(ImportPriceList, this, &TForm1::ImportPriceListClick);
     Connect(PrintProducts, this, &TForm1::PrintProductsClick);
     Connect(PreviewProducts, this, &TForm1::PreviewProductsClick);
     Connect(PriceAnalysis, this, &TForm1::PriceAnalysisClick);
     Connect(ExporttoProductstxt1, this, &TForm1::ExporttoProductstxt1Click);
+    Connect(ProductsToSpreadsheet, this, &TForm1::ProductsToSpreadsheetClick);
     Connect(PrintRecipe, this, &TForm1::PrintRecipeClick);
     Connect(PreviewRecipe, this, &TForm1::PreviewRecipeClick);
     Connect(ExporttoProducttxt1, this, &TForm1::ExporttoProducttxt1Click);
+    Connect(RecipeToSpreadsheet, this, &TForm1::RecipeToSpreadsheetClick);
     Connect(Productionnotes, this, &TForm1::ProductionnotesClick);
     Connect(About, this, &TForm1::AboutClick);
     Connect(HelpIndex, this, &TForm1::HelpIndexClick);
@@ -947,6 +955,47 @@ void TForm1::ExporttoProductstxt1Click() {
 
 void TForm1::ExporttoProducttxt1Click() {
     ExportGrid(*StringGrid3, "Recipe.txt", {"Recipe of " + FieldText(Edit1->Text()), "Component\tMass (kg)"});
+}
+
+void TForm1::MaterialsToSpreadsheetClick() {
+    SaveSpreadsheet("Materials.xlsx", [this] {
+        std::vector<TNamedPrice> stored;
+        WithDatabase([&stored] { stored = ReadPriceList(Database, ComponentListQuery); });
+        return PriceListSheet(*StringGrid2, "Materials", "Component", stored);
+    });
+}
+
+void TForm1::ProductsToSpreadsheetClick() {
+    SaveSpreadsheet("Products.xlsx", [this] {
+        std::vector<TNamedPrice> stored;
+        WithDatabase([&stored] { stored = ReadPriceList(Database, ProductListQuery); });
+        return PriceListSheet(*StringGrid1, "Products", "Product", stored);
+    });
+}
+
+void TForm1::RecipeToSpreadsheetClick() {
+    SaveSpreadsheet("Recipe.xlsx", [this] {
+        const std::string product = Edit1->Text();
+        std::vector<TCostedLine> costed;
+        WithDatabase([&product, &costed] { costed = CostedLines(Database, product); });
+        // The rows of the grid, each with its figures as stored; a line gone since it was shown keeps its
+        // shown mass and has no price.
+        std::vector<TCostLine> lines;
+        for (int r = 1; r <= StringGrid3->RowCount() - 2; ++r) {
+            const auto id = RecipeLineId(r);
+            const auto found = std::find_if(costed.begin(), costed.end(),
+                                            [&id](const TCostedLine& line) { return id && line.Id == *id; });
+            if (found != costed.end()) {
+                lines.push_back(found->Line);
+                continue;
+            }
+            TCostLine shown;
+            shown.Component = StringGrid3->Cells(0, r);
+            shown.Mass = ParseNumber(LocaleToPoint(Trim(StringGrid3->Cells(1, r)))).Value;
+            lines.push_back(std::move(shown));
+        }
+        return RecipeSheet(product, lines);
+    });
 }
 
 void TForm1::ImportPriceListClick() {

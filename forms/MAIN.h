@@ -56,16 +56,19 @@ public:
     QAction* PreviewMaterials;
     QAction* Reports;
     QAction* ExporttoMaterialstxt1;
+    QAction* MaterialsToSpreadsheet;
     QAction* ImportPriceList;
     QMenu* Products1;
     QAction* PrintProducts;
     QAction* PreviewProducts;
     QAction* PriceAnalysis;
     QAction* ExporttoProductstxt1;
+    QAction* ProductsToSpreadsheet;
     QMenu* Recipes1;
     QAction* PrintRecipe;
     QAction* PreviewRecipe;
     QAction* ExporttoProducttxt1;
+    QAction* RecipeToSpreadsheet;
     QAction* Productionnotes;
     QMenu* Help1;
     QAction* About;
@@ -145,6 +148,10 @@ public:
     void ExporttoMaterialstxt1Click();
     void ExporttoProductstxt1Click();
     void ExporttoProducttxt1Click();
+    // The same lists as workbooks, their numbers exact (the stored figures), under a name the user chooses.
+    void MaterialsToSpreadsheetClick();
+    void ProductsToSpreadsheetClick();
+    void RecipeToSpreadsheetClick();
     // Reads a supplier's price list and, once the user has seen what it changes, writes it.
     void ImportPriceListClick();
     void PrintProductsClick();

@@ -8,6 +8,7 @@
 #include "database/Analysis.h"
 #include "forms/Common.h"
 #include "forms/HelpContexts.h"
+#include "forms/Spreadsheets.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/QtText.h"
@@ -15,6 +16,7 @@
 #include "text/Fold.h"
 #include "text/StrMan.h"
 
+#include <QDate>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -42,6 +44,8 @@ const char* const SelectProductText = "Select product from combobox to view reci
 std::vector<TCostLine> AnalysedLines;
 // What the status line says of the analysis the grid shows.
 std::string AnalysisStatus;
+// The total mass the masses shown were scaled to; 0 while none are shown.
+double ShownTotal = 0.0;
 // The lines the analysis statement running now has delivered.
 std::vector<TCostLine> LoadedLines;
 // The product names the names statement has delivered, in its byte order.
@@ -110,6 +114,9 @@ TForm5::TForm5() {
     Button2 = MakeDialogButton(this, "Button2", "&Help", {240, 376, 75, 25});
     SetHint(*Button2, "Context sensitive help");
     Button3 = MakeDialogButton(this, "Button3", "&Close", {320, 376, 75, 25});
+    SpreadsheetBtn = MakeDialogButton(this, "SpreadsheetBtn", "Spread&sheet..", {8, 376, 97, 25});
+    SpreadsheetBtn->setAccessibleName("Export to Spreadsheet");
+    SetHint(*SpreadsheetBtn, "Save the analysis\r\nas a spreadsheet");
     StatusBar1 = MakeDialogStatusBar(this);
     // Resized, the product field and the grid take the room; the fields and buttons on the right stay there.
     MakeSizeable(*this);
@@ -119,6 +126,7 @@ TForm5::TForm5() {
     SetAnchors(*StringGrid1, AnchorLeft | AnchorTop | AnchorRight | AnchorBottom);
     SetAnchors(*Button2, AnchorRight | AnchorBottom);
     SetAnchors(*Button3, AnchorRight | AnchorBottom);
+    SetAnchors(*SpreadsheetBtn, AnchorLeft | AnchorBottom);
     SetAnchors(*StatusBar1, AnchorLeft | AnchorRight | AnchorBottom);
     setTabOrder(ComboBox1, umEdit);
     setTabOrder(umEdit, Button1);
@@ -129,6 +137,7 @@ TForm5::TForm5() {
     ConnectButton(Button2, [this] { Button2Click(); });
     SetHelpKey(*this, HelpAnalysis);
     ConnectButton(Button3, [this] { Button3Click(); });
+    ConnectButton(SpreadsheetBtn, [this] { SpreadsheetBtnClick(); });
     OnDataReplaced(*this, [this] { DataReplaced(); });
 }
 
@@ -216,6 +225,7 @@ void TForm5::ForgetAnalysis() {
     AnalysisStatus.clear();
     ReferenceMass = 0.0;
     ScaledMass = 0.0;
+    ShownTotal = 0.0;
     StringGrid1->ClearRows();
     {
         const QSignalBlocker quiet(ComboBox1);
@@ -263,6 +273,7 @@ void TForm5::ComboBox1Change() {
     AnalysedLines = std::move(lines);
     ReferenceMass = reference;
     ScaledMass = Sum(masses);
+    ShownTotal = target ? *target : 0.0;
     AnalysisStatus = "Costs analysis " + product + (shares.Incomplete ? "; prices incomplete" : "");
     if (target && !AnalysedLines.empty())
         ShowStatus(*target);
@@ -288,6 +299,7 @@ void TForm5::Button1Click() {
             StringGrid1->SetCells(1, r, MassText(masses[line]));
     }
     ScaledMass = Sum(masses);
+    ShownTotal = *target;
     ShowStatus(*target);
 }
 
@@ -298,4 +310,43 @@ void TForm5::Button2Click() {
 
 void TForm5::Button3Click() {
     close();
+}
+
+void TForm5::SpreadsheetBtnClick() {
+    if (AnalysedLines.empty()) {
+        ShowMessage(SelectProductText);
+        return;
+    }
+    SaveSpreadsheet("Analysis.xlsx", [this] {
+        const std::vector<TCostLine>& lines = AnalysedLines;
+        const bool scaled = ShownTotal > 0.0;
+        const std::vector<double> masses =
+            scaled ? ScaleMasses(lines, ReferenceMass, ShownTotal) : std::vector<double>();
+        const TCostShares shares = ShareCosts(lines);
+        TSheet sheet;
+        sheet.Name = "Analysis";
+        sheet.Title = {{TextCell("Product"), Bold(TextCell(ComboBox1->Text()))},
+                       {TextCell("Date"), DateCell(QDate::currentDate().toString(Qt::ISODate).toStdString())},
+                       {TextCell("Batch mass (kg)"), scaled ? NumberCell(ShownTotal, 3) : TSheetCell()}};
+        sheet.Header = {"Component", "Mass (kg)", "Costs (%)", "Cost"};
+        double batchCost = 0.0;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            TSheetRow row = {TextCell(lines[i].Component), scaled ? NumberCell(masses[i], 3) : TSheetCell()};
+            if (shares.Shares[i]) {
+                // The line's cost in the batch: its stored cost scaled as its mass is.
+                const double cost = scaled ? lines[i].Cost * ShownTotal / ReferenceMass : lines[i].Cost;
+                batchCost += cost;
+                row.push_back(FractionCell(*shares.Shares[i] / 100.0));
+                row.push_back(NumberCell(cost, 2));
+            } else {
+                row.push_back(Flagged(TSheetCell(), NoPriceNote));
+                row.push_back(Flagged(TSheetCell(), NoPriceNote));
+            }
+            sheet.Rows.push_back(std::move(row));
+        }
+        sheet.Rows.push_back({Bold(TextCell("Total")), scaled ? Bold(NumberCell(Sum(masses), 3)) : TSheetCell(),
+                              shares.Incomplete && batchCost == 0.0 ? TSheetCell() : Bold(FractionCell(1.0)),
+                              Bold(NumberCell(batchCost, 2))});
+        return sheet;
+    });
 }

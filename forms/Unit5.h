@@ -25,6 +25,7 @@ public:
     TStringGrid* StringGrid1;
     QPushButton* Button2;
     QPushButton* Button3;
+    QPushButton* SpreadsheetBtn;
     QStatusBar* StatusBar1;
 
     // Shows the window on product, as if chosen in the combo box; with no product, on what it showed last.
@@ -34,6 +35,8 @@ public:
     void Button1Click();
     void Button2Click();
     void Button3Click();
+    // The analysis shown, as a workbook: the product, today's date and the batch mass above its lines.
+    void SpreadsheetBtnClick();
 
 protected:
     void showEvent(QShowEvent* event) override;

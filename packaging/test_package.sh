@@ -41,6 +41,8 @@ for dep in libqt6widgets6 libsqlite3-0 libpq5 sqlite3 libqt6svg6; do
 done
 # ICU's library carries its version in its name (libicu72 on Debian 12).
 [[ ", $depends," =~ ,\ libicu[0-9]+[\ ,] ]] || fail "Depends lacks the ICU library"
+# So does the spreadsheet writer's (libxlsxwriter4).
+[[ ", $depends," =~ ,\ libxlsxwriter[0-9]+[\ ,] ]] || fail "Depends lacks the spreadsheet library"
 
 root="$work/root"
 dpkg-deb -x "$deb" "$root"

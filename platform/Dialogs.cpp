@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -86,6 +87,27 @@ public:
         fileName = QFile::encodeName(chosen).toStdString();
         return true;
     }
+
+    bool SaveFileName(const std::string& caption, const std::string& filter, const std::string& defaultName,
+                      std::string& fileName) override {
+        DefaultCursor cursor;
+        QFileDialog dialog(QApplication::activeWindow(), ToQt(caption), QDir::currentPath(), ToQt(filter));
+        dialog.setObjectName("SaveDialog1");
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        const QString name = ToQt(defaultName);
+        if (const auto dot = name.lastIndexOf('.'); dot > 0)
+            dialog.setDefaultSuffix(name.mid(dot + 1));
+        dialog.selectFile(name);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return false;
+        QString chosen = dialog.selectedFiles().constFirst();
+        const QString relative = QDir::current().relativeFilePath(chosen);
+        if (!relative.startsWith("..") && !QDir::isAbsolutePath(relative))
+            chosen = relative;
+        fileName = QFile::encodeName(chosen).toStdString();
+        return true;
+    }
 };
 
 QtDialogs RealDialogs;
@@ -127,4 +149,9 @@ void OpenUrl(const std::string& url) {
 
 bool OpenFileName(const std::string& caption, const std::string& filter, std::string& fileName) {
     return Dialogs().OpenFileName(caption, filter, fileName);
+}
+
+bool SaveFileName(const std::string& caption, const std::string& filter, const std::string& defaultName,
+                  std::string& fileName) {
+    return Dialogs().SaveFileName(caption, filter, defaultName, fileName);
 }

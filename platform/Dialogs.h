@@ -27,6 +27,12 @@ public:
     // Asks for an existing file to open, with the caption and a filter such as "Text files (*.txt);;All
     // files (*)"; false when the user cancels, else fileName holds the chosen file's path.
     virtual bool OpenFileName(const std::string& caption, const std::string& filter, std::string& fileName) = 0;
+    // Asks for the name of a file to write, starting in the current folder with defaultName ("Materials.xlsx"),
+    // whose extension a name typed without one gets; a file that exists is written only after the user agrees.
+    // False when the user cancels, else fileName holds the path, relative to the current folder when it lies
+    // in it.
+    virtual bool SaveFileName(const std::string& caption, const std::string& filter, const std::string& defaultName,
+                              std::string& fileName) = 0;
 };
 
 // The service in force; the real one with Qt's boxes unless a test has installed another.
@@ -41,3 +47,5 @@ void ShowModal(QDialog& window);
 bool ExecPrintDialog(QPrinter& printer);
 void OpenUrl(const std::string& url);
 bool OpenFileName(const std::string& caption, const std::string& filter, std::string& fileName);
+bool SaveFileName(const std::string& caption, const std::string& filter, const std::string& defaultName,
+                  std::string& fileName);

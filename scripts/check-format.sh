@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 command -v clang-format >/dev/null || { echo "check-format: clang-format is not installed" >&2; exit 1; }
-mapfile -t sources < <(find main.cpp database text platform controls forms tools tests benchmarks -type f \
+mapfile -t sources < <(find main.cpp database text spreadsheet platform controls forms tools tests benchmarks -type f \
     \( -name '*.cpp' -o -name '*.h' -o -name '*.hpp' \) | LC_ALL=C sort)
 if ! clang-format --dry-run --Werror "${sources[@]}"; then
     echo "check-format: run clang-format -i on the files above" >&2

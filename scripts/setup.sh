@@ -3,7 +3,8 @@
 brivane_install_packages() {
     local packages=(cmake g++ make pkg-config qt6-base-dev qt6-svg-dev libsqlite3-dev libpq-dev libicu-dev sqlite3
                     libgtest-dev libgmock-dev libbenchmark-dev fonts-dejavu-core fonts-liberation clang-format
-                    desktop-file-utils appstream dpkg-dev file poppler-utils "$@")
+                    desktop-file-utils appstream dpkg-dev file poppler-utils libxlsxwriter-dev
+                    python3-openpyxl "$@")
     local missing=()
     for p in "${packages[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -28,13 +28,14 @@ double Quotient(double dividend, double divisor, const char* byZero) {
 } // namespace
 
 TCostLine ReadCostLine(std::string_view component, std::string_view mass, std::string_view cost,
-                       std::string_view noPrice) {
+                       std::string_view noPrice, std::string_view price) {
     TCostLine line;
     line.Component = component;
     line.Mass = StoredNumber(mass);
     line.Priced = noPrice != "1";
     // Without a price the database's product of mass and price means nothing (a text price reads as 0).
     line.Cost = line.Priced ? StoredNumber(cost) : 0.0;
+    line.Price = line.Priced ? StoredNumber(price) : 0.0;
     return line;
 }
 
@@ -129,6 +130,32 @@ TCostShares ShareCosts(const std::vector<TCostLine>& lines) {
         result.Shares.emplace_back(Quotient(100.0 * line.Cost, costs,
                                             "Division by zero: the cost shares cannot be computed because the "
                                             "costs of the product add up to 0"));
+    }
+    return result;
+}
+
+TRecipeCosting CostRecipe(const std::vector<TCostLine>& lines) {
+    TRecipeCosting result;
+    result.TotalMass = SumOfMasses(lines);
+    for (const TCostLine& line : lines) {
+        if (line.Priced)
+            result.Cost += line.Cost;
+        else
+            result.Incomplete = true;
+    }
+    const auto finite = [](double value) { return std::isfinite(value) ? std::optional<double>(value) : std::nullopt; };
+    if (result.TotalMass != 0.0)
+        result.PricePerKg = finite(result.Cost / result.TotalMass);
+    result.Lines.reserve(lines.size());
+    for (const TCostLine& line : lines) {
+        TLineCosting costing;
+        if (result.TotalMass != 0.0)
+            costing.Fraction = finite(line.Mass / result.TotalMass);
+        if (line.Priced) {
+            costing.PricePerKg = line.Price;
+            costing.Cost = line.Cost;
+        }
+        result.Lines.push_back(costing);
     }
     return result;
 }

@@ -15,12 +15,14 @@ struct TCostLine {
     double Mass = 0.0;   // kg as stored; a stored text that is no number counts as 0
     double Cost = 0.0;   // the line's cost: its mass times its component's price
     bool Priced = false; // the component has a usable price
+    double Price = 0.0;  // the component's price per kg, when Priced
 };
 
-// A line from the texts of its columns as the database gives them: name, quantity, cost, and "1" when the
-// component has no usable price. A quantity an older version stored with a decimal comma reads as its number.
+// A line from the texts of its columns as the database gives them: name, quantity, cost, "1" when the
+// component has no usable price, and that price. A quantity an older version stored with a decimal comma reads
+// as its number.
 TCostLine ReadCostLine(std::string_view component, std::string_view mass, std::string_view cost,
-                       std::string_view noPrice);
+                       std::string_view noPrice, std::string_view price = {});
 
 // The largest total mass a batch may be scaled to, in kg.
 constexpr double MaxTotalMass = 1e9;
@@ -63,6 +65,26 @@ struct TCostShares {
 
 // Throws Exception when lines with a price cost 0 together, so no share can be given.
 TCostShares ShareCosts(const std::vector<TCostLine>& lines);
+
+// A recipe line's money, as the recipe shows it beside the line.
+struct TLineCosting {
+    std::optional<double> Fraction;   // of the recipe's total mass, 1 for all of it; none when that is 0
+    std::optional<double> PricePerKg; // the component's; none without a usable price
+    std::optional<double> Cost;       // mass times price; none without a usable price
+};
+
+struct TRecipeCosting {
+    std::vector<TLineCosting> Lines;
+    double TotalMass = 0.0;
+    double Cost = 0.0; // of the lines with a price
+    // Cost over the total mass, as the product list's price per kg before its rounding; none for a mass of 0.
+    std::optional<double> PricePerKg;
+    bool Incomplete = false; // some line has no price
+};
+
+// The figures beside a recipe's lines and below them. The lines' costs are the database's, as in the price
+// analysis, so both show the same money.
+TRecipeCosting CostRecipe(const std::vector<TCostLine>& lines);
 
 // The change from the price now to the price after, in percent of the price now. The prices are texts as
 // stored (a decimal comma that an older version stored reads as a point). Nothing when there is nothing to

@@ -140,6 +140,12 @@ void TTextFile::WriteLn(std::string_view line) {
         Flush();
 }
 
+void TTextFile::Write(std::string_view bytes) {
+    FBuffer.append(bytes);
+    if (FBuffer.size() >= FlushSize)
+        Flush();
+}
+
 void TTextFile::Flush() {
     std::size_t done = 0;
     while (done < FBuffer.size()) {

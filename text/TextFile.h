@@ -23,6 +23,8 @@ public:
     TTextFile& operator=(const TTextFile&) = delete;
 
     void WriteLn(std::string_view line);
+    // Bytes as they are, without a line end: a file made whole elsewhere (a workbook).
+    void Write(std::string_view bytes);
     // Flushes to the disk and puts the new content in place; a full disk often shows only here.
     void Close();
 

@@ -48,6 +48,29 @@ TEST(Costing, SharesLeaveOutLinesWithoutAPrice) {
     EXPECT_EQ(unpriced.Cost, 0.0);
 }
 
+TEST(Costing, RecipeMoneyAgreesWithTheAnalysis) {
+    // 60 kg at 2.00 and 40 kg at 0.75, as the database gives them, and water without a price.
+    const std::vector<TCostLine> lines = {ReadCostLine("SUGAR", "60", "120.0", "0", "2"),
+                                          ReadCostLine("LEMON", "40,0", "30.0", "0", "0.75"),
+                                          ReadCostLine("WATER", "100", "0", "1", "")};
+    const TRecipeCosting costing = CostRecipe(lines);
+    const TCostShares shares = ShareCosts(lines);
+    EXPECT_EQ(costing.TotalMass, SumOfMasses(lines));
+    EXPECT_EQ(costing.Cost, 150.0);
+    EXPECT_EQ(*costing.PricePerKg, 0.75) << "the product list's price per kg: the cost over all of the mass";
+    EXPECT_TRUE(costing.Incomplete && shares.Incomplete);
+    EXPECT_EQ(*costing.Lines[0].Fraction, 0.3);
+    EXPECT_EQ(*costing.Lines[1].PricePerKg, 0.75);
+    for (std::size_t i = 0; i < 2; ++i)
+        EXPECT_DOUBLE_EQ(100.0 * *costing.Lines[i].Cost / costing.Cost, *shares.Shares[i]) << lines[i].Component;
+    EXPECT_EQ(*costing.Lines[2].Fraction, 0.5);
+    EXPECT_FALSE(costing.Lines[2].PricePerKg || costing.Lines[2].Cost);
+    // A recipe of no mass has no shares of it and no price per kg.
+    const TRecipeCosting empty = CostRecipe({ReadCostLine("SALT", "0", "0", "0", "3")});
+    EXPECT_FALSE(empty.PricePerKg || empty.Lines[0].Fraction);
+    EXPECT_EQ(*empty.Lines[0].Cost, 0.0);
+}
+
 TEST(Costing, TotalMassIsReadWithTheLocaleSeparator) {
     EXPECT_EQ(ReadTotalMass(" 100 "), 100.0);
     EXPECT_EQ(ReadTotalMass("1e9"), 1e9);

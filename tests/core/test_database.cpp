@@ -190,6 +190,25 @@ TEST_F(DatabaseTest, ARecipeRescaledKeepsItsDeletedLinesAndAddsUpInWholeGrams) {
               (std::vector<std::string>{"1|0.334", "2|5.0", "3|0.333", "4|0.333", "5|3.0"}));
 }
 
+TEST_F(DatabaseTest, CostedLinesCarryTheRecipesMoneyByLine) {
+    CreateDatabase();
+    RunSql(
+        "INSERT INTO Materials (Comp_ID, Component, Price) Values (1, 'ETHANOL', 2.5), (2, 'WATER', 0), (3, 'GONE', 9);"
+        "INSERT INTO Products (Prod_ID, Product) Values (1, 'O''NEILL');"
+        "INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity) Values (2, 1, 2, 6), (1, 1, 1, 10), (3, 1, 3, 1);"
+        "DELETE FROM Materials WHERE Comp_ID = 3;");
+    std::vector<TCostedLine> lines;
+    EXPECT_EQ(InAction([&lines] { lines = CostedLines(Database, "O'NEILL"); }), "");
+    ASSERT_EQ(lines.size(), 2u) << "the line of a deleted component is left out";
+    EXPECT_EQ(lines[0].Id, "1");
+    EXPECT_EQ(lines[0].Line.Component, "ETHANOL");
+    EXPECT_EQ(lines[0].Line.Cost, 25.0);
+    EXPECT_EQ(lines[0].Line.Price, 2.5);
+    EXPECT_TRUE(lines[0].Line.Priced);
+    EXPECT_EQ(lines[1].Line.Mass, 6.0);
+    EXPECT_FALSE(lines[1].Line.Priced);
+}
+
 TEST_F(DatabaseTest, RecipeLineIdsHoldOnlyTheLinesOnDisplay) {
     ClearRecipeLineIds();
     for (int row = 1; row <= 25; ++row)

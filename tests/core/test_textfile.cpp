@@ -3,10 +3,7 @@
 #include "text/SysUtils.h"
 #include "text/TextFile.h"
 
-#include <grp.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -38,34 +35,6 @@ unsigned Mode(const fs::path& path) {
     struct stat info {};
     stat(path.c_str(), &info);
     return info.st_mode & 0777;
-}
-
-// The message of a save run as an ordinary user: in a child dropped to user and group 65534 when the test runs as
-// the superuser, whom permission bits do not stop.
-std::string SaveAsOrdinaryUser(const std::string& name, const std::vector<std::string>& lines) {
-    if (geteuid() != 0)
-        return Save(name, lines);
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0)
-        return "no pipe";
-    const pid_t child = fork();
-    if (child == 0) {
-        close(pipeEnds[0]);
-        std::string message = "cannot drop to an ordinary user";
-        if (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0)
-            message = Save(name, lines);
-        const ssize_t written = write(pipeEnds[1], message.data(), message.size());
-        _exit(written == static_cast<ssize_t>(message.size()) ? 0 : 1);
-    }
-    close(pipeEnds[1]);
-    std::string message;
-    char buffer[256];
-    for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
-        message.append(buffer, static_cast<std::size_t>(got));
-    close(pipeEnds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? message : "the child failed: " + message;
 }
 
 class TextFileTest : public ::testing::Test {
@@ -138,7 +107,7 @@ TEST_F(TextFileTest, AFileTheUserMayNotWriteStaysAsItIs) {
     fs::permissions(".", fs::perms::all);
     std::ofstream("Report.txt") << "kept\r\n";
     fs::permissions("Report.txt", fs::perms(0444));
-    EXPECT_EQ(SaveAsOrdinaryUser("Report.txt", {"new"}), "Cannot write Report.txt: Permission denied");
+    EXPECT_EQ(AsOrdinaryUser([] { return Save("Report.txt", {"new"}); }), "Cannot write Report.txt: Permission denied");
     EXPECT_EQ(ReadFile("Report.txt"), "kept\r\n");
     EXPECT_EQ(Mode("Report.txt"), 0444u);
     EXPECT_EQ(Entries("."), std::vector<std::string>{"Report.txt"});

@@ -3,7 +3,9 @@
 #include "database/CopyToServer.h"
 
 #include <sqlite3.h>
+#include <grp.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -121,6 +123,32 @@ FileSizeLimit::~FileSizeLimit() {
     limit.rlim_cur = FPrevious;
     setrlimit(RLIMIT_FSIZE, &limit);
     std::signal(SIGXFSZ, FSignal);
+}
+
+std::string AsOrdinaryUser(const std::function<std::string()>& work) {
+    if (geteuid() != 0)
+        return work();
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return "no pipe";
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        std::string message = "cannot drop to an ordinary user";
+        if (setgroups(0, nullptr) == 0 && setgid(65534) == 0 && setuid(65534) == 0)
+            message = work();
+        const ssize_t written = write(pipeEnds[1], message.data(), message.size());
+        _exit(written == static_cast<ssize_t>(message.size()) ? 0 : 1);
+    }
+    close(pipeEnds[1]);
+    std::string message;
+    char buffer[256];
+    for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        message.append(buffer, static_cast<std::size_t>(got));
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? message : "the child failed: " + message;
 }
 
 std::string ReadFile(const fs::path& path) {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,6 +52,9 @@ private:
 };
 
 std::string ReadFile(const std::filesystem::path& path);
+// The text work gives when run as an ordinary user: in a child dropped to user and group 65534 when the test runs as
+// the superuser, whom permission bits do not stop.
+std::string AsOrdinaryUser(const std::function<std::string()>& work);
 // Creates file from the schema, and from the sample data as well when withSample is set. On the server, a fresh
 // database stands for the file, and the actions work on it when file is "Products.db3" or DatabaseFileName.
 void CreateDatabase(const std::string& file = "Products.db3", bool withSample = false);

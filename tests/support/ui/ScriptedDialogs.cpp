@@ -3,6 +3,19 @@
 #include <QDialog>
 #include <QTest>
 
+namespace {
+
+// The next answer of a queue of texts; nothing for an empty queue or a Cancel.
+std::optional<std::string> TakeAnswer(std::deque<std::optional<std::string>>& answers) {
+    if (answers.empty())
+        return std::nullopt;
+    auto answer = std::move(answers.front());
+    answers.pop_front();
+    return answer;
+}
+
+} // namespace
+
 ScriptedDialogs::ScriptedDialogs() {
     SetDialogService(this);
 }
@@ -27,10 +40,7 @@ bool ScriptedDialogs::ConfirmYesNo(const std::string& text) {
 bool ScriptedDialogs::AskText(const std::string& caption, const std::string& prompt, std::string& value) {
     Prompts.push_back(caption + "|" + prompt);
     PromptTexts.push_back(value);
-    if (TextAnswers.empty())
-        return false;
-    const auto answer = TextAnswers.front();
-    TextAnswers.pop_front();
+    const auto answer = TakeAnswer(TextAnswers);
     if (!answer)
         return false;
     value = answer->substr(0, 255);
@@ -65,13 +75,20 @@ void ScriptedDialogs::OpenUrl(const std::string& url) {
 
 bool ScriptedDialogs::OpenFileName(const std::string& caption, const std::string& filter, std::string& fileName) {
     FileDialogs.push_back(caption + "|" + filter);
-    if (FileAnswers.empty())
-        return false;
-    const auto answer = FileAnswers.front();
-    FileAnswers.pop_front();
+    const auto answer = TakeAnswer(FileAnswers);
     if (!answer)
         return false;
     fileName = *answer;
+    return true;
+}
+
+bool ScriptedDialogs::SaveFileName(const std::string& caption, const std::string& filter,
+                                   const std::string& defaultName, std::string& fileName) {
+    SaveDialogs.push_back(caption + "|" + filter + "|" + defaultName);
+    const auto answer = TakeAnswer(SaveAnswers);
+    if (!answer)
+        return false;
+    fileName = answer->empty() ? defaultName : *answer;
     return true;
 }
 
@@ -85,4 +102,5 @@ void ScriptedDialogs::Clear() {
     OpenedUrls.clear();
     PrintDialogs = 0;
     FileDialogs.clear();
+    SaveDialogs.clear();
 }

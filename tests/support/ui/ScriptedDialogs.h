@@ -29,11 +29,14 @@ public:
     std::vector<std::string> OpenedUrls;  // what the desktop was asked to open
     int PrintDialogs = 0;                 // how often the print dialog was shown
     std::vector<std::string> FileDialogs; // "caption|filter" of every file dialog
+    std::vector<std::string> SaveDialogs; // "caption|filter|default name" of every save chooser
 
     // Answers, taken from the front; an empty queue answers No or Cancel.
     std::deque<bool> YesNoAnswers;
     std::deque<std::optional<std::string>> TextAnswers; // nullopt = Cancel
     std::deque<std::optional<std::string>> FileAnswers; // the file chosen; nullopt or none = Cancel
+    // The name typed into the save chooser; an empty text takes its default name, nullopt or none = Cancel.
+    std::deque<std::optional<std::string>> SaveAnswers;
 
     // The script run for a window shown modally, by objectName; without one the window just closes.
     std::map<std::string, std::function<void(QDialog&)>> Scripts;
@@ -49,6 +52,8 @@ public:
     bool ExecPrintDialog(QPrinter& printer) override;
     void OpenUrl(const std::string& url) override;
     bool OpenFileName(const std::string& caption, const std::string& filter, std::string& fileName) override;
+    bool SaveFileName(const std::string& caption, const std::string& filter, const std::string& defaultName,
+                      std::string& fileName) override;
 
     void Clear();
 };
