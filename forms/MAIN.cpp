@@ -375,6 +375,8 @@ void TForm1::CreateControls() {
     SetHelpContext(*StringGrid1, HelpProducts);
     SetHelpContext(*StringGrid2, HelpComponents);
     SetHelpContext(*StringGrid3, HelpRecipe);
+    // Finding is told of in the main window's topic.
+    SetHelpContext(*FindEdit, HelpMainWindow);
     SetHelpKey(*this, [this] { return HelpKeyContext(); });
 
     Connect(Refresh1, this, &TForm1::Refresh1Click);
