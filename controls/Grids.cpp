@@ -3,8 +3,11 @@
 #include "platform/Application.h"
 #include "platform/QtText.h"
 #include "text/CellOrder.h"
+#include "text/Fold.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMouseEvent>
@@ -23,13 +26,14 @@ int TGridModel::columnCount(const QModelIndex& parent) const {
 QVariant TGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid())
         return {};
+    const int row = FGrid.GridRow(index.row());
     if (role == Qt::DisplayRole)
-        return ToQt(FGrid.Cells(index.column(), index.row() + 1));
+        return ToQt(FGrid.Cells(index.column(), row));
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(FGrid.ColAlignment(index.column()));
     if (FGrid.FCellData.empty())
         return {};
-    return FGrid.CellData(index.column(), index.row() + 1, role);
+    return FGrid.CellData(index.column(), row, role);
 }
 
 QVariant TGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -74,6 +78,8 @@ void TStringGrid::SetCells(int col, int row, std::string_view text) {
     if (row < 0 || row >= FRowCount || col < 0 || col >= FColCount)
         return;
     FCells[static_cast<std::size_t>(row * FColCount + col)].assign(text);
+    if (col == 0 && static_cast<std::size_t>(row) < FSearchNameKnown.size())
+        FSearchNameKnown[static_cast<std::size_t>(row)] = 0;
     ScheduleSync();
 }
 
@@ -88,6 +94,8 @@ void TStringGrid::SetRowCount(int count) {
         const auto needed = static_cast<std::size_t>(count * FColCount);
         for (std::size_t i = used; i < std::min(needed, FCells.size()); ++i)
             FCells[i].clear();
+        if (FSearchNameKnown.size() > static_cast<std::size_t>(FRowCount))
+            std::fill(FSearchNameKnown.begin() + FRowCount, FSearchNameKnown.end(), 0);
         if (needed > FCells.size())
             FCells.resize(needed);
     }
@@ -97,6 +105,10 @@ void TStringGrid::SetRowCount(int count) {
     if (shrinking) {
         FRow = 1;
         DropCellData(count, FColCount);
+        if (FRowsHidden) {
+            std::erase_if(FShown, [count](int row) { return row >= count - 1; });
+            FShownChanged = true;
+        }
     }
     ScheduleSync();
 }
@@ -122,6 +134,8 @@ void TStringGrid::ClearRows() {
     SetRowCount(2);
     for (int c = 0; c < FColCount; ++c)
         FCells[static_cast<std::size_t>(FColCount + c)].clear();
+    if (FSearchNameKnown.size() > 1)
+        FSearchNameKnown[1] = 0;
     DropCellData(1, FColCount);
     ForgetSortOrder();
     ScheduleSync();
@@ -236,12 +250,98 @@ void TStringGrid::DropCellData(int fromRow, int fromCol) {
     });
 }
 
+const std::string& TStringGrid::SearchName(int row) const {
+    static const std::string none;
+    if (row < 1 || row >= FRowCount)
+        return none;
+    const auto at = static_cast<std::size_t>(row);
+    if (FSearchNames.size() < static_cast<std::size_t>(FRowCount)) {
+        FSearchNames.resize(static_cast<std::size_t>(FRowCount));
+        FSearchNameKnown.resize(static_cast<std::size_t>(FRowCount), 0);
+    }
+    if (!FSearchNameKnown[at]) {
+        FSearchNames[at] = SearchFolded(Cells(0, row));
+        FSearchNameKnown[at] = 1;
+    }
+    return FSearchNames[at];
+}
+
+void TStringGrid::ShowOnlyRows(std::vector<int> rows) {
+    std::erase_if(rows, [this](int row) { return row < 1 || row >= FRowCount - 1; });
+    if (FRowsHidden && rows == FShown)
+        return;
+    FShown = std::move(rows);
+    FRowsHidden = true;
+    FShownChanged = true;
+    ScheduleSync();
+}
+
+void TStringGrid::ShowAllRows() {
+    if (!FRowsHidden)
+        return;
+    FRowsHidden = false;
+    FShown.clear();
+    FShownChanged = true;
+    ScheduleSync();
+}
+
+std::vector<int> TStringGrid::ShownRows() const {
+    if (FRowsHidden)
+        return FShown;
+    std::vector<int> rows;
+    for (int r = 1; r <= FRowCount - 2; ++r)
+        rows.push_back(r);
+    return rows;
+}
+
+int TStringGrid::GridRow(int viewRow) const {
+    if (!FRowsHidden)
+        return viewRow + 1;
+    if (viewRow < 0 || static_cast<std::size_t>(viewRow) >= FShown.size())
+        return -1;
+    return FShown[static_cast<std::size_t>(viewRow)];
+}
+
+int TStringGrid::ViewRow(int row) const {
+    if (!FRowsHidden)
+        return row - 1;
+    const auto found = std::lower_bound(FShown.begin(), FShown.end(), row);
+    if (found == FShown.end() || *found != row)
+        return -1;
+    return static_cast<int>(found - FShown.begin());
+}
+
+QModelIndex TStringGrid::CellIndex(int col, int row) const {
+    const int viewRow = ViewRow(row);
+    return viewRow < 0 ? QModelIndex() : FModel.index(viewRow, col);
+}
+
+void TStringGrid::keyboardSearch(const QString& search) {
+    if (search.isEmpty())
+        return;
+    // Letters typed in quick succession make one name; a pause starts a new one.
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now - FTypedAt > QApplication::keyboardInputInterval())
+        FTyped.clear();
+    FTypedAt = now;
+    FTyped += search;
+    const std::string typed = SearchFolded(FromQt(FTyped));
+    if (typed.empty())
+        return;
+    for (const int row : ShownRows())
+        if (SearchName(row).starts_with(typed)) {
+            SetRow(row);
+            scrollTo(CellIndex(FCol, row));
+            return;
+        }
+}
+
 void TStringGrid::ShowCellTip(QPoint at) {
     QString tip;
     if (!FCellData.empty()) {
         const QModelIndex index = indexAt(at);
         if (index.isValid())
-            tip = CellData(index.column(), index.row() + 1, Qt::ToolTipRole).toString();
+            tip = CellData(index.column(), GridRow(index.row()), Qt::ToolTipRole).toString();
     }
     if (viewport()->toolTip() != tip)
         viewport()->setToolTip(tip);
@@ -295,8 +395,17 @@ void TStringGrid::Sync() {
     // Removing rows can make the view pick a new current row by itself; the grid's own Row stands, and
     // no click event comes of it.
     FSettingView = true;
-    const int rows = RowCount() - 1;
+    const int rows = FRowsHidden ? static_cast<int>(FShown.size()) : RowCount() - 1;
     const int cols = FColCount;
+    // Other rows shown: the view forgets the old ones and learns the new, keeping its columns as they are.
+    if (FShownChanged) {
+        FShownChanged = false;
+        if (FModel.FShownRows > 0) {
+            FModel.beginRemoveRows({}, 0, FModel.FShownRows - 1);
+            FModel.FShownRows = 0;
+            FModel.endRemoveRows();
+        }
+    }
     if (cols > FModel.FShownCols) {
         FModel.beginInsertColumns({}, FModel.FShownCols, cols - 1);
         FModel.FShownCols = cols;
@@ -325,12 +434,16 @@ void TStringGrid::Sync() {
 void TStringGrid::SyncCurrentCell() {
     if (FSyncPending || !selectionModel())
         return;
-    const QModelIndex index = FModel.index(FRow - 1, FCol);
-    if (!index.isValid() || index == currentIndex())
+    const QModelIndex index = CellIndex(FCol, FRow);
+    if (index == currentIndex())
         return;
     const bool wasSetting = FSettingView;
     FSettingView = true;
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    // A current row the view does not show leaves the view without a current cell.
+    if (index.isValid())
+        selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    else
+        selectionModel()->clear();
     FSettingView = wasSetting;
 }
 
@@ -343,7 +456,7 @@ void TStringGrid::currentChanged(const QModelIndex& current, const QModelIndex& 
     QTableView::currentChanged(current, previous);
     if (FSettingView || !current.isValid())
         return;
-    const int row = current.row() + 1;
+    const int row = GridRow(current.row());
     const int col = current.column();
     if (row == FRow && col == FCol)
         return;
@@ -360,7 +473,7 @@ void TStringGrid::mousePressEvent(QMouseEvent* event) {
         // The pop-up commands act on the row the user pointed at.
         if (index.isValid()) {
             setFocus(Qt::MouseFocusReason);
-            FRow = index.row() + 1;
+            FRow = GridRow(index.row());
             FCol = index.column();
             SyncCurrentCell();
             Guarded([this] { FireClick(); });
@@ -408,7 +521,7 @@ void TStringGrid::contextMenuEvent(QContextMenuEvent* event) {
     }
     QPoint at = event->globalPos();
     if (event->reason() == QContextMenuEvent::Keyboard)
-        at = viewport()->mapToGlobal(visualRect(FModel.index(FRow - 1, FCol)).center());
+        at = viewport()->mapToGlobal(visualRect(CellIndex(FCol, FRow)).center());
     FPopupMenu->popup(at);
     event->accept();
 }

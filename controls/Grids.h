@@ -77,6 +77,21 @@ public:
     int SortColumn() const { return FSortColumn; }
     // The row on which the line now shown at row was filled: row itself until the rows are sorted.
     int FilledRow(int row) const;
+    // Column 0 of a data row folded for finding (SearchFolded), worked out once per text of the cell.
+    const std::string& SearchName(int row) const;
+    // Shows only the given data rows (ascending), in the view and to screen readers alike; Cells, RowCount
+    // and Row still mean every row. The current row stays the current row, shown or not, and no click event
+    // comes of it. Shrinking the grid drops the rows that go.
+    void ShowOnlyRows(std::vector<int> rows);
+    void ShowAllRows();
+    bool RowsHidden() const { return FRowsHidden; }
+    // The data rows shown, in order.
+    std::vector<int> ShownRows() const;
+    // The row the view shows at index viewRow, and back (-1 for a row not shown).
+    int GridRow(int viewRow) const;
+    int ViewRow(int row) const;
+    // The view's index of cell (col, row): invalid for a row not shown.
+    QModelIndex CellIndex(int col, int row) const;
 
     std::function<void()> OnClick;
     std::function<void()> OnDblClick;
@@ -91,6 +106,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    // Letters typed in the list move to the first shown row whose name starts with them, in either case
+    // and with or without accents.
+    void keyboardSearch(const QString& search) override;
 
 private:
     friend class TGridModel;
@@ -113,6 +131,13 @@ private:
     bool FSettingView = false;
     bool FMouseSelecting = false;
     bool FPressedOnCell = false;
+    bool FRowsHidden = false;
+    bool FShownChanged = false;
+    std::vector<int> FShown; // the data rows shown while rows are hidden
+    mutable std::vector<std::string> FSearchNames;
+    mutable std::vector<char> FSearchNameKnown;
+    QString FTyped;
+    qint64 FTypedAt = 0;
     QMenu* FPopupMenu = nullptr;
     int FSortColumn = -1;
     bool FSortDescending = false;

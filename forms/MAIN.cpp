@@ -29,18 +29,25 @@
 #include "platform/Printers.h"
 #include "platform/QtText.h"
 #include "text/Costing.h"
+#include "text/Find.h"
 #include "text/StrMan.h"
 #include "text/SysUtils.h"
 #include "text/TextFile.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QShortcut>
+#include <QTimer>
 #include <QTextDocument>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -66,14 +73,23 @@ const char* const NoMassToScale = "The recipe has no mass to scale";
 // grid shows it rounded to the gram.
 std::vector<std::string> ShownQuantities(1);
 
-// What the status bar says of the product list's incomplete prices; the one shown last is replaced, never
-// repeated.
+// What the status bar says of the product list's incomplete prices and of the open find field, after its mode
+// text; the parts shown last are replaced, never repeated.
 std::string IncompleteStatus;
-// The same for the products a premix cycle keeps from being computed, and the cycle messages shown this run.
-std::string CycleStatus;
+// The premix cycle messages shown this run.
 std::set<std::string> CyclesReported;
 // The Recipes.ID of every premix line on display.
 std::vector<std::string> ShownPremixLines;
+std::string FindStatus;
+
+// The pause in typing after which the list is filtered.
+constexpr int FindPause = 150;
+// The find field's height, by which the list shrinks while it is open.
+constexpr int FindHeight = 21;
+
+std::string ShownStatus(std::size_t shown, int rows) {
+    return "  " + std::to_string(shown) + " of " + std::to_string(rows) + " shown |";
+}
 
 // A tint of the grid's own background towards colour: light in a light palette, dark in a dark one, so the
 // text keeps its contrast either way.
@@ -111,9 +127,13 @@ void RollUpBeforeShowing() {
         InTransaction(Database, [] { RollUpPremixes(Database); });
 }
 
-// Client size of the window below its menu bar; the window never grows beyond it.
+// Client size of the window below its menu bar at its given size; room beyond it goes to the grids.
 constexpr int ClientWidth = 701;
 constexpr int ClientHeight = 462;
+
+// Where the main window's place is kept between runs.
+const char* const PlaceKey = "MainWindow/Geometry";
+const char* const MaximizedKey = "MainWindow/Maximized";
 
 QAction* AddItem(QMenu* menu, const char* name, const char* caption) {
     QAction* action = menu->addAction(caption);
@@ -170,10 +190,9 @@ TForm1::TForm1() {
     setFont(QFont("MS Sans Serif", 8));
     CreateMenus();
     CreateControls();
-    const int height = ClientHeight + menuBar()->sizeHint().height();
-    resize(ClientWidth, height);
-    setMaximumSize(ClientWidth, height);
+    resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
     move(118, 125);
+    RestoreWindowPlace();
     // An open menu takes the keys, so F1 on it is caught here.
     for (QMenu* menu : findChildren<QMenu*>())
         menu->installEventFilter(this);
@@ -192,6 +211,11 @@ TForm1::TForm1() {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == FindEdit && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        Guarded([this] { CloseFind(); });
+        return true;
+    }
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
         qobject_cast<QMenu*>(watched)) {
         Guarded([this] { HelpMenuKeyPressed(); });
@@ -255,6 +279,8 @@ void TForm1::CreateMenus() {
 
     ProductMenu = new QMenu(this);
     ProductMenu->setObjectName("ProductMenu");
+    FindProduct = AddItem(ProductMenu, "FindProduct", "Find..");
+    ProductMenu->addSeparator();
     NewProduct = AddItem(ProductMenu, "NewProduct", "New Product");
     DuplicateProduct = AddItem(ProductMenu, "DuplicateProduct", "Duplicate Product");
     RenameProduct = AddItem(ProductMenu, "RenameProduct", "Rename Product");
@@ -269,12 +295,23 @@ void TForm1::CreateMenus() {
 
     MaterialsMenu = new QMenu(this);
     MaterialsMenu->setObjectName("MaterialsMenu");
+    FindComponent = AddItem(MaterialsMenu, "FindComponent", "Find..");
+    MaterialsMenu->addSeparator();
     NewComponent = AddItem(MaterialsMenu, "NewComponent", "New Component");
     RenameComponent = AddItem(MaterialsMenu, "RenameComponent", "Edit Component");
     DeleteComponent = AddItem(MaterialsMenu, "DeleteComponent", "Delete Component");
     Connect(NewComponent, this, &TForm1::NewComponentClick);
     Connect(RenameComponent, this, &TForm1::RenameComponentClick);
     Connect(DeleteComponent, this, &TForm1::DeleteComponentClick);
+    // Ctrl+F works on the window; the menus show it beside their item.
+    for (QAction* find : {FindProduct, FindComponent}) {
+        find->setShortcut(QKeySequence::Find);
+        find->setShortcutContext(Qt::WidgetShortcut);
+        Connect(find, this, &TForm1::FindClick);
+    }
+    auto* findKey = new QShortcut(QKeySequence::Find, this);
+    findKey->setObjectName("FindShortcut");
+    connect(findKey, &QShortcut::activated, this, [this] { Guarded([this] { FindClick(); }); });
 
     RecMenu = new QMenu(this);
     RecMenu->setObjectName("RecMenu");
@@ -364,6 +401,20 @@ void TForm1::CreateControls() {
     StringGrid3->setAccessibleName("Recipe");
     StringGrid3->SetPopupMenu(RecMenu);
 
+    FindEdit = new QLineEdit(PRODUCTS);
+    FindEdit->setObjectName("FindEdit");
+    FindEdit->setAccessibleName("Find in the list");
+    FindEdit->setPlaceholderText("Find in the list");
+    FindEdit->setClearButtonEnabled(true);
+    FindEdit->hide();
+    FindEdit->installEventFilter(this);
+    FFindTimer = new QTimer(this);
+    FFindTimer->setSingleShot(true);
+    FFindTimer->setInterval(FindPause);
+    connect(FFindTimer, &QTimer::timeout, this, [this] { Guarded([this] { ApplyFind(true); }); });
+    connect(FindEdit, &QLineEdit::textChanged, FFindTimer, qOverload<>(&QTimer::start));
+    connect(FindEdit, &QLineEdit::returnPressed, this, [this] { Guarded([this] { FindEditReturn(); }); });
+
     MessageHint1 = new TMessageHint(this);
     MessageHint1->setObjectName("MessageHint1");
     ShapeHint1 = new TShapeHint(this);
@@ -372,6 +423,8 @@ void TForm1::CreateControls() {
     SetHelpContext(*StringGrid1, HelpProducts);
     SetHelpContext(*StringGrid2, HelpComponents);
     SetHelpContext(*StringGrid3, HelpRecipe);
+    // Finding is told of in the main window's topic.
+    SetHelpContext(*FindEdit, HelpMainWindow);
     SetHelpKey(*this, [this] { return HelpKeyContext(); });
 
     Connect(Refresh1, this, &TForm1::Refresh1Click);
@@ -384,10 +437,65 @@ void TForm1::CreateControls() {
     StringGrid3->OnDblClick = [this] { StringGrid3DblClick(); };
 }
 
+namespace {
+
+void PlaceGrid(TStringGrid& grid, QRect given, int nameWidth, int wider, int taller) {
+    grid.setGeometry(given.adjusted(0, 0, wider, taller));
+    grid.SetColWidth(0, nameWidth + wider);
+}
+
+} // namespace
+
+void TForm1::LayOutControls() {
+    QWidget* client = centralWidget();
+    if (!client)
+        return;
+    const int wider = std::max(0, client->width() - ClientWidth);
+    const int taller = std::max(0, client->height() - ClientHeight);
+    const int listsWider = wider / 2;
+    const int recipeWider = wider - listsWider;
+    PageControl1->setGeometry(8, 8, 345 + listsWider, 425 + taller);
+    PlaceGrid(*StringGrid1, {8, 24, 321, 361}, 222, listsWider, taller);
+    PlaceGrid(*StringGrid2, {8, 24, 321, 369}, 211, listsWider, taller);
+    Panel1->setGeometry(360 + listsWider, 24, 337 + recipeWider, 409 + taller);
+    PlaceGrid(*StringGrid3, {8, 40, 321, 353}, 230, recipeWider, taller);
+    if (FFindGrid) {
+        const QRect list = FFindGrid->geometry();
+        FFindGrid->resize(list.width(), list.height() - FindHeight);
+        FindEdit->setGeometry(list.left(), list.bottom() + 1 - FindHeight, list.width(), FindHeight);
+    }
+    BevelStatusBar1->setGeometry(0, client->height() - 19, client->width(), 19);
+}
+
 void TForm1::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    if (QWidget* client = centralWidget())
-        BevelStatusBar1->setGeometry(0, client->height() - 19, client->width(), 19);
+    LayOutControls();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    SaveWindowPlace();
+    QMainWindow::closeEvent(event);
+}
+
+void TForm1::RestoreWindowPlace() {
+    const QSettings settings("Brivane", "Brivane");
+    const QRect place = settings.value(PlaceKey).toRect();
+    if (!place.isValid())
+        return;
+    // A place on a screen no longer there (or since made smaller) is not put back: the window opens as given.
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (std::none_of(screens.begin(), screens.end(),
+                     [&place](const QScreen* screen) { return screen->availableGeometry().contains(place); }))
+        return;
+    setGeometry(place);
+    if (settings.value(MaximizedKey).toBool())
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TForm1::SaveWindowPlace() const {
+    QSettings settings("Brivane", "Brivane");
+    settings.setValue(PlaceKey, normalGeometry());
+    settings.setValue(MaximizedKey, isMaximized());
 }
 
 bool TForm1::event(QEvent* event) {
@@ -457,6 +565,9 @@ void TForm1::Refresh1Click() {
     const std::string shownBefore = Edit1->Text();
     StringGrid1DblClick();
     SelectRowByName(*StringGrid1, shownBefore);
+    // The list reloaded stays filtered while the find field is open.
+    if (FFindGrid == StringGrid1)
+        ApplyFind();
 }
 
 void TForm1::ShowIncompletePrices(const std::vector<TIncompletePrice>& products, int notComputed) {
@@ -474,24 +585,110 @@ void TForm1::ShowIncompletePrices(const std::vector<TIncompletePrice>& products,
         ++count;
         rows.erase(found);
     }
+    std::string incompleteStatus;
+    if (count == 1)
+        incompleteStatus = "  1 product with an incomplete price |";
+    else if (count > 1)
+        incompleteStatus = "  " + std::to_string(count) + " products with incomplete prices |";
+    if (notComputed > 0)
+        incompleteStatus += "  " + std::to_string(notComputed) +
+                            (notComputed == 1 ? " product not computed (a premix cycle) |"
+                                              : " products not computed (a premix cycle) |");
+    SetStatusParts(&incompleteStatus, FindStatus);
+}
+
+void TForm1::SetStatusParts(const std::string* incomplete, const std::string& find) {
     std::string status = BevelStatusBar1->SimpleText();
-    if (!CycleStatus.empty() && status.ends_with(CycleStatus))
-        status.resize(status.size() - CycleStatus.size());
-    if (!IncompleteStatus.empty() && status.ends_with(IncompleteStatus))
-        status.resize(status.size() - IncompleteStatus.size());
-    if (count == 0)
+    const std::string shown = IncompleteStatus + FindStatus;
+    const bool kept = !shown.empty() && status.ends_with(shown);
+    if (kept)
+        status.resize(status.size() - shown.size());
+    // A mode text put in since took the parts shown with the one before.
+    if (incomplete)
+        IncompleteStatus = *incomplete;
+    else if (!kept)
         IncompleteStatus.clear();
-    else if (count == 1)
-        IncompleteStatus = "  1 product with an incomplete price |";
-    else
-        IncompleteStatus = "  " + std::to_string(count) + " products with incomplete prices |";
-    if (notComputed == 0)
-        CycleStatus.clear();
-    else
-        CycleStatus = "  " + std::to_string(notComputed) +
-                      (notComputed == 1 ? " product not computed (a premix cycle) |"
-                                        : " products not computed (a premix cycle) |");
-    BevelStatusBar1->SetSimpleText(status + IncompleteStatus + CycleStatus);
+    FindStatus = find;
+    BevelStatusBar1->SetSimpleText(status + IncompleteStatus + FindStatus);
+}
+
+// Find as you type
+
+void TForm1::FindClick() {
+    TStringGrid* grid = PageControl1->currentWidget() == COMPONENTS ? StringGrid2 : StringGrid1;
+    if (FFindGrid != grid) {
+        CloseFind();
+        FFindGrid = grid;
+        FindEdit->setParent(grid->parentWidget());
+        LayOutControls();
+        FindEdit->show();
+        // The names are folded once per load, here or at the reload, so that typing only compares.
+        for (int r = 1; r <= grid->RowCount() - 2; ++r)
+            grid->SearchName(r);
+        SetStatusParts(nullptr, ShownStatus(grid->ShownRows().size(), grid->RowCount() - 2));
+    }
+    FindEdit->setFocus(Qt::ShortcutFocusReason);
+    FindEdit->selectAll();
+}
+
+void TForm1::ApplyFind(bool closeWhenEmpty) {
+    FFindTimer->stop();
+    if (!FFindGrid)
+        return;
+    TStringGrid& grid = *FFindGrid;
+    const std::vector<std::string> words = FindWords(FromQt(FindEdit->text()));
+    if (words.empty() && closeWhenEmpty) {
+        CloseFind();
+        return;
+    }
+    const int rows = grid.RowCount() - 2;
+    if (words.empty()) {
+        grid.ShowAllRows();
+    } else {
+        std::vector<int> shown;
+        for (int r = 1; r <= rows; ++r)
+            if (HasEveryWord(grid.SearchName(r), words))
+                shown.push_back(r);
+        grid.ShowOnlyRows(std::move(shown));
+    }
+    SetStatusParts(nullptr, ShownStatus(grid.ShownRows().size(), rows));
+}
+
+void TForm1::CloseFind() {
+    FFindTimer->stop();
+    if (!FFindGrid)
+        return;
+    TStringGrid& grid = *FFindGrid;
+    const bool typing = FindEdit->hasFocus();
+    FFindGrid = nullptr;
+    FindEdit->hide();
+    {
+        const QSignalBlocker quiet(FindEdit);
+        FindEdit->clear();
+    }
+    grid.ShowAllRows();
+    LayOutControls();
+    grid.Sync();
+    grid.scrollTo(grid.CellIndex(0, grid.Row()));
+    SetStatusParts(nullptr, std::string());
+    if (typing)
+        grid.setFocus(Qt::OtherFocusReason);
+}
+
+void TForm1::FindEditReturn() {
+    ApplyFind(true);
+    if (!FFindGrid)
+        return;
+    TStringGrid& grid = *FFindGrid;
+    const std::vector<int> shown = grid.ShownRows();
+    if (shown.empty())
+        return;
+    if (grid.Row() != shown.front())
+        grid.SetRow(shown.front());
+    else if (&grid == StringGrid1)
+        StringGrid1DblClick();
+    grid.Sync();
+    grid.scrollTo(grid.CellIndex(0, grid.Row()));
 }
 
 void TForm1::Refresh2Click() {
@@ -505,9 +702,12 @@ void TForm1::Refresh2Click() {
     });
     SortRowsByName(*StringGrid2);
     FormatNumberColumn(*StringGrid2, "####0.00", 8);
+    if (FFindGrid == StringGrid2)
+        ApplyFind();
 }
 
 void TForm1::PageControl1Change() {
+    CloseFind();
     const bool components = PageControl1->currentWidget() == COMPONENTS;
     FComponentsShowing = components;
     SetMenuEnabled(*Materials1, components);
@@ -561,10 +761,12 @@ void TForm1::StringGrid3Click() {
 }
 
 void TForm1::Quit1Click() {
+    SaveWindowPlace();
     Application.Terminate();
 }
 
 void TForm1::Exit1Click() {
+    SaveWindowPlace();
     Application.Terminate();
 }
 
@@ -593,6 +795,8 @@ void TForm1::NewProductClick() {
     if (!asked)
         return;
     const std::string& name = *asked;
+    // The new product is selected: no filter may hide it.
+    CloseFind();
     Edit1->SetText(name);
     ClearRecipe();
     TWriteBackup backup = BeforeUserWrite();
@@ -639,6 +843,7 @@ void TForm1::DuplicateProductClick() {
         return;
     const std::string& name = *asked;
     // The copy is selected below: a list narrowed to some of its rows shows all of them again first.
+    CloseFind();
     TWriteBackup backup = BeforeUserWrite();
     bool copied = false;
     const bool written = WithDatabase([&] { copied = CopyProduct(Database, product, name); });
@@ -834,8 +1039,11 @@ void TForm1::OpenPremixClick() {
     const std::string component = StringGrid3->Cells(0, row);
     std::optional<TPremixLink> premix;
     WithDatabase([&] { premix = PremixOfComponent(Database, component); });
-    if (premix)
-        SelectRowByName(*StringGrid1, premix->Product);
+    if (!premix)
+        return;
+    // The premix is selected: no filter may hide it.
+    CloseFind();
+    SelectRowByName(*StringGrid1, premix->Product);
 }
 
 void TForm1::DeleteComponent1Click() {

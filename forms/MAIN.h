@@ -15,6 +15,8 @@ class QMenu;
 class QPushButton;
 class QTabWidget;
 class QFrame;
+class QLineEdit;
+class QTimer;
 class QWidget;
 class TBevelStatusBar;
 class TEdit;
@@ -45,6 +47,8 @@ public:
     TPosFloatEdit* TotalEdit;
     QLabel* Label3;
     TStringGrid* StringGrid3;
+    // The find field, below the list in view while it is open.
+    QLineEdit* FindEdit;
     TMessageHint* MessageHint1;
     TShapeHint* ShapeHint1;
 
@@ -76,12 +80,14 @@ public:
     QAction* Quit1;
 
     QMenu* ProductMenu;
+    QAction* FindProduct;
     QAction* NewProduct;
     QAction* DuplicateProduct;
     QAction* RenameProduct;
     QAction* DeleteProduct;
     QAction* UseAsPremix;
     QMenu* MaterialsMenu;
+    QAction* FindComponent;
     QAction* NewComponent;
     QAction* RenameComponent;
     QAction* DeleteComponent;
@@ -107,6 +113,20 @@ public:
     void StringGrid3Click();
     void Quit1Click();
     void Exit1Click();
+
+    // Find as you type (Ctrl+F, FindProduct, FindComponent): opens the find field below the list in view.
+    // The list shows only the rows whose name holds every typed word; the recipe shown stays as it is.
+    void FindClick();
+    // Closes the find field and shows every row again, the current row kept. Whatever must select a row the
+    // filter may hide calls it first.
+    void CloseFind();
+    bool FindOpen() const { return FFindGrid != nullptr; }
+    // Enter in the find field: the first row shown becomes the current row (its recipe shown).
+    void FindEditReturn();
+    // Filters the list by the field's text now; an emptied field closes when closeWhenEmpty.
+    void ApplyFind(bool closeWhenEmpty = false);
+    // The window's size, place and maximised state, kept in the user's settings for the next start.
+    void SaveWindowPlace() const;
 
     void NewProductClick();
     // Asks for a name and creates a copy of the selected product: its recipe and its production notes.
@@ -168,10 +188,19 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateMenus();
     void CreateControls();
+    // Places the controls for the window's size: at its given size or smaller as laid out; larger, the lists
+    // and the recipe share the extra width, the grids take the extra height and each grid's name column its
+    // extra width.
+    void LayOutControls();
+    // Puts back the size, place and maximised state of the last run where they fit a screen present.
+    void RestoreWindowPlace();
+    // The status text's parts after the mode text: the incomplete prices (kept when not given) and the find.
+    void SetStatusParts(const std::string* incomplete, const std::string& find);
     // Marks the prices of the product list that leave lines out, and counts them in the status bar.
     // The products a premix cycle keeps from being computed are counted there too.
     void ShowIncompletePrices(const std::vector<TIncompletePrice>& products, int notComputed);
@@ -182,6 +211,8 @@ private:
     bool ProductSelected();
     bool FActivated = false;
     bool FComponentsShowing = false;
+    TStringGrid* FFindGrid = nullptr; // the list the open find field filters
+    QTimer* FFindTimer = nullptr;
 };
 
 extern TForm1* Form1;

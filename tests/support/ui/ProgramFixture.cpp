@@ -17,6 +17,7 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
+#include <QSettings>
 #include <QTest>
 
 void WatchModels(QObject& root) {
@@ -34,6 +35,12 @@ void WatchModels(QObject& root) {
         if (model && !model->findChild<QAbstractItemModelTester*>(QString(), Qt::FindDirectChildrenOnly))
             new QAbstractItemModelTester(model, QAbstractItemModelTester::FailureReportingMode::Fatal, model);
     }
+}
+
+ProgramFixture::ProgramFixture() {
+    const QString config = QString::fromStdString(dir.Path().string());
+    qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
 }
 
 void ProgramFixture::TearDown() {

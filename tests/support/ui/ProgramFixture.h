@@ -20,6 +20,8 @@ void WatchModels(QObject& root);
 
 class ProgramFixture : public ::testing::Test {
 protected:
+    // The user's settings of the run (the main window's place among them) live in the test's folder.
+    ProgramFixture();
     void TearDown() override;
     // Creates the windows in their order, shows the main window and waits for its first activation. Every
     // list control's model is watched from then on.
