@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QPointer>
+#include <QTextDocument>
 #include <QWidget>
 
 #include <algorithm>
@@ -130,4 +131,28 @@ void SetBackground(QWidget& widget, const QColor& color) {
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         p.setColor(group, QPalette::Base, color);
     widget.setPalette(p);
+}
+
+namespace {
+
+// A warm tint of the grid's own background: light in a light palette, dark in a dark one, so the text
+// keeps its contrast either way.
+QColor FlagColor(const QWidget& grid) {
+    const QColor base = grid.palette().color(QPalette::Base);
+    const QColor warm(255, 160, 0);
+    constexpr double share = 0.35;
+    return QColor::fromRgbF(static_cast<float>(base.redF() + (warm.redF() - base.redF()) * share),
+                            static_cast<float>(base.greenF() + (warm.greenF() - base.greenF()) * share),
+                            static_cast<float>(base.blueF() + (warm.blueF() - base.blueF()) * share));
+}
+
+} // namespace
+
+void FlagCell(TStringGrid& grid, int col, int row, const std::string& note) {
+    const QString text = ToQt(note);
+    grid.SetCellData(col, row, Qt::BackgroundRole, FlagColor(grid));
+    // A tooltip that looks like markup is shown as markup: a name such as <B>ASE stays as it is written.
+    grid.SetCellData(col, row, Qt::ToolTipRole,
+                     Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text);
+    grid.SetCellData(col, row, Qt::AccessibleDescriptionRole, text);
 }

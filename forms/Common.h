@@ -43,6 +43,10 @@ void NotifyDataReplaced();
 // A hint text with its line breaks as Qt shows them.
 void SetHint(QWidget& widget, const std::string& hint);
 
+// Marks a cell that needs the user's attention: a warm tint of the grid's background, and the note as its
+// tooltip and for screen readers.
+void FlagCell(TStringGrid& grid, int col, int row, const std::string& note);
+
 void SetMenuEnabled(QMenu& menu, bool enabled);
 bool MenuEnabled(const QMenu& menu);
 

@@ -19,9 +19,11 @@
 #include "forms/PriceImport.h"
 #include "forms/PrintPreview.h"
 #include "forms/Production.h"
+#include "forms/RawMaterials.h"
 #include "forms/RecUnit.h"
 #include "forms/Unit4.h"
 #include "forms/Unit5.h"
+#include "forms/WhereUsed.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/Printers.h"
@@ -62,25 +64,9 @@ std::vector<std::string> ShownQuantities(1);
 // repeated.
 std::string IncompleteStatus;
 
-// A warm tint of the grid's own background: light in a light palette, dark in a dark one, so the text
-// keeps its contrast either way.
-QColor IncompleteColor(const QWidget& grid) {
-    const QColor base = grid.palette().color(QPalette::Base);
-    const QColor warm(255, 160, 0);
-    constexpr double share = 0.35;
-    return QColor::fromRgbF(static_cast<float>(base.redF() + (warm.redF() - base.redF()) * share),
-                            static_cast<float>(base.greenF() + (warm.greenF() - base.greenF()) * share),
-                            static_cast<float>(base.blueF() + (warm.blueF() - base.blueF()) * share));
-}
-
 // Marks the number cell of row: its background, and the note as tooltip and for screen readers.
 void MarkIncomplete(TStringGrid& grid, int row, const std::string& note) {
-    const QString text = ToQt(note);
-    grid.SetCellData(1, row, Qt::BackgroundRole, IncompleteColor(grid));
-    // A tooltip that looks like markup is shown as markup: a name such as <B>ASE stays as it is written.
-    grid.SetCellData(1, row, Qt::ToolTipRole,
-                     Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text);
-    grid.SetCellData(1, row, Qt::AccessibleDescriptionRole, text);
+    FlagCell(grid, 1, row, note);
 }
 
 // Client size of the window below its menu bar; the window never grows beyond it.
@@ -195,6 +181,7 @@ void TForm1::CreateMenus() {
     PreviewRecipe = AddItem(Recipes1, "PreviewRecipe", "Print preview..");
     ExporttoProducttxt1 = AddItem(Recipes1, "ExporttoProducttxt1", "&Export to Recipe.txt");
     Productionnotes = AddItem(Recipes1, "Productionnotes", "Production &notes..");
+    RawMaterials = AddItem(Recipes1, "RawMaterials", "Raw Materials..");
     Help1 = AddMenu(bar, "Help1", "&Help");
     About = AddItem(Help1, "About", "&About");
     HelpIndex = AddItem(Help1, "HelpIndex", "&Help");
@@ -216,6 +203,7 @@ void TForm1::CreateMenus() {
     Connect(PreviewRecipe, this, &TForm1::PreviewRecipeClick);
     Connect(ExporttoProducttxt1, this, &TForm1::ExporttoProducttxt1Click);
     Connect(Productionnotes, this, &TForm1::ProductionnotesClick);
+    Connect(RawMaterials, this, &TForm1::RawMaterialsClick);
     Connect(About, this, &TForm1::AboutClick);
     Connect(HelpIndex, this, &TForm1::HelpIndexClick);
 
@@ -236,6 +224,9 @@ void TForm1::CreateMenus() {
     Connect(NewComponent, this, &TForm1::NewComponentClick);
     Connect(RenameComponent, this, &TForm1::RenameComponentClick);
     Connect(DeleteComponent, this, &TForm1::DeleteComponentClick);
+    MaterialsMenu->addSeparator();
+    WhereUsed = AddItem(MaterialsMenu, "WhereUsed", "Where Used..");
+    Connect(WhereUsed, this, &TForm1::WhereUsedClick);
 
     RecMenu = new QMenu(this);
     RecMenu->setObjectName("RecMenu");
@@ -245,6 +236,9 @@ void TForm1::CreateMenus() {
     Connect(AddComponent1, this, &TForm1::AddComponent1Click);
     Connect(EditComponentMass1, this, &TForm1::EditComponentMass1Click);
     Connect(DeleteComponent1, this, &TForm1::DeleteComponent1Click);
+    // The same command as in the Recipes menu.
+    RecMenu->addSeparator();
+    RecMenu->addAction(RawMaterials);
 }
 
 void TForm1::CreateControls() {
@@ -683,6 +677,20 @@ void TForm1::ProductionnotesClick() {
 
 void TForm1::RestoreBackupClick() {
     ShowBackups();
+}
+
+void TForm1::RawMaterialsClick() {
+    if (!ProductSelected())
+        return;
+    ShowRawMaterials(*this, {StringGrid1->Cells(0, StringGrid1->Row())});
+}
+
+void TForm1::WhereUsedClick() {
+    const std::string name = StringGrid2->Cells(0, StringGrid2->Row());
+    // The empty last row is no component.
+    if (name.empty())
+        return;
+    ShowWhereUsed(*this, {name});
 }
 
 void TForm1::HelpIndexClick() {

@@ -31,12 +31,12 @@ protected:
         CreateDatabase();
         RunSql(Data);
     }
-    static TRawMaterials Raw(const std::string& product) {
-        TRawMaterials raw;
+    static TFlatRecipe Raw(const std::string& product) {
+        TFlatRecipe raw;
         InOpenDatabase([&] { raw = RawMaterialsOf(Database, product); });
         return raw;
     }
-    static std::vector<std::string> Rows(const TRawMaterials& raw) {
+    static std::vector<std::string> Rows(const TFlatRecipe& raw) {
         std::vector<std::string> rows;
         for (const TRawMaterial& m : raw.Materials)
             rows.push_back(m.Component + " " + std::to_string(m.Mass) + (m.Flag == TRawFlag::None ? "" : " flagged"));
@@ -55,7 +55,7 @@ protected:
 };
 
 TEST_F(RawMaterialsTest, ThreeLevelsFlattenAndTheBatchAddsUpToItsTotals) {
-    const TRawMaterials c = Raw("C");
+    const TFlatRecipe c = Raw("C");
     EXPECT_EQ(c.TotalMass, 20.0);
     EXPECT_EQ(Rows(c), (std::vector<std::string>{"WATER 11.000000", "SUGAR 5.000000", "SALT 4.000000"}));
 
@@ -91,7 +91,7 @@ TEST_F(RawMaterialsTest, ThreeLevelsFlattenAndTheBatchAddsUpToItsTotals) {
 
 TEST_F(RawMaterialsTest, APremixOfNoMassAndACycleStayAsThemselvesFlagged) {
     // E weighs nothing; the deleted component's line is left out; AROMA has no price, so no cost.
-    const TRawMaterials f = Raw("F");
+    const TFlatRecipe f = Raw("F");
     EXPECT_EQ(Rows(f), (std::vector<std::string>{"E 2.000000 flagged", "WATER 2.000000", "AROMA 1.000000"}));
     EXPECT_EQ(f.Materials[0].Flag, TRawFlag::EmptyPremix);
     EXPECT_EQ(f.Materials[0].Price, 3.0);
@@ -101,7 +101,7 @@ TEST_F(RawMaterialsTest, APremixOfNoMassAndACycleStayAsThemselvesFlagged) {
     EXPECT_EQ(batch.TotalCost, 700);
 
     // G > H > G: the walk stops where G comes round again.
-    const TRawMaterials g = Raw("G");
+    const TFlatRecipe g = Raw("G");
     EXPECT_EQ(Rows(g), (std::vector<std::string>{"WATER 1.500000", "G 0.500000 flagged"}));
     EXPECT_EQ(g.Materials[1].Flag, TRawFlag::Cycle);
 }
