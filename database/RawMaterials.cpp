@@ -149,12 +149,36 @@ private:
     std::set<std::int64_t> FOnPath;
 };
 
-// A figure in whole units of 1/scale, or nothing past what a double holds to the unit.
-std::optional<std::int64_t> Units(double value, double scale) {
-    const double units = value * scale;
-    if (!std::isfinite(units) || std::fabs(units) > 9e15)
+// Whole units for figures given in units, adding up to their own sum rounded, so a sheet's rows add up to its
+// total and the total is the figure exact arithmetic gives: each is rounded down and the units left go to the
+// largest remainders. Nothing past what a double holds to the unit.
+std::optional<std::vector<std::int64_t>> Apportion(const std::vector<double>& values) {
+    std::vector<std::int64_t> units;
+    std::vector<std::pair<double, std::size_t>> remainders;
+    double sum = 0.0;
+    std::int64_t floors = 0;
+    for (const double value : values) {
+        if (!std::isfinite(value) || std::fabs(value) > 9e15)
+            return std::nullopt;
+        const double down = std::floor(value);
+        remainders.emplace_back(value - down, units.size());
+        units.push_back(static_cast<std::int64_t>(down));
+        floors += units.back();
+        sum += value;
+    }
+    if (!std::isfinite(sum) || std::fabs(sum) > 9e15)
         return std::nullopt;
-    return std::llround(units);
+    const std::int64_t left = std::llround(sum) - floors;
+    if (left < 0 || left > static_cast<std::int64_t>(units.size())) {
+        for (std::size_t i = 0; i < values.size(); ++i)
+            units[i] = std::llround(values[i]);
+        return units;
+    }
+    std::stable_sort(remainders.begin(), remainders.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (std::int64_t i = 0; i < left; ++i)
+        ++units[remainders[static_cast<std::size_t>(i)].second];
+    return units;
 }
 
 struct TUseLine {
@@ -233,8 +257,8 @@ private:
 
 } // namespace
 
-TRawMaterials RawMaterialsOf(TDatabase* db, const std::string& product) {
-    TRawMaterials result;
+TFlatRecipe RawMaterialsOf(TDatabase* db, const std::string& product) {
+    TFlatRecipe result;
     const auto prodId = IdOf(db, "SELECT Prod_ID FROM Products WHERE Product = ?", {product});
     if (!prodId)
         return result;
@@ -251,33 +275,41 @@ TRawMaterials RawMaterialsOf(TDatabase* db, const std::string& product) {
     return result;
 }
 
-TBatch MakeBatch(const TRawMaterials& materials, double mass) {
+TBatch MakeBatch(const TFlatRecipe& materials, double mass) {
     TBatch batch;
     batch.Mass = mass;
     const double scale = materials.TotalMass != 0.0 ? mass / materials.TotalMass : 1.0;
+    std::vector<double> grams, percents, cents;
+    std::vector<std::size_t> priced;
     for (const TRawMaterial& material : materials.Materials) {
-        TBatchRow row;
-        row.Component = material.Component;
         const double kg = material.Mass * scale;
-        const auto grams = Units(kg, 1000.0);
-        if (!grams)
-            throw Exception("The masses are too large to show");
-        row.Mass = *grams;
+        grams.push_back(kg * 1000.0);
         if (materials.TotalMass != 0.0)
-            row.Percent = Units(material.Mass / materials.TotalMass, 10000.0);
-        row.Price = material.Price;
-        if (material.Price)
-            row.Cost = Units(kg * *material.Price, 100.0);
-        row.Flag = material.Flag;
-        row.Premix = material.Premix;
-        batch.TotalMass += row.Mass;
-        batch.TotalPercent += row.Percent.value_or(0);
-        if (row.Cost)
-            batch.TotalCost += *row.Cost;
-        else
-            batch.CostIncomplete = true;
-        batch.Rows.push_back(std::move(row));
+            percents.push_back(material.Mass / materials.TotalMass * 10000.0);
+        if (material.Price) {
+            priced.push_back(batch.Rows.size());
+            cents.push_back(kg * *material.Price * 100.0);
+        }
+        batch.Rows.push_back({material.Component, 0, {}, material.Price, {}, material.Flag, material.Premix});
     }
+    const auto massUnits = Apportion(grams);
+    if (!massUnits)
+        throw Exception("The masses are too large to show");
+    const auto percentUnits = Apportion(percents);
+    const auto costUnits = Apportion(cents);
+    for (std::size_t i = 0; i < batch.Rows.size(); ++i) {
+        batch.Rows[i].Mass = (*massUnits)[i];
+        batch.TotalMass += batch.Rows[i].Mass;
+        if (percentUnits) {
+            batch.Rows[i].Percent = (*percentUnits)[i];
+            batch.TotalPercent += (*percentUnits)[i];
+        }
+    }
+    for (std::size_t i = 0; costUnits && i < priced.size(); ++i) {
+        batch.Rows[priced[i]].Cost = (*costUnits)[i];
+        batch.TotalCost += (*costUnits)[i];
+    }
+    batch.CostIncomplete = !costUnits || priced.size() < batch.Rows.size();
     if (materials.PremixMass != 0.0) {
         // Half a cent per kg of every premix line, and of the product itself.
         const double bound = 0.5 * (std::fabs(materials.PremixMass * scale) + std::fabs(mass));

@@ -27,7 +27,7 @@ struct TRawMaterial {
     std::string Premix; // with a flag: the premix's product
 };
 
-struct TRawMaterials {
+struct TFlatRecipe {
     bool Found = false;     // the product exists
     double TotalMass = 0.0; // its lines' masses added up
     // Largest mass first, then by name in byte order; each component once.
@@ -38,7 +38,7 @@ struct TRawMaterials {
 };
 
 // A premix line of m kg in a premix whose lines add to M kg contributes m * q / M of each of its lines q.
-TRawMaterials RawMaterialsOf(TDatabase* db, const std::string& product);
+TFlatRecipe RawMaterialsOf(TDatabase* db, const std::string& product);
 
 // A row of the weighing sheet, in the units shown: grams, hundredths of a percent and cents.
 struct TBatchRow {
@@ -54,7 +54,8 @@ struct TBatchRow {
 struct TBatch {
     double Mass = 0.0; // kg
     std::vector<TBatchRow> Rows;
-    // The sums of the rows above, so the sheet adds up as printed.
+    // The sums of the rows above, so the sheet adds up as printed: the rows are rounded so that they add up to
+    // the exact total rounded (the batch mass to the gram, 100 %, the cost to the cent).
     std::int64_t TotalMass = 0;
     std::int64_t TotalPercent = 0;
     std::int64_t TotalCost = 0;
@@ -67,7 +68,7 @@ struct TBatch {
 
 // The raw materials rescaled to a batch of mass kg (the product's total mass: as they are). A product of no
 // mass cannot be rescaled: its rows keep their masses.
-TBatch MakeBatch(const TRawMaterials& materials, double mass);
+TBatch MakeBatch(const TFlatRecipe& materials, double mass);
 
 // One use of a component: a product that holds it, directly or through premixes.
 struct TComponentUse {

@@ -99,7 +99,7 @@ QPointer<TRawMaterials> Window;
 } // namespace
 
 TRawMaterials::TRawMaterials(QWidget* parent) : QDialog(parent) {
-    SetupWindow(*this, "RawMaterials", "Raw materials", {560, 420}, HelpRawMaterials);
+    SetupWindow(*this, "RawMaterials", "Raw materials", {640, 420}, HelpRawMaterials);
     BatchLabel = MakeLabel(*this, "BatchLabel", "Batch mass:");
     BatchEdit = new TPosFloatEdit(this);
     BatchEdit->setObjectName("BatchEdit");

@@ -28,7 +28,7 @@ TWhereUsed::TWhereUsed(QWidget* parent) : QDialog(parent) {
     SummaryLabel = MakeLabel(*this, "SummaryLabel");
     SummaryLabel->setWordWrap(true);
     UsesGrid = MakeListGrid(*this, "UsesGrid", "Products that hold the component, by product and path",
-                            {{"Product", 0}, {"Mass per kg of product", 150, true}, {"Through", 180}});
+                            {{"Product", 0}, {"Mass per kg of product", 160, true}, {"Through", 180}});
     HelpBtn = MakeHelpButton(*this, HelpWhereUsed);
     CloseBtn = MakeCloseButton(*this);
 

@@ -72,15 +72,19 @@ TEST_F(RawMaterialsTest, ThreeLevelsFlattenAndTheBatchAddsUpToItsTotals) {
     // B's 10 kg and the A in it, 4 kg, scaled to the batch, and the product's own rounding.
     EXPECT_EQ(batch.RoundingBound, 85);
 
-    // Thirds that round: the rows still add up to the totals shown.
+    // Thirds that round: the rows still add up to the totals shown, and those to the batch and 100 %.
     const TBatch odd = MakeBatch(c, 10.0 / 3);
-    std::int64_t mass = 0, cost = 0;
+    std::int64_t mass = 0, percent = 0, cost = 0;
     for (const TBatchRow& row : odd.Rows) {
         mass += row.Mass;
+        percent += *row.Percent;
         cost += *row.Cost;
     }
-    EXPECT_EQ(odd.TotalMass, mass);
+    EXPECT_EQ(odd.TotalMass, 3333);
+    EXPECT_EQ(mass, 3333);
+    EXPECT_EQ(percent, 10000);
     EXPECT_EQ(odd.TotalCost, cost);
+    EXPECT_EQ(cost, 325); // 19.50 for 20 kg
 
     // The same premix by two paths: A directly and inside B.
     EXPECT_EQ(Rows(Raw("D")), (std::vector<std::string>{"SUGAR 5.500000", "SALT 3.000000", "WATER 1.500000"}));
