@@ -36,11 +36,6 @@ protected:
         RunSql(Data);
         StartProgram();
     }
-    void TearDown() override {
-        DecimalSeparator = '.';
-        ThousandSeparator = ',';
-        ProgramFixture::TearDown();
-    }
     static std::vector<std::string> Row(const TStringGrid& grid, int row) {
         std::vector<std::string> cells;
         for (int c = 0; c < grid.ColCount(); ++c)
@@ -103,6 +98,12 @@ TEST_F(RawMaterialsWindow, ABatchOfThreeLevelsAddsUpAndGoesToTheFileAndTheWeighi
               printed.end());
 
     // Under a decimal comma the rows and the field read the same.
+    struct TPointAgain {
+        ~TPointAgain() {
+            DecimalSeparator = '.';
+            ThousandSeparator = ',';
+        }
+    } pointAgain;
     DecimalSeparator = ',';
     ThousandSeparator = ' ';
     dialogs.Scripts["RawMaterials"] = [](QDialog& window) {
