@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QPointer>
+#include <QTextDocument>
 #include <QWidget>
 
 #include <algorithm>
@@ -153,4 +154,30 @@ void SetBackground(QWidget& widget, const QColor& color) {
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         p.setColor(group, QPalette::Base, color);
     widget.setPalette(p);
+}
+
+namespace {
+
+// A tint of the grid's own background towards colour: light in a light palette, dark in a dark one, so the
+// text keeps its contrast either way.
+QColor Tint(const QWidget& grid, const QColor& colour, double share) {
+    const QColor base = grid.palette().color(QPalette::Base);
+    return QColor::fromRgbF(static_cast<float>(base.redF() + (colour.redF() - base.redF()) * share),
+                            static_cast<float>(base.greenF() + (colour.greenF() - base.greenF()) * share),
+                            static_cast<float>(base.blueF() + (colour.blueF() - base.blueF()) * share));
+}
+
+} // namespace
+
+void MarkCell(TStringGrid& grid, int col, int row, const QColor& colour, double share, const std::string& note) {
+    const QString text = ToQt(note);
+    grid.SetCellData(col, row, Qt::BackgroundRole, Tint(grid, colour, share));
+    // A tooltip that looks like markup is shown as markup: a name such as <B>ASE stays as it is written.
+    grid.SetCellData(col, row, Qt::ToolTipRole,
+                     Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text);
+    grid.SetCellData(col, row, Qt::AccessibleDescriptionRole, text);
+}
+
+void FlagCell(TStringGrid& grid, int col, int row, const std::string& note) {
+    MarkCell(grid, col, row, QColor(255, 160, 0), 0.35, note);
 }

@@ -49,6 +49,13 @@ void NotifyDataReplaced();
 // A hint text with its line breaks as Qt shows them.
 void SetHint(QWidget& widget, const std::string& hint);
 
+// Marks a cell that needs the user's attention: a warm tint of the grid's background, and the note as its
+// tooltip and for screen readers.
+// Marks a cell in a tint of colour (share of it over the grid's background), the note as tooltip and for screen
+// readers.
+void MarkCell(TStringGrid& grid, int col, int row, const QColor& colour, double share, const std::string& note);
+void FlagCell(TStringGrid& grid, int col, int row, const std::string& note);
+
 void SetMenuEnabled(QMenu& menu, bool enabled);
 bool MenuEnabled(const QMenu& menu);
 

@@ -20,10 +20,12 @@
 #include "forms/PriceImport.h"
 #include "forms/PrintPreview.h"
 #include "forms/Production.h"
+#include "forms/RawMaterials.h"
 #include "forms/RecUnit.h"
 #include "forms/Spreadsheets.h"
 #include "forms/Unit4.h"
 #include "forms/Unit5.h"
+#include "forms/WhereUsed.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/Printers.h"
@@ -91,33 +93,14 @@ std::string ShownStatus(std::size_t shown, int rows) {
     return "  " + std::to_string(shown) + " of " + std::to_string(rows) + " shown |";
 }
 
-// A tint of the grid's own background towards colour: light in a light palette, dark in a dark one, so the
-// text keeps its contrast either way.
-QColor Tint(const QWidget& grid, const QColor& colour, double share) {
-    const QColor base = grid.palette().color(QPalette::Base);
-    return QColor::fromRgbF(static_cast<float>(base.redF() + (colour.redF() - base.redF()) * share),
-                            static_cast<float>(base.greenF() + (colour.greenF() - base.greenF()) * share),
-                            static_cast<float>(base.blueF() + (colour.blueF() - base.blueF()) * share));
-}
-
-// Marks a cell: its background, and the note as tooltip and for screen readers.
-void MarkCell(TStringGrid& grid, int col, int row, const QColor& background, const QString& text) {
-    grid.SetCellData(col, row, Qt::BackgroundRole, background);
-    // A tooltip that looks like markup is shown as markup: a name such as <B>ASE stays as it is written.
-    grid.SetCellData(col, row, Qt::ToolTipRole,
-                     Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal) : text);
-    grid.SetCellData(col, row, Qt::AccessibleDescriptionRole, text);
-}
-
-// The number cell of a price that leaves lines out, in a warm tint.
+// The number cell of a price that leaves lines out, in the flags' warm tint.
 void MarkIncomplete(TStringGrid& grid, int row, const std::string& note) {
-    MarkCell(grid, 1, row, Tint(grid, QColor(255, 160, 0), 0.35), ToQt(note));
+    FlagCell(grid, 1, row, note);
 }
 
 // The name cell of a premix line, in a cool tint.
 void MarkPremix(TStringGrid& grid, int row) {
-    MarkCell(grid, 0, row, Tint(grid, QColor(80, 150, 255), 0.25),
-             "Premix: " + ToQt(grid.Cells(0, row)) + " has its own recipe");
+    MarkCell(grid, 0, row, QColor(80, 150, 255), 0.25, "Premix: " + grid.Cells(0, row) + " has its own recipe");
 }
 
 // Brings the premixes' prices up to date before a list or window shows them; a file without premixes is
@@ -250,6 +233,7 @@ void TForm1::CreateMenus() {
     ExporttoProducttxt1 = AddItem(Recipes1, "ExporttoProducttxt1", "&Export to Recipe.txt");
     RecipeToSpreadsheet = AddItem(Recipes1, "RecipeToSpreadsheet", "Export to Spreadsheet..");
     Productionnotes = AddItem(Recipes1, "Productionnotes", "Production &notes..");
+    RawMaterials = AddItem(Recipes1, "RawMaterials", "Raw Materials..");
     Help1 = AddMenu(bar, "Help1", "&Help");
     About = AddItem(Help1, "About", "&About");
     HelpIndex = AddItem(Help1, "HelpIndex", "&Help");
@@ -274,6 +258,7 @@ void TForm1::CreateMenus() {
     Connect(ExporttoProducttxt1, this, &TForm1::ExporttoProducttxt1Click);
     Connect(RecipeToSpreadsheet, this, &TForm1::RecipeToSpreadsheetClick);
     Connect(Productionnotes, this, &TForm1::ProductionnotesClick);
+    Connect(RawMaterials, this, &TForm1::RawMaterialsClick);
     Connect(About, this, &TForm1::AboutClick);
     Connect(HelpIndex, this, &TForm1::HelpIndexClick);
 
@@ -312,6 +297,9 @@ void TForm1::CreateMenus() {
     auto* findKey = new QShortcut(QKeySequence::Find, this);
     findKey->setObjectName("FindShortcut");
     connect(findKey, &QShortcut::activated, this, [this] { Guarded([this] { FindClick(); }); });
+    MaterialsMenu->addSeparator();
+    WhereUsed = AddItem(MaterialsMenu, "WhereUsed", "Where Used..");
+    Connect(WhereUsed, this, &TForm1::WhereUsedClick);
 
     RecMenu = new QMenu(this);
     RecMenu->setObjectName("RecMenu");
@@ -331,6 +319,9 @@ void TForm1::CreateMenus() {
     Connect(EditComponentMass1, this, &TForm1::EditComponentMass1Click);
     Connect(DeleteComponent1, this, &TForm1::DeleteComponent1Click);
     Connect(ScaleRecipe, this, &TForm1::ScaleRecipeClick);
+    // The same command as in the Recipes menu.
+    RecMenu->addSeparator();
+    RecMenu->addAction(RawMaterials);
 }
 
 void TForm1::CreateControls() {
@@ -1115,6 +1106,20 @@ void TForm1::ProductionnotesClick() {
 
 void TForm1::RestoreBackupClick() {
     ShowBackups();
+}
+
+void TForm1::RawMaterialsClick() {
+    if (!ProductSelected())
+        return;
+    ShowRawMaterials(*this, {StringGrid1->Cells(0, StringGrid1->Row())});
+}
+
+void TForm1::WhereUsedClick() {
+    const std::string name = StringGrid2->Cells(0, StringGrid2->Row());
+    // The empty last row is no component.
+    if (name.empty())
+        return;
+    ShowWhereUsed(*this, {name});
 }
 
 void TForm1::HelpIndexClick() {

@@ -74,6 +74,8 @@ public:
     QAction* ExporttoProducttxt1;
     QAction* RecipeToSpreadsheet;
     QAction* Productionnotes;
+    // In the Recipes menu and the recipe's pop-up menu.
+    QAction* RawMaterials;
     QMenu* Help1;
     QAction* About;
     QAction* HelpIndex;
@@ -91,6 +93,7 @@ public:
     QAction* NewComponent;
     QAction* RenameComponent;
     QAction* DeleteComponent;
+    QAction* WhereUsed;
     QMenu* RecMenu;
     QAction* AddComponent1;
     QAction* EditComponentMass1;
@@ -159,6 +162,10 @@ public:
     void ProductionnotesClick();
     void HelpIndexClick();
     void RestoreBackupClick();
+    // The raw materials of the product selected, through every premix level.
+    void RawMaterialsClick();
+    // The products the component selected is used in, through every premix level.
+    void WhereUsedClick();
     // What F1 asks for: the focused control's context, else the window's current one.
     int HelpKeyContext() const;
     // F1 on an open menu: no menu item has a context of its own, so the window's current one.

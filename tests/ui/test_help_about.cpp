@@ -54,26 +54,26 @@ protected:
 TEST_F(HelpTest, TheShippedFileHasATopicForEveryContext) {
     PutHelpFile("BRIVANE.HLP");
     const std::map<int, std::string> titles = {
-        {3, "The main window"},  {4, "Components"},    {5, "Component reports"},
-        {6, "The product list"}, {7, "Recipes"},       {8, "Price analysis"},
-        {9, "Price history"},    {10, "Price impact"}, {11, "Importing a price list"},
-        {12, "Backups"}};
+        {3, "The main window"},  {4, "Components"},     {5, "Component reports"},
+        {6, "The product list"}, {7, "Recipes"},        {8, "Price analysis"},
+        {9, "Price history"},    {10, "Price impact"},  {11, "Importing a price list"},
+        {12, "Backups"},         {13, "Raw materials"}, {14, "Where a component is used"}};
     for (const auto& [ctx, title] : titles) {
         ShowHelp("BRIVANE.HLP", ctx);
         EXPECT_EQ(Viewer().Message(), "") << ctx;
         EXPECT_EQ(Viewer().TopicTitle(), title);
         EXPECT_GT(Viewer().TopicText().size(), 1000u) << title << " says too little";
     }
-    EXPECT_EQ(Viewer().Contexts(), (std::vector<int>{3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    EXPECT_EQ(Viewer().Contexts(), (std::vector<int>{3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}));
     // The messages a user may meet are explained where they meet them.
     ShowHelp("BRIVANE.HLP", 4);
     EXPECT_NE(Viewer().TopicText().find("Component is already present in the Components table."), std::string::npos);
     ShowHelp("BRIVANE.HLP", 7);
     EXPECT_NE(Viewer().TopicText().find("Please, select or create a product first (Left Grid)"), std::string::npos);
 
-    ShowHelp("BRIVANE.HLP", 13);
+    ShowHelp("BRIVANE.HLP", 15);
     EXPECT_EQ(Viewer().Message(),
-              "The help file \"" + (dir.Path() / "BRIVANE.HLP").string() + "\" has no topic for context 13.");
+              "The help file \"" + (dir.Path() / "BRIVANE.HLP").string() + "\" has no topic for context 15.");
 }
 
 TEST_F(HelpTest, TheFileIsFoundByAnyLetterCaseThenBesideTheProgramThenInItsDataFolder) {
@@ -223,7 +223,8 @@ TEST_F(HelpTest, F1InEveryWindowWithAHelpButtonAsksForItsOwnTopic) {
         QTest::keyClick(window.focusWidget() ? window.focusWidget() : &window, Qt::Key_F1);
         asked[window.objectName().toStdString()] = Application.LastHelpContext;
     };
-    for (const char* name : {"Mat", "PriceHistory", "PriceImpact", "Rec", "Form4", "Form5", "Backups"})
+    for (const char* name :
+         {"Mat", "PriceHistory", "PriceImpact", "Rec", "Form4", "Form5", "Backups", "RawMaterials", "WhereUsed"})
         dialogs.Scripts[name] = f1;
     dialogs.Scripts["Mat"] = [&f1](QDialog& window) {
         f1(window);
@@ -235,18 +236,22 @@ TEST_F(HelpTest, F1InEveryWindowWithAHelpButtonAsksForItsOwnTopic) {
     Settle();
     Trigger(Form1->RenameComponent);
     Trigger(Form1->Reports);
+    Trigger(Form1->WhereUsed);
     Form1->PageControl1->setCurrentWidget(Form1->PRODUCTS);
     Settle();
     Trigger(Form1->AddComponent1);
     Trigger(Form1->PriceAnalysis);
     Trigger(Form1->RestoreBackup);
+    Trigger(Form1->RawMaterials);
     EXPECT_EQ(asked, (std::map<std::string, int>{{"Mat", 4},
                                                  {"PriceHistory", 9},
                                                  {"PriceImpact", 10},
                                                  {"Rec", 7},
                                                  {"Form4", 5},
                                                  {"Form5", 8},
-                                                 {"Backups", 12}}));
+                                                 {"Backups", 12},
+                                                 {"RawMaterials", 13},
+                                                 {"WhereUsed", 14}}));
 }
 
 TEST_F(HelpTest, TheHelpWindowOpensOverTheMainWindowWhollyOnTheScreen) {
