@@ -1,4 +1,5 @@
 // The database layer against real SQLite files in a temporary current directory, and again on the test server.
+#include "database/Products.h"
 #include "database/Recipes.h"
 #include "database/SQLiteDatabase.h"
 #include "text/StrMan.h"
@@ -188,6 +189,28 @@ TEST_F(DatabaseTest, ARecipeRescaledKeepsItsDeletedLinesAndAddsUpInWholeGrams) {
     EXPECT_EQ(RescaleRecipe(db.get(), "EMPTY", 1000), TRecipeScaled::NoMass);
     EXPECT_EQ(QueryRows("select ID, Quantity from Recipes order by ID;"),
               (std::vector<std::string>{"1|0.334", "2|5.0", "3|0.333", "4|0.333", "5|3.0"}));
+}
+
+TEST_F(DatabaseTest, ARescaleOrACopyOnALockedFileLeavesItAsItWas) {
+    SKIP_ON_SERVER();
+    CreateDatabase();
+    RunSql("INSERT INTO Materials (Comp_ID, Component, Price) Values (1, 'ETHANOL', 2.5), (2, 'ANETHOLE', 40);"
+           "INSERT INTO Products (Prod_ID, Product) Values (1, 'ANISETTE');"
+           "INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity) Values (1, 1, 1, 1), (2, 1, 2, 2);");
+    const auto bytes = [] {
+        std::ifstream in("Products.db3", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string before = bytes();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open("Products.db3", &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr), SQLITE_OK);
+    const auto db = ConnectTo();
+    EXPECT_ANY_THROW(RescaleRecipe(db.get(), "ANISETTE", 1000));
+    EXPECT_ANY_THROW(CopyProduct(db.get(), "ANISETTE", "ANISETTE COPY"));
+    sqlite3_exec(other, "ROLLBACK;", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_EQ(bytes(), before);
 }
 
 TEST_F(DatabaseTest, CostedLinesCarryTheRecipesMoneyByLine) {
