@@ -86,13 +86,14 @@ const std::string RecipeOf = RecipeQuery("PRODUCT 00001 BLEND");
 
 // The flags' statement with its one value written in, for SQLite alone.
 const std::string RecipeFlags = [] {
-    std::string query = NoPriceLinesQuery();
+    std::string query = NoPriceLinesQuery(TEngine::SQLite);
     return query.replace(query.find('?'), 1, "'PRODUCT 00001 BLEND'");
 }();
 // The product list's load: recomputation, list and flags in one transaction, then the first recipe.
-const std::vector<std::string> ProductLoad = {
-    "BEGIN IMMEDIATE;", RecomputeProductsStatement(), ProductList, IncompletePricesQuery(), "COMMIT;", RecipeOf,
-    RecipeFlags};
+const std::vector<std::string> ProductLoad = {"BEGIN IMMEDIATE;", RecomputeProductsStatement(),
+                                              ProductList,        IncompletePricesQuery(TEngine::SQLite),
+                                              "COMMIT;",          RecipeOf,
+                                              RecipeFlags};
 
 void SqliteComponentList(benchmark::State& s) {
     SqliteAlone(s, {ComponentList});

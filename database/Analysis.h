@@ -1,6 +1,8 @@
 // The statements of the price analysis: the products to choose from, and the recipe lines of the one chosen.
 #pragma once
 
+#include "database/Database.h"
+
 #include <string>
 
 // Every product's name once, by name.
@@ -8,4 +10,4 @@ inline constexpr const char* AnalysisProductsQuery = "SELECT Distinct Product fr
 
 // The recipe lines of product as the relation Report gives them: the component, the quantity, the line's cost,
 // and 1 when the component has no usable price (so its cost means nothing). The name goes in quoted.
-std::string AnalysisLinesQuery(const std::string& product);
+std::string AnalysisLinesQuery(TEngine engine, const std::string& product);

@@ -1,8 +1,10 @@
 #include "Database.h"
 
 #include "database/PostgreSQLDatabase.h"
+#include "database/RealText.h"
 
 #include <algorithm>
+#include <map>
 #include <filesystem>
 
 TDatabase* Database = nullptr;
@@ -189,6 +191,58 @@ void InsertRows(TDatabase* db, std::string_view head, std::size_t columns, std::
         insert += ';';
         Execute(db, insert, values);
     }
+}
+
+void ReplaceRows(TDatabase* db, const std::string& table, const std::vector<std::string>& columns, std::size_t rows,
+                 const std::function<void(std::size_t row, TValues& values)>& row) {
+    std::string names;
+    for (const std::string& column : columns)
+        names += (names.empty() ? "" : ", ") + column;
+    if (db->Engine() == TEngine::SQLite) {
+        InsertRows(db, "INSERT OR REPLACE INTO " + table + " (" + names + ") VALUES", columns.size(), rows, row);
+        return;
+    }
+    // The server refuses a statement that meets one key twice: only the last row of a key goes.
+    std::vector<TValues> given(rows);
+    std::map<std::string, std::size_t> lastOfKey;
+    for (std::size_t i = 0; i < rows; ++i) {
+        row(i, given[i]);
+        const TValue& key = given[i].at(0);
+        const std::string text = key.Kind() == TValue::TKind::Text      ? key.Text()
+                                 : key.Kind() == TValue::TKind::Real    ? SQLiteRealText(key.Real())
+                                 : key.Kind() == TValue::TKind::Integer ? std::to_string(key.Integer())
+                                                                        : std::string();
+        lastOfKey[text] = i;
+    }
+    std::vector<std::size_t> kept;
+    for (const auto& [key, i] : lastOfKey)
+        kept.push_back(i);
+    std::sort(kept.begin(), kept.end());
+    std::string update;
+    for (std::size_t c = 1; c < columns.size(); ++c)
+        update += (c > 1 ? ", " : "") + columns[c] + " = EXCLUDED." + columns[c];
+    const std::string head = "INSERT INTO " + table + " (" + names + ") VALUES";
+    const std::string tail = " ON CONFLICT (" + columns.front() + ") " +
+                             (update.empty() ? std::string("DO NOTHING") : "DO UPDATE SET " + update);
+    const std::size_t perStatement = std::max<std::size_t>(1, std::min<std::size_t>(200, 999 / columns.size()));
+    std::string place(1, '(');
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        place += c ? ", ?" : "?";
+    place += ')';
+    for (std::size_t first = 0; first < kept.size(); first += perStatement) {
+        const std::size_t last = std::min(kept.size(), first + perStatement);
+        std::string insert = head;
+        TValues values;
+        for (std::size_t i = first; i < last; ++i) {
+            insert += (i == first ? " " : ", ") + place;
+            values.insert(values.end(), given[kept[i]].begin(), given[kept[i]].end());
+        }
+        Execute(db, insert + tail + ";", values);
+    }
+}
+
+std::string TemporaryTable(TDatabase* db, const std::string& name) {
+    return (db->Engine() == TEngine::PostgreSQL ? "pg_temp." : "temp.") + name;
 }
 
 void ClearRecipeLineIds() {

@@ -181,6 +181,14 @@ bool HasTable(TDatabase* db, const std::string& name);
 void InsertRows(TDatabase* db, std::string_view head, std::size_t columns, std::size_t rows,
                 const std::function<void(std::size_t row, TValues& values)>& row);
 
+// The same into a table keyed by its first column, a row replacing the one of its key: columns are the names
+// ("Comp_ID, Price"), the key first. A key given twice keeps the row given last, on both engines.
+void ReplaceRows(TDatabase* db, const std::string& table, const std::vector<std::string>& columns, std::size_t rows,
+                 const std::function<void(std::size_t row, TValues& values)>& row);
+// A temporary table's name, which the engines qualify differently: "temp.NAME" in a file, "pg_temp.NAME" on a
+// server.
+std::string TemporaryTable(TDatabase* db, const std::string& name);
+
 // The column text as a loader receives it: an SQL NULL is the empty text.
 inline std::string ColumnText(char** values, int c) {
     return values[c] ? std::string(values[c]) : std::string();

@@ -19,6 +19,9 @@ TNotesSaved SaveNotes(TDatabase* db, const TNotesRow& read, const std::string& n
     // The notes are compared as bytes, whatever another program stored them as.
     if (read.Null)
         Execute(db, "UPDATE Products SET Solids = ? WHERE Prod_ID = ? AND Solids IS NULL;", {notes, read.ProdId});
+    else if (db->Engine() == TEngine::PostgreSQL) // a server's texts compare by their bytes
+        Execute(db, "UPDATE Products SET Solids = ? WHERE Prod_ID = ? AND Solids = ?;",
+                {notes, read.ProdId, read.Bytes});
     else
         Execute(db, "UPDATE Products SET Solids = ? WHERE Prod_ID = ? AND CAST(Solids AS BLOB) = CAST(? AS BLOB);",
                 {notes, read.ProdId, read.Bytes});

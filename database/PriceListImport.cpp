@@ -2,6 +2,7 @@
 
 #include "database/Database.h"
 #include "database/Premixes.h"
+#include "database/Products.h"
 #include "text/Encoding.h"
 
 #include <algorithm>
@@ -16,13 +17,28 @@ namespace {
 const char* const CreateImportPrices =
     "DROP TABLE IF EXISTS temp.ImportPrices;"
     "CREATE TEMP TABLE ImportPrices (Comp_ID INTEGER PRIMARY KEY, Price REAL, Line INTEGER, Component, Now);";
-const char* const DropImportPrices = "DROP TABLE IF EXISTS temp.ImportPrices;";
-const char* const NewPriceOfRow = "(SELECT N.Price FROM temp.ImportPrices N WHERE N.Comp_ID = Materials.Comp_ID)";
+// A server's columns have types: the stored price is a number there, as every price is.
+const char* const CreateImportPricesOnServer =
+    "DROP TABLE IF EXISTS pg_temp.ImportPrices;"
+    "CREATE TEMP TABLE ImportPrices (Comp_ID bigint PRIMARY KEY, Price double precision, Line bigint, Component "
+    "text COLLATE \"C\", Now double precision);";
+
+std::string ImportPrices(TDatabase* db) {
+    return TemporaryTable(db, "ImportPrices");
+}
+
+std::string DropImportPrices(TDatabase* db) {
+    return "DROP TABLE IF EXISTS " + ImportPrices(db) + ";";
+}
+
+std::string NewPriceOfRow(TDatabase* db) {
+    return "(SELECT N.Price FROM " + ImportPrices(db) + " N WHERE N.Comp_ID = Materials.Comp_ID)";
+}
 
 void FillImportPrices(TDatabase* db, const std::vector<TPriceChange>& changes) {
-    ExecStatements(db, CreateImportPrices);
-    InsertRows(
-        db, "INSERT OR REPLACE INTO temp.ImportPrices (Comp_ID, Price, Line, Component, Now) VALUES", 5, changes.size(),
+    ExecStatements(db, db->Engine() == TEngine::PostgreSQL ? CreateImportPricesOnServer : CreateImportPrices);
+    ReplaceRows(
+        db, ImportPrices(db), {"Comp_ID", "Price", "Line", "Component", "Now"}, changes.size(),
         [&changes](std::size_t i, TValues& values) {
             const TPriceChange& change = changes[i];
             values.insert(values.end(), {change.CompId, change.New, change.Line, change.Component, change.Stored});
@@ -82,10 +98,10 @@ TImportPreview PreviewPriceImport(TDatabase* db, const TPriceLineSource& lines) 
         FillImportPrices(db, candidates);
         std::unordered_set<std::string> differing;
         ForEachRow(db,
-                   "SELECT N.Comp_ID FROM temp.ImportPrices N JOIN Materials M ON M.Comp_ID = N.Comp_ID "
-                   "WHERE M.Price IS NOT N.Price;",
+                   "SELECT N.Comp_ID FROM " + ImportPrices(db) + " N JOIN Materials M ON M.Comp_ID = N.Comp_ID WHERE " +
+                       "M.Price " + DiffersOperator(db) + " N.Price;",
                    [&](const TResultRow& row) { differing.emplace(row.Text(0)); });
-        ExecStatements(db, DropImportPrices);
+        ExecStatements(db, DropImportPrices(db));
         std::vector<TNewPrice> changed;
         for (TPriceChange& candidate : candidates) {
             if (!differing.contains(candidate.CompId)) {
@@ -116,7 +132,12 @@ std::string ImportSummary(const TImportPreview& preview) {
 }
 
 TImportPreview PreviewPriceImport(const TPriceLineSource& lines) {
-    // Closed whatever way the preview ends; it leaves no statement open.
+    // A connection of its own, as the preview runs beside the window's actions; closed whatever way the preview
+    // ends, it leaves no statement open.
+    if (ChosenDatabase().Engine == TEngine::PostgreSQL) {
+        const std::unique_ptr<TDatabase> connection = OpenPostgreSQLDatabase(ChosenDatabase().Connection);
+        return PreviewPriceImport(connection.get(), lines);
+    }
     const std::unique_ptr<TDatabase> connection = OpenSQLiteDatabase(DatabaseFileName);
     TDatabase* db = connection.get();
     // The impact reads every recipe line of the products concerned through the indexes: pages read once stay
@@ -133,10 +154,14 @@ TImportResult ApplyPriceImport(TDatabase* db, const std::vector<TPriceChange>& c
         FillImportPrices(db, changes);
         // A component deleted, renamed or repriced since the preview, or its number given to another one, is
         // not the one the user saw: its new price would land elsewhere or undo a later change.
+        // The server compares texts by their bytes already.
+        const bool server = db->Engine() == TEngine::PostgreSQL;
         ForEachRow(db,
-                   "SELECT N.Component FROM temp.ImportPrices N LEFT JOIN Materials M ON M.Comp_ID = N.Comp_ID "
-                   "WHERE M.Comp_ID IS NULL OR CAST(M.Component AS BLOB) IS NOT CAST(N.Component AS BLOB) OR "
-                   "M.Price IS NOT N.Now ORDER BY N.Line;",
+                   "SELECT N.Component FROM " + ImportPrices(db) +
+                       " N LEFT JOIN Materials M ON M.Comp_ID = N.Comp_ID WHERE M.Comp_ID IS NULL OR " +
+                       (server ? "M.Component IS DISTINCT FROM N.Component OR M.Price IS DISTINCT FROM N.Now"
+                               : "CAST(M.Component AS BLOB) IS NOT CAST(N.Component AS BLOB) OR M.Price IS NOT N.Now") +
+                       " ORDER BY N.Line;",
                    [&](const TResultRow& row) { result.Moved.emplace_back(row.Text(0)); });
         if (result.Moved.empty()) {
             std::vector<TNewPrice> prices;
@@ -144,12 +169,13 @@ TImportResult ApplyPriceImport(TDatabase* db, const std::vector<TPriceChange>& c
             for (const TPriceChange& change : changes)
                 prices.push_back({change.CompId, change.New});
             RecordPriceChanges(db, prices);
-            ExecStatements(db, std::string("UPDATE Materials SET Price = ") + NewPriceOfRow +
-                                   ", Date = CURRENT_DATE WHERE Comp_ID IN (SELECT N.Comp_ID FROM temp.ImportPrices N "
-                                   "WHERE N.Comp_ID = Materials.Comp_ID AND Materials.Price IS NOT N.Price);");
+            ExecStatements(db, "UPDATE Materials SET Price = " + NewPriceOfRow(db) +
+                                   ", Date = CURRENT_DATE WHERE Comp_ID IN (SELECT N.Comp_ID FROM " + ImportPrices(db) +
+                                   " N WHERE N.Comp_ID = Materials.Comp_ID AND Materials.Price " + DiffersOperator(db) +
+                                   " N.Price);");
             result.Changed = ChangedRows(db);
         }
-        ExecStatements(db, DropImportPrices);
+        ExecStatements(db, DropImportPrices(db));
     });
     return result;
 }

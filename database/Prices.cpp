@@ -10,22 +10,29 @@
 #include <limits>
 #include <map>
 
-const char* const NoPriceCondition = "(M.Price IS NULL OR typeof(M.Price) NOT IN ('integer', 'real') OR M.Price = 0)";
+const char* NoPriceCondition(TEngine engine) {
+    return engine == TEngine::PostgreSQL
+               ? "(M.Price IS NULL OR M.Price = 0)"
+               : "(M.Price IS NULL OR typeof(M.Price) NOT IN ('integer', 'real') OR M.Price = 0)";
+}
 
-const std::string& IncompletePricesQuery() {
+const std::string& IncompletePricesQuery(TEngine engine) {
     // The lines in question are found by component through the index on Recipes.Comp_ID; only the
     // component numbers of all lines are read in full, from that index.
     // The groups come in the order they are listed in, so the rows of one product follow each other, its
     // components by name and its deleted lines last.
-    static const std::string query =
-        std::string("SELECT P.Product, P.Prod_ID, M.Comp_ID IS NULL, M.Component, COUNT(*) FROM Recipes R JOIN "
-                    "Products P ON P.Prod_ID = R.Prod_ID LEFT JOIN Materials M ON M.Comp_ID = R.Comp_ID WHERE "
-                    "R.Comp_ID IN (SELECT Comp_ID FROM Materials M WHERE ") +
-        NoPriceCondition +
-        " UNION ALL SELECT Comp_ID FROM Recipes WHERE Comp_ID NOT IN (SELECT Comp_ID FROM Materials)) OR "
-        "R.Comp_ID IS NULL GROUP BY P.Product, P.Prod_ID, M.Comp_ID IS NULL, M.Component, M.Comp_ID ORDER BY "
-        "P.Product, P.Prod_ID, M.Comp_ID IS NULL, M.Component;";
-    return query;
+    const auto query = [](TEngine on) {
+        return std::string("SELECT P.Product, P.Prod_ID, M.Comp_ID IS NULL, M.Component, COUNT(*) FROM Recipes R JOIN "
+                           "Products P ON P.Prod_ID = R.Prod_ID LEFT JOIN Materials M ON M.Comp_ID = R.Comp_ID WHERE "
+                           "R.Comp_ID IN (SELECT Comp_ID FROM Materials M WHERE ") +
+               NoPriceCondition(on) +
+               " UNION ALL SELECT Comp_ID FROM Recipes WHERE Comp_ID NOT IN (SELECT Comp_ID FROM Materials)) OR "
+               "R.Comp_ID IS NULL GROUP BY P.Product, P.Prod_ID, M.Comp_ID IS NULL, M.Component, M.Comp_ID ORDER BY "
+               "P.Product, P.Prod_ID, M.Comp_ID IS NULL, M.Component;";
+    };
+    static const std::string file = query(TEngine::SQLite);
+    static const std::string server = query(TEngine::PostgreSQL);
+    return engine == TEngine::PostgreSQL ? server : file;
 }
 
 namespace {
@@ -88,7 +95,7 @@ void AddIncompletePremixes(TDatabase* db, std::vector<TIncompletePrice>& product
 std::vector<TIncompletePrice> IncompletePrices(TDatabase* db) {
     std::vector<TIncompletePrice> products;
     std::string lastId;
-    ForEachRow(db, IncompletePricesQuery(), [&products, &lastId](const TResultRow& row) {
+    ForEachRow(db, IncompletePricesQuery(db->Engine()), [&products, &lastId](const TResultRow& row) {
         if (products.empty() || row.Text(1) != lastId) {
             products.push_back({std::string(row.Text(0)), 0, 0, {}, false, {}});
             lastId = row.Text(1);
@@ -168,21 +175,39 @@ void AddUncomputedPrices(std::vector<TIncompletePrice>& products, std::vector<st
                      [](const TIncompletePrice& a, const TIncompletePrice& b) { return a.Product < b.Product; });
 }
 
-const std::string& NoPriceLinesQuery() {
-    static const std::string query =
-        std::string("SELECT R.ID FROM Products P, Materials M, Recipes R WHERE M.COMP_ID = "
-                    "R.COMP_ID AND P.PROD_ID = R.PROD_ID AND P.Product = ? AND ") +
-        NoPriceCondition + ";";
-    return query;
+const std::string& NoPriceLinesQuery(TEngine engine) {
+    const auto query = [](TEngine on) {
+        return std::string("SELECT R.ID FROM Products P, Materials M, Recipes R WHERE M.COMP_ID = "
+                           "R.COMP_ID AND P.PROD_ID = R.PROD_ID AND P.Product = ? AND ") +
+               NoPriceCondition(on) + ";";
+    };
+    static const std::string file = query(TEngine::SQLite);
+    static const std::string server = query(TEngine::PostgreSQL);
+    return engine == TEngine::PostgreSQL ? server : file;
 }
 
 std::vector<std::string> NoPriceLines(TDatabase* db, const std::string& product) {
     std::vector<std::string> ids;
-    ForEachRow(db, NoPriceLinesQuery(), {product}, [&ids](const TResultRow& row) { ids.emplace_back(row.Text(0)); });
+    ForEachRow(db, NoPriceLinesQuery(db->Engine()), {product},
+               [&ids](const TResultRow& row) { ids.emplace_back(row.Text(0)); });
     return ids;
 }
 
 TPriceHistoryShape PriceHistoryShape(TDatabase* db) {
+    if (db->Engine() == TEngine::PostgreSQL) {
+        const auto type = QueryFirst(db, "SELECT relkind FROM pg_class WHERE relname = 'pricehistory' AND "
+                                         "pg_table_is_visible(oid);");
+        if (!type)
+            return TPriceHistoryShape::Missing;
+        if (*type != "r")
+            return TPriceHistoryShape::Other;
+        const auto fits = QueryFirst(
+            db, "SELECT COUNT(*) FILTER (WHERE column_name IN ('comp_id', 'price', 'date')) = 3 AND COUNT(*) FILTER "
+                "(WHERE column_name NOT IN ('comp_id', 'price', 'date') AND is_nullable = 'NO' AND column_default IS "
+                "NULL AND is_identity = 'NO') = 0 FROM information_schema.columns WHERE table_schema = "
+                "current_schema() AND table_name = 'pricehistory';");
+        return fits == "1" ? TPriceHistoryShape::Usable : TPriceHistoryShape::Other;
+    }
     const auto type =
         QueryFirst(db, "SELECT type FROM sqlite_master WHERE name = 'PriceHistory' COLLATE NOCASE AND type IN "
                        "('table', 'view', 'index');");
@@ -204,6 +229,12 @@ bool PriceHistoryUsable(TDatabase* db) {
 }
 
 void EnsurePriceHistory(TDatabase* db) {
+    if (db->Engine() == TEngine::PostgreSQL) {
+        ExecStatements(db, "CREATE TABLE IF NOT EXISTS PriceHistory (ID bigint GENERATED BY DEFAULT AS IDENTITY, "
+                           "Comp_ID bigint, Price double precision, Date date);"
+                           "CREATE INDEX IF NOT EXISTS PriceHistory_Comp_ID ON PriceHistory (Comp_ID);");
+        return;
+    }
     ExecStatements(db, "CREATE TABLE IF NOT EXISTS PriceHistory (Comp_ID INTEGER, Price REAL, Date DATE);"
                        "CREATE INDEX IF NOT EXISTS PriceHistory_Comp_ID ON PriceHistory (Comp_ID);");
 }
@@ -215,11 +246,17 @@ namespace {
 const char* const RecordReplacedPriceByName = "INSERT INTO PriceHistory (Comp_ID, Price, Date) SELECT Comp_ID, Price, "
                                               "Date FROM Materials WHERE Component = ? AND Price IS NOT NULL AND "
                                               "Price IS NOT ?;";
+const char* const RecordReplacedPriceByNameOnServer =
+    "INSERT INTO PriceHistory (Comp_ID, Price, Date) SELECT Comp_ID, Price, Date FROM Materials WHERE Component = ? "
+    "AND Price IS NOT NULL AND Price IS DISTINCT FROM ?;";
 // The same for components found by number: the rows (Comp_ID, new price) of the VALUES between the two.
 const char* const RecordReplacedPricesById = "INSERT INTO PriceHistory (Comp_ID, Price, Date) SELECT M.Comp_ID, "
                                              "M.Price, M.Date FROM Materials M JOIN (VALUES ";
 const char* const RecordReplacedPricesByIdEnd =
     ") N ON M.Comp_ID = N.column1 WHERE M.Price IS NOT NULL AND M.Price IS NOT N.column2;";
+// The server reads the values of a VALUES list as texts unless told their types.
+const char* const RecordReplacedPricesByIdEndOnServer =
+    ") N ON M.Comp_ID = N.column1 WHERE M.Price IS NOT NULL AND M.Price IS DISTINCT FROM N.column2;";
 
 } // namespace
 
@@ -227,7 +264,8 @@ void RecordPriceChange(TDatabase* db, const std::string& component, const TValue
     if (!PriceHistoryUsable(db))
         return;
     EnsurePriceHistory(db);
-    Execute(db, RecordReplacedPriceByName, {component, newPrice});
+    Execute(db, db->Engine() == TEngine::PostgreSQL ? RecordReplacedPriceByNameOnServer : RecordReplacedPriceByName,
+            {component, newPrice});
 }
 
 void RecordPriceChanges(TDatabase* db, const std::vector<TNewPrice>& prices) {
@@ -236,6 +274,7 @@ void RecordPriceChanges(TDatabase* db, const std::vector<TNewPrice>& prices) {
     EnsurePriceHistory(db);
     // A few hundred components a statement, each bound, so an import of thousands costs a handful.
     constexpr std::size_t RowsPerStatement = 200;
+    const bool server = db->Engine() == TEngine::PostgreSQL;
     std::string statement;
     TValues values;
     for (std::size_t first = 0; first < prices.size(); first += RowsPerStatement) {
@@ -243,10 +282,11 @@ void RecordPriceChanges(TDatabase* db, const std::vector<TNewPrice>& prices) {
         statement = RecordReplacedPricesById;
         values.clear();
         for (std::size_t i = first; i < last; ++i) {
-            statement += i == first ? "(?, ?)" : ", (?, ?)";
+            statement += i == first ? "" : ", ";
+            statement += server ? "(CAST(? AS bigint), CAST(? AS double precision))" : "(?, ?)";
             values.insert(values.end(), {prices[i].CompId, prices[i].Price});
         }
-        statement += RecordReplacedPricesByIdEnd;
+        statement += server ? RecordReplacedPricesByIdEndOnServer : RecordReplacedPricesByIdEnd;
         Execute(db, statement, values);
     }
 }
@@ -260,10 +300,10 @@ void DeletePriceHistory(TDatabase* db, const std::string& component) {
 
 namespace {
 
-// The new price of a component on a line R of component M, from temp.NewPrices N where it has one there.
+// The new price of a component on a line R of component M, from the temporary NewPrices N where it has one there.
 const char* const NewPriceOfLine = "(CASE WHEN N.Comp_ID IS NULL THEN M.Price ELSE N.Price END)";
 
-// Puts into temp.NewPrices the new rounded price of every premix the prices there move, level after level,
+// Puts into the temporary NewPrices the new rounded price of every premix the prices there move, level after level,
 // as the Refresh would write it; the premixes on or above a cycle are left out, as the Refresh leaves them.
 // Returns the condition on P that leaves out the products the Refresh would not compute, with its values.
 std::string AddPremixPrices(TDatabase* db, TValues& values) {
@@ -278,14 +318,16 @@ std::string AddPremixPrices(TDatabase* db, TValues& values) {
     for (std::size_t i = 0; i < blockedProducts.size(); ++i)
         places += i ? ", ?" : "?";
     const std::string notBlocked = blockedProducts.empty() ? std::string() : " AND X.Prod_ID NOT IN (" + places + ")";
+    const std::string newPrices = TemporaryTable(db, "NewPrices");
     const std::string moved =
-        "SELECT C.Comp_ID, C.Price FROM (SELECT X.Comp_ID AS Comp_ID, " + PricePerKg(NewPriceOfLine) +
+        "SELECT C.Comp_ID, C.Price FROM (SELECT X.Comp_ID AS Comp_ID, " + PricePerKg(db->Engine(), NewPriceOfLine) +
         " AS Price FROM Premixes X JOIN Recipes R ON R.Prod_ID = X.Prod_ID JOIN Materials M ON M.Comp_ID = R.Comp_ID "
-        "LEFT JOIN temp.NewPrices N ON N.Comp_ID = M.Comp_ID WHERE X.Prod_ID IN (SELECT R2.Prod_ID FROM Recipes R2 "
-        "WHERE R2.Comp_ID IN (SELECT Comp_ID FROM temp.NewPrices))" +
-        notBlocked +
-        " GROUP BY X.Comp_ID) C LEFT JOIN temp.NewPrices O ON O.Comp_ID = C.Comp_ID WHERE O.Comp_ID IS "
-        "NULL OR O.Price IS NOT C.Price;";
+        "LEFT JOIN " +
+        newPrices +
+        " N ON N.Comp_ID = M.Comp_ID WHERE X.Prod_ID IN (SELECT R2.Prod_ID FROM Recipes R2 "
+        "WHERE R2.Comp_ID IN (SELECT Comp_ID FROM " +
+        newPrices + "))" + notBlocked + " GROUP BY X.Comp_ID) C LEFT JOIN " + newPrices +
+        " O ON O.Comp_ID = C.Comp_ID WHERE O.Comp_ID IS NULL OR O.Price " + DiffersOperator(db) + " C.Price;";
     const TValues blocked(blockedProducts.begin(), blockedProducts.end());
     // One level more each round; at most as many rounds as there are premixes.
     for (std::size_t round = 0; round <= order.Premixes.size(); ++round) {
@@ -296,10 +338,9 @@ std::string AddPremixPrices(TDatabase* db, TValues& values) {
         });
         if (found.empty())
             break;
-        InsertRows(db, "INSERT OR REPLACE INTO temp.NewPrices (Comp_ID, Price) VALUES", 2, found.size() / 2,
-                   [&found](std::size_t i, TValues& row) {
-                       row.insert(row.end(), {found[2 * i], found[2 * i + 1]});
-                   });
+        ReplaceRows(db, newPrices, {"Comp_ID", "Price"}, found.size() / 2, [&found](std::size_t i, TValues& row) {
+            row.insert(row.end(), {found[2 * i], found[2 * i + 1]});
+        });
     }
     if (blockedProducts.empty())
         return {};
@@ -326,9 +367,11 @@ std::vector<TProductImpact> PriceImpact(TDatabase* db, const std::vector<TNewPri
     TValues values;
     const bool premixes = HasPremixes(db);
     const bool table = prices.size() > 1 || premixes;
-    const auto dropTable = [db, table] {
+    const std::string newPrices = TemporaryTable(db, "NewPrices");
+    const bool server = db->Engine() == TEngine::PostgreSQL;
+    const auto dropTable = [db, table, &newPrices] {
         if (table)
-            ExecStatements(db, "DROP TABLE IF EXISTS temp.NewPrices;");
+            ExecStatements(db, "DROP TABLE IF EXISTS " + newPrices + ";");
     };
     try {
         if (!table) {
@@ -338,29 +381,39 @@ std::vector<TProductImpact> PriceImpact(TDatabase* db, const std::vector<TNewPri
             values = {only.CompId, only.Price, only.CompId};
         } else {
             // A REAL column converts each price text as Materials itself would store it.
-            ExecStatements(db, "DROP TABLE IF EXISTS temp.NewPrices;"
-                               "CREATE TEMP TABLE NewPrices (Comp_ID INTEGER PRIMARY KEY, Price REAL);");
-            InsertRows(db, "INSERT OR REPLACE INTO temp.NewPrices (Comp_ID, Price) VALUES", 2, prices.size(),
-                       [&prices](std::size_t i, TValues& row) {
-                           row.insert(row.end(), {prices[i].CompId, prices[i].Price});
-                       });
+            ExecStatements(db, "DROP TABLE IF EXISTS " + newPrices + ";" +
+                                   (server ? "CREATE TEMP TABLE NewPrices (Comp_ID bigint PRIMARY KEY, Price double "
+                                             "precision);"
+                                           : "CREATE TEMP TABLE NewPrices (Comp_ID INTEGER PRIMARY KEY, Price REAL);"));
+            ReplaceRows(db, newPrices, {"Comp_ID", "Price"}, prices.size(), [&prices](std::size_t i, TValues& row) {
+                row.insert(row.end(), {prices[i].CompId, prices[i].Price});
+            });
             if (premixes)
                 computed = AddPremixPrices(db, values);
             newPrice = NewPriceOfLine;
-            joined = " LEFT JOIN temp.NewPrices N ON N.Comp_ID = M.Comp_ID";
-            changed = "R2.Comp_ID IN (SELECT Comp_ID FROM temp.NewPrices)";
+            joined = " LEFT JOIN " + newPrices + " N ON N.Comp_ID = M.Comp_ID";
+            changed = "R2.Comp_ID IN (SELECT Comp_ID FROM " + newPrices + ")";
         }
-        const std::string sql =
-            "SELECT Product, Now, After FROM (SELECT P.Product AS Product, " + PricePerKg("M.Price") + " AS Now, " +
-            PricePerKg(newPrice) + " AS After FROM Recipes R JOIN Materials M ON M.Comp_ID = R.Comp_ID" + joined +
-            " JOIN Products P ON P.Prod_ID = R.Prod_ID WHERE P.Prod_ID IN (SELECT R2.Prod_ID FROM Recipes R2 WHERE " +
-            changed + ")" + computed +
-            " GROUP BY P.Product) WHERE Now IS NOT After ORDER BY ABS((After - Now) / Now) DESC, Product;";
+        // A product whose price was 0 has no relative change: it comes after every product that has one.
+        const std::string order = server ? " ORDER BY ABS((After - Now) / NULLIF(Now, 0)) DESC NULLS LAST, Product;"
+                                         : " ORDER BY ABS((After - Now) / Now) DESC, Product;";
+        const std::string sql = "SELECT Product, Now, After FROM (SELECT P.Product AS Product, " +
+                                PricePerKg(db->Engine(), "M.Price") + " AS Now, " + PricePerKg(db->Engine(), newPrice) +
+                                " AS After FROM Recipes R JOIN Materials M ON M.Comp_ID = R.Comp_ID" + joined +
+                                " JOIN Products P ON P.Prod_ID = R.Prod_ID WHERE P.Prod_ID IN (SELECT R2.Prod_ID FROM "
+                                "Recipes R2 WHERE " +
+                                changed + ")" + computed + " GROUP BY P.Product) AS I WHERE Now " +
+                                DiffersOperator(db) + " After" + order;
         ForEachRow(db, sql, values, [&impact](const TResultRow& row) {
             impact.push_back({std::string(row.Text(0)), std::string(row.Text(1)), std::string(row.Text(2))});
         });
     } catch (...) {
-        dropTable();
+        // A server refuses every statement after a failure until the action's end rolls it back, the table
+        // with it; the failure itself is what the user must see.
+        try {
+            dropTable();
+        } catch (const std::exception&) {
+        }
         throw;
     }
     dropTable();
@@ -371,6 +424,9 @@ namespace {
 const char* const CurrentPriceOf = "SELECT Date, Price FROM Materials WHERE Comp_ID = ?;";
 const char* const EarlierPricesOf =
     "SELECT Date, Price FROM PriceHistory WHERE Comp_ID = ? ORDER BY Date DESC, rowid DESC;";
+// The server's rows have no rowid: their own number keeps the order in which they were written.
+const char* const EarlierPricesOnServerOf =
+    "SELECT Date, Price FROM PriceHistory WHERE Comp_ID = ? ORDER BY Date DESC, ID DESC;";
 } // namespace
 
 TComponentPrices PriceHistoryOf(TDatabase* db, const std::string& compId) {
@@ -384,7 +440,8 @@ TComponentPrices PriceHistoryOf(TDatabase* db, const std::string& compId) {
         // A file that never had a price changed has no history yet.
         history.Shape = PriceHistoryShape(db);
         if (history.Shape == TPriceHistoryShape::Usable)
-            ForEachRow(db, EarlierPricesOf, {compId}, add);
+            ForEachRow(db, db->Engine() == TEngine::PostgreSQL ? EarlierPricesOnServerOf : EarlierPricesOf, {compId},
+                       add);
     });
     return history;
 }

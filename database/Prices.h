@@ -9,8 +9,9 @@
 #include <vector>
 
 // The condition, on a Materials row called M, that the component has no usable price: none, 0, or a text
-// that is no number. Such a component adds nothing to a product's cost.
-extern const char* const NoPriceCondition;
+// that is no number (which a server's number column cannot hold). Such a component adds nothing to a product's
+// cost.
+const char* NoPriceCondition(TEngine engine);
 
 // A product whose price per kg leaves recipe lines out: the components without a price among its lines, and
 // its lines whose component no longer exists.
@@ -27,7 +28,7 @@ struct TIncompletePrice {
 
 // The one query that finds them all (premixes aside), in the order of the product list (by name, byte order): a row for
 // each component without a price in a product's recipe and one for its lines of deleted components.
-const std::string& IncompletePricesQuery();
+const std::string& IncompletePricesQuery(TEngine engine);
 // Every product whose price leaves lines out, through every premix level: a product using a premix whose price
 // is incomplete is incomplete too.
 std::vector<TIncompletePrice> IncompletePrices(TDatabase* db);
@@ -44,7 +45,7 @@ std::vector<std::string> ClearUncomputedPrices(TDatabase* db);
 void AddUncomputedPrices(std::vector<TIncompletePrice>& products, std::vector<std::string> names);
 
 // The Recipes.ID of every line of the product's recipe whose component has no price.
-const std::string& NoPriceLinesQuery(); // the product's name bound
+const std::string& NoPriceLinesQuery(TEngine engine); // the product's name bound
 std::vector<std::string> NoPriceLines(TDatabase* db, const std::string& product);
 
 // What the file holds under the name PriceHistory (in any letter case): nothing yet, the table the program

@@ -4,14 +4,17 @@
 #include "database/Prices.h"
 #include "text/StrMan.h"
 
-std::string PricePerKg(std::string_view price) {
+std::string PricePerKg(TEngine engine, std::string_view price) {
+    if (engine == TEngine::PostgreSQL)
+        return "CAST(ROUND(CAST(SUM(Times(R.Quantity, " + std::string(price) +
+               ")) / NULLIF(SUM(R.Quantity), 0) AS numeric), 2) AS double precision)";
     return "ROUND(SUM(R.Quantity*" + std::string(price) + ")/SUM(R.Quantity),2)";
 }
 
 const std::string& RecomputeProductsStatement() {
     static const std::string statement =
         "Replace into Products (Prod_ID, Product, Mass, Price, Solids) select P.Prod_ID, P.Product, SUM(R.Quantity), " +
-        PricePerKg("M.Price") +
+        PricePerKg(TEngine::SQLite, "M.Price") +
         ", P.Solids From RECIPES R, MATERIALS M, Products P Where M.Comp_ID = R.COMP_ID AND P.Prod_ID = R.PROD_ID "
         "Group by P.Product;";
     return statement;
@@ -25,7 +28,7 @@ std::string RecomputeStatement(TDatabase* db, const std::string& filter, const s
     const std::string differs = std::string(" ") + DiffersOperator(db) + " ";
     return "UPDATE Products SET Mass = S.Mass, Price = S.Price FROM (SELECT R.Prod_ID AS Prod_ID, SUM(R.Quantity) AS "
            "Mass, " +
-           PricePerKg("M.Price") + " AS Price FROM Recipes R JOIN Materials M ON M.Comp_ID = R.Comp_ID" +
+           PricePerKg(db->Engine(), "M.Price") + " AS Price FROM Recipes R JOIN Materials M ON M.Comp_ID = R.Comp_ID" +
            (filter.empty() ? std::string() : " WHERE " + filter) +
            " GROUP BY R.Prod_ID) S WHERE Products.Prod_ID = S.Prod_ID" +
            (products.empty() ? std::string() : " AND " + products) + " AND (Products.Mass" + differs +

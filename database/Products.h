@@ -11,7 +11,10 @@
 // A product's price per kg from its recipe lines R, price standing for each line's component price: the
 // quantity-weighted mean, rounded to the cent. The Refresh computes it from the stored prices ("M.Price"); the
 // impact of new prices puts the new ones in, so both round alike.
-std::string PricePerKg(std::string_view price);
+// On a server a line's cost is multiplied as the file multiplies (an infinity, not a failure) and a total mass of
+// 0 gives no price, as a division by zero does in the file; the mean is rounded from the decimal the server
+// reads the double as, which rounds as the file's ROUND does.
+std::string PricePerKg(TEngine engine, std::string_view price);
 
 // The recomputation as the program first ran it: every product with a line whose component exists gets the sum
 // of those lines' quantities as its mass and their PricePerKg as its price; every such row is rewritten whole at

@@ -16,12 +16,17 @@ std::string RecipeQuery(const std::string& product) {
 }
 
 void LoadRecipe(TDatabase* db, const std::string& product, TRowLoader loader) {
-    db->RunQuery(RecipeQuery(product), loader);
+    // The file gives the lines in the order they were added, through its index by product; a server keeps no
+    // order of its own.
+    std::string query = RecipeQuery(product);
+    if (db->Engine() == TEngine::PostgreSQL)
+        query.insert(query.size() - 1, " ORDER BY R.ID");
+    db->RunQuery(query, loader);
 }
 
 const std::string& CostedLinesQuery(TEngine engine) {
     static const std::string sqlite = std::string("SELECT R.ID, M.Component, R.Quantity, R.Quantity * M.Price, ") +
-                                      NoPriceCondition +
+                                      NoPriceCondition(TEngine::SQLite) +
                                       ", M.Price FROM Products P, Materials M, Recipes R WHERE M.COMP_ID = R.COMP_ID "
                                       "AND P.PROD_ID = R.PROD_ID AND P.Product = ? ORDER BY R.ID;";
     // The server's prices are numbers: none is a text.

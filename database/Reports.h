@@ -2,10 +2,18 @@
 // report: the tabs and blanks between its columns are literals of the select list.
 #pragma once
 
+#include "database/Database.h"
+
 #include <string>
 
 // The components without a usable price (none, 0, or a text that is no number), by name.
-const std::string& MissingPricesReport();
+const std::string& MissingPricesReport(TEngine engine);
+
+// The other reports in the words of a server where the file's differ: the server sorts an empty value last
+// and keeps no order of its own for rows the file gives in the order of their index or their entry.
+const char* ObsoleteComponentsReportOn(TEngine engine);
+const char* ComponentsByDateReportOn(TEngine engine);
+const char* ComponentsInRecipesReportOn(TEngine engine);
 
 // The components no recipe line uses. A line without a component must not hide every unused one: NOT IN
 // over a NULL is never true.

@@ -136,7 +136,7 @@ void TForm4::Button1Click() {
     RunReport({" List missing prices in the materials table | ",
                0,
                {"Prices are missing in the Materials Table for:", "-"},
-               MissingPricesReport(),
+               MissingPricesReport(ChosenDatabase().Engine),
                {"-", "Prices of products possibly derived from abovementioned", "starting materials are not correct.",
                 "Please correct errors."},
                false});
@@ -147,7 +147,7 @@ void TForm4::Button2Click() {
                0,
                {"Obsolete components in the materials table", "These materials are not found in any recipe.",
                 "These errors are not critical.", ""},
-               ObsoleteComponentsReport,
+               ObsoleteComponentsReportOn(ChosenDatabase().Engine),
                {},
                false});
 }
@@ -156,7 +156,7 @@ void TForm4::Button4Click() {
     RunReport({" List components sorted by entry-date | ",
                150,
                {"List of components sorted by entry-date", "including prices", "\tPrice"},
-               ComponentsByDateReport,
+               ComponentsByDateReportOn(ChosenDatabase().Engine),
                {},
                false,
                {2}});
@@ -166,7 +166,7 @@ void TForm4::Button5Click() {
     RunReport({" List components in all recipes | ",
                115,
                {"List components in all recipes including mass (kg).", "", "COMPONENT\tPRODUCT\tkg.", ""},
-               ComponentsInRecipesReport,
+               ComponentsInRecipesReportOn(ChosenDatabase().Engine),
                {},
                true,
                {0, 2}});

@@ -245,7 +245,7 @@ void TForm5::ComboBox1Change() {
     LoadedLines.clear();
     AnalysisRow = 1;
     WithDatabase([&product] {
-        QueryText = AnalysisLinesQuery(product);
+        QueryText = AnalysisLinesQuery(ChosenDatabase().Engine, product);
         RunQuery(AnalysisRowLoader);
     });
     std::vector<TCostLine> lines = std::move(LoadedLines);

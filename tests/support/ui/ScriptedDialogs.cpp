@@ -3,6 +3,9 @@
 #include <QDialog>
 #include <QTest>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace {
 
 // The next answer of a queue of texts; nothing for an empty queue or a Cancel.
@@ -12,6 +15,13 @@ std::optional<std::string> TakeAnswer(std::deque<std::optional<std::string>>& an
     auto answer = std::move(answers.front());
     answers.pop_front();
     return answer;
+}
+
+// With BRIVANE_TEST_SHOW_DIALOGS set, every message and error also goes to the test's output, so a failure far
+// from the assertion that catches it can be read off the log.
+void Trace(const char* kind, const std::string& text) {
+    if (std::getenv("BRIVANE_TEST_SHOW_DIALOGS"))
+        std::fprintf(stderr, "[%s] %s\n", kind, text.c_str());
 }
 
 } // namespace
@@ -25,6 +35,7 @@ ScriptedDialogs::~ScriptedDialogs() {
 }
 
 void ScriptedDialogs::ShowMessage(const std::string& text) {
+    Trace("message", text);
     Messages.push_back(text);
 }
 
@@ -61,6 +72,7 @@ void ScriptedDialogs::ShowModal(QDialog& window) {
 }
 
 void ScriptedDialogs::ShowError(const std::string&, const std::string& text) {
+    Trace("error", text);
     Errors.push_back(text);
 }
 
