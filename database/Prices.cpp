@@ -183,6 +183,9 @@ std::vector<std::string> NoPriceLines(TDatabase* db, const std::string& product)
 }
 
 TPriceHistoryShape PriceHistoryShape(TDatabase* db) {
+    // A server's tables are the program's own, made from its schema.
+    if (db->Engine() == TEngine::PostgreSQL)
+        return HasTable(db, "PriceHistory") ? TPriceHistoryShape::Usable : TPriceHistoryShape::Missing;
     const auto type =
         QueryFirst(db, "SELECT type FROM sqlite_master WHERE name = 'PriceHistory' COLLATE NOCASE AND type IN "
                        "('table', 'view', 'index');");
@@ -204,8 +207,12 @@ bool PriceHistoryUsable(TDatabase* db) {
 }
 
 void EnsurePriceHistory(TDatabase* db) {
-    ExecStatements(db, "CREATE TABLE IF NOT EXISTS PriceHistory (Comp_ID INTEGER, Price REAL, Date DATE);"
-                       "CREATE INDEX IF NOT EXISTS PriceHistory_Comp_ID ON PriceHistory (Comp_ID);");
+    // The server's REAL is a single precision number: its twin has the columns of the server's schema.
+    ExecStatements(db, db->Engine() == TEngine::PostgreSQL
+                           ? "CREATE TABLE IF NOT EXISTS PriceHistory (Comp_ID bigint, Price double precision, Date "
+                             "date); CREATE INDEX IF NOT EXISTS PriceHistory_Comp_ID ON PriceHistory (Comp_ID);"
+                           : "CREATE TABLE IF NOT EXISTS PriceHistory (Comp_ID INTEGER, Price REAL, Date DATE);"
+                             "CREATE INDEX IF NOT EXISTS PriceHistory_Comp_ID ON PriceHistory (Comp_ID);");
 }
 
 namespace {
@@ -215,6 +222,9 @@ namespace {
 const char* const RecordReplacedPriceByName = "INSERT INTO PriceHistory (Comp_ID, Price, Date) SELECT Comp_ID, Price, "
                                               "Date FROM Materials WHERE Component = ? AND Price IS NOT NULL AND "
                                               "Price IS NOT ?;";
+const char* const RecordReplacedPriceByNameOnServer =
+    "INSERT INTO PriceHistory (Comp_ID, Price, Date) SELECT Comp_ID, Price, Date FROM Materials WHERE Component = ? "
+    "AND Price IS NOT NULL AND Price IS DISTINCT FROM ?;";
 // The same for components found by number: the rows (Comp_ID, new price) of the VALUES between the two.
 const char* const RecordReplacedPricesById = "INSERT INTO PriceHistory (Comp_ID, Price, Date) SELECT M.Comp_ID, "
                                              "M.Price, M.Date FROM Materials M JOIN (VALUES ";
@@ -227,7 +237,8 @@ void RecordPriceChange(TDatabase* db, const std::string& component, const TValue
     if (!PriceHistoryUsable(db))
         return;
     EnsurePriceHistory(db);
-    Execute(db, RecordReplacedPriceByName, {component, newPrice});
+    Execute(db, db->Engine() == TEngine::PostgreSQL ? RecordReplacedPriceByNameOnServer : RecordReplacedPriceByName,
+            {component, newPrice});
 }
 
 void RecordPriceChanges(TDatabase* db, const std::vector<TNewPrice>& prices) {
