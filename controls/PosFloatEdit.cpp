@@ -243,6 +243,12 @@ void TCustomStateEdit::changeEvent(QEvent* e) {
 
 TBaseConvertEdit::TBaseConvertEdit(QWidget* parent) : TCustomStateEdit(parent) {}
 
+void TBaseConvertEdit::focusInEvent(QFocusEvent* e) {
+    TCustomStateEdit::focusInEvent(e);
+    if (!IsPassingFocusChange(e->reason()))
+        FReportedTo = nullptr;
+}
+
 void TBaseConvertEdit::focusOutEvent(QFocusEvent* e) {
     TCustomStateEdit::focusOutEvent(e);
     if (IsPassingFocusChange(e->reason()) || Null())
@@ -251,8 +257,28 @@ void TBaseConvertEdit::focusOutEvent(QFocusEvent* e) {
         ConvertText();
         UpdateText();
     } catch (const std::exception& ex) {
+        // The focus has moved on by now: a Post button that took it knows the text was reported.
+        FReportedTo = QApplication::focusWidget();
         // The text stays as it is, so the user can see and correct it.
         Application.ShowException(ex);
+    }
+}
+
+bool TBaseConvertEdit::ConvertForPost() {
+    if (Null())
+        return true;
+    try {
+        ConvertText();
+        UpdateText();
+        return true;
+    } catch (const std::exception& ex) {
+        // One message for one Post, whether leaving the field or the Post found the text first.
+        const bool reported = FReportedTo && FReportedTo == QApplication::focusWidget();
+        FReportedTo = nullptr;
+        if (!reported)
+            Application.ShowException(ex);
+        setFocus(Qt::OtherFocusReason);
+        return false;
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QLineEdit>
+#include <QPointer>
 
 #include <string>
 
@@ -75,11 +76,21 @@ class TBaseConvertEdit : public TCustomStateEdit {
 public:
     explicit TBaseConvertEdit(QWidget* parent = nullptr);
 
+    // For a Post: converts the shown text as leaving the field does and returns true. A text that does not
+    // convert stays shown, the field takes the focus back to have it corrected, and its message reaches the
+    // general error display, unless leaving the field for the control that posts has just shown it; false then.
+    bool ConvertForPost();
+
 protected:
     // Reads the shown text into the contents; throws EConvertError when it cannot.
     virtual void ConvertText() = 0;
 
+    void focusInEvent(QFocusEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
+
+private:
+    // Where the focus went when leaving the field last reported a text that does not convert.
+    QPointer<QWidget> FReportedTo;
 };
 
 // A number field: digits, the locale separators and "+" (which toggles the sign display) can be typed; a

@@ -20,13 +20,30 @@ std::vector<TNamedPrice> ReadPriceList(TDatabase* db, const char* listQuery) {
     return rows;
 }
 
-std::optional<TStoredComponent> ReadStoredComponent(TDatabase* db, const std::string& name) {
+namespace {
+
+std::optional<TStoredComponent> ReadComponent(TDatabase* db, const std::string& sql, const TValue& key) {
     std::optional<TStoredComponent> stored;
-    ForEachRow(db, "SELECT Price, Comp_ID FROM Materials WHERE Component = ?;", {name},
-               [&stored](const TResultRow& row) {
-                   stored = TStoredComponent{std::string(row.Text(1)), std::string(row.Text(0))};
-               });
+    ForEachRow(db, sql, {key}, [&stored](const TResultRow& row) {
+        stored = TStoredComponent{std::string(row.Text(1)), std::string(row.Text(0)), std::string(row.Text(2)),
+                                  row.Value(0)};
+    });
     return stored;
+}
+
+} // namespace
+
+std::optional<TStoredComponent> ReadStoredComponent(TDatabase* db, const std::string& name) {
+    return ReadComponent(db, "SELECT Price, Comp_ID, Component FROM Materials WHERE Component = ?;", name);
+}
+
+std::optional<TStoredComponent> ReadComponentById(TDatabase* db, const std::string& compId) {
+    return ReadComponent(db, "SELECT Price, Comp_ID, Component FROM Materials WHERE Comp_ID = ?;", compId);
+}
+
+std::string ComponentNowText(const TStoredComponent& opened, const TStoredComponent& now) {
+    const std::string price = now.Price.empty() ? std::string("no price") : ShownAsField(now.Price, 2);
+    return now.Name == opened.Name ? price : now.Name + ", " + price;
 }
 
 bool IsDuplicateComponent(const TComponentPost& post, const std::vector<std::string>& names) {
@@ -49,29 +66,51 @@ void InsertComponent(TDatabase* db, const TComponentPost& post) {
     });
 }
 
-void UpdateComponent(TDatabase* db, const TComponentPost& post) {
+TComponentPosted UpdateComponent(TDatabase* db, const TComponentPost& post) {
     // An emptied price field means no price, stored as 0.0 like a new component without one.
     const std::string trimmed = Trim(post.Price);
-    std::string price = "0.0";
-    if (!trimmed.empty())
-        price.assign("'").append(StringManager.QuoteSql(trimmed)).append("'");
-    const std::string statement = "Update Materials Set Component = '" + StringManager.QuoteSql(post.Name) +
-                                  "', Price = " + price + ", Date = CURRENT_DATE " + " where component = '" +
-                                  StringManager.QuoteSql(post.OldName) + "';";
-    // The price it replaces goes to the history with the update, or neither is written.
-    InTransaction(db, [db, &post, &trimmed, &statement] {
-        RecordPriceChange(db, post.OldName, trimmed.empty() ? TValue(0.0) : TValue(trimmed));
-        ExecStatements(db, statement);
-    });
+    const TValue price = trimmed.empty() ? TValue(0.0) : TValue(trimmed);
+    try {
+        // The price it replaces goes to the history with the update, or neither is written.
+        InTransaction(db, [&] {
+            if (!post.Opened) {
+                RecordPriceChange(db, post.OldName, price);
+                Execute(db, "UPDATE Materials SET Component = ?, Price = ?, Date = CURRENT_DATE WHERE Component = ?;",
+                        {post.Name, price, post.OldName});
+                if (ChangedRows(db) == 0)
+                    throw TNotAsOpened();
+                return;
+            }
+            // A colleague's change since the dialog opened is never written over unasked: the old name and price
+            // are part of the update's condition. The name may be the row's own new one after a Replace.
+            RecordPriceChange(db, post.Opened->Name, price);
+            const std::string same = std::string(" ") + SameOperator(db) + " ?";
+            Execute(db,
+                    "UPDATE Materials SET Component = ?, Price = ?, Date = CURRENT_DATE WHERE Comp_ID = ? AND "
+                    "Component" +
+                        same + " AND Price" + same + ";",
+                    {post.Name, price, post.Opened->CompId, post.Opened->Name, post.Opened->StoredPrice});
+            if (ChangedRows(db) == 0)
+                throw TNotAsOpened();
+        });
+    } catch (const TNotAsOpened&) {
+        TComponentPosted posted;
+        if (post.Opened)
+            posted.Now = ReadComponentById(db, post.Opened->CompId);
+        posted.Outcome = posted.Now ? TPostOutcome::Changed : TPostOutcome::Deleted;
+        return posted;
+    }
+    return {};
 }
 
 } // namespace
 
-void PostComponent(TDatabase* db, const TComponentPost& post) {
-    if (post.NewMaterial)
+TComponentPosted PostComponent(TDatabase* db, const TComponentPost& post) {
+    if (post.NewMaterial) {
         InsertComponent(db, post);
-    else
-        UpdateComponent(db, post);
+        return {};
+    }
+    return UpdateComponent(db, post);
 }
 
 void RemoveComponent(TDatabase* db, const std::string& name) {

@@ -4,6 +4,7 @@
 #include "text/Costing.h"
 #include "database/Prices.h"
 #include "text/StrMan.h"
+#include "text/SysUtils.h"
 
 #include <vector>
 
@@ -65,32 +66,79 @@ std::string LookUp(TDatabase* db, const std::string& sql) {
 
 } // namespace
 
-TLinePosted PostRecipeLine(TDatabase* db, const TRecipeLinePost& line, std::string* refusal) {
-    const std::string productId =
-        LookUp(db, "SELECT Prod_id FROM Products WHERE Product ='" + StringManager.QuoteSql(line.Product) + "';");
-    const std::string componentId =
-        LookUp(db, "SELECT Comp_ID FROM Materials WHERE Component = '" + StringManager.QuoteSql(line.Component) + "';");
-    if (productId.empty())
-        return TLinePosted::NoProduct;
-    if (componentId.empty())
-        return TLinePosted::NoComponent;
-    if (std::string cycle = PremixLineRefusal(db, line.Product, line.Component); !cycle.empty()) {
-        if (refusal)
-            *refusal = std::move(cycle);
-        return TLinePosted::Cycle;
+std::optional<TStoredLine> ReadStoredLine(TDatabase* db, const std::string& id) {
+    std::optional<TStoredLine> stored;
+    ForEachRow(db,
+               "SELECT R.ID, M.Component, R.Quantity, R.Prod_ID, R.Comp_ID FROM Recipes R LEFT JOIN Materials M ON "
+               "M.Comp_ID = R.Comp_ID WHERE R.ID = ?;",
+               {id}, [&stored](const TResultRow& row) {
+                   stored = TStoredLine{std::string(row.Text(0)),
+                                        std::string(row.Text(1)),
+                                        std::string(row.Text(2)),
+                                        row.Value(3),
+                                        row.Value(4),
+                                        row.Value(2)};
+               });
+    return stored;
+}
+
+std::string LineNowText(const TStoredLine& now) {
+    const std::string component = now.Component.empty() ? std::string("a deleted component") : now.Component;
+    return component + ", " + ShownAsField(now.Quantity, 3) + " kg";
+}
+
+TLinePosted PostRecipeLine(TDatabase* db, const TRecipeLinePost& line, std::string* refusal,
+                           std::optional<TStoredLine>* now) {
+    TLinePosted posted = TLinePosted::Written;
+    try {
+        InTransaction(db, [&] {
+            const std::string productId = LookUp(db, "SELECT Prod_id FROM Products WHERE Product ='" +
+                                                         StringManager.QuoteSql(line.Product) + "';");
+            const std::string componentId = LookUp(db, "SELECT Comp_ID FROM Materials WHERE Component = '" +
+                                                           StringManager.QuoteSql(line.Component) + "';");
+            if (productId.empty()) {
+                posted = TLinePosted::NoProduct;
+                return;
+            }
+            if (componentId.empty()) {
+                posted = TLinePosted::NoComponent;
+                return;
+            }
+            if (std::string cycle = PremixLineRefusal(db, line.Product, line.Component); !cycle.empty()) {
+                if (refusal)
+                    *refusal = std::move(cycle);
+                posted = TLinePosted::Cycle;
+                return;
+            }
+            // An emptied mass is no mass, 0, as an emptied price is no price: never a text in a number column.
+            const std::string trimmed = Trim(line.Quantity);
+            const TValue quantity = trimmed.empty() ? TValue(0.0) : TValue(trimmed);
+            if (line.NewRecipeLine) {
+                Execute(db, "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity, Datum) VALUES (?, ?, ?, CURRENT_DATE);",
+                        {productId, componentId, quantity});
+                return;
+            }
+            const std::string set = "UPDATE Recipes SET Prod_ID = ?, Comp_ID = ?, Quantity = ?, Datum = CURRENT_DATE "
+                                    "WHERE ID = ?";
+            if (line.Opened) {
+                // A colleague's change since the dialog opened is never written over unasked.
+                const std::string same = std::string(" ") + SameOperator(db) + " ?";
+                Execute(db, set + " AND Prod_ID" + same + " AND Comp_ID" + same + " AND Quantity" + same + ";",
+                        {productId, componentId, quantity, line.EditedLineId, line.Opened->ProdId, line.Opened->CompId,
+                         line.Opened->StoredQuantity});
+            } else {
+                Execute(db, set + ";", {productId, componentId, quantity, line.EditedLineId});
+            }
+            if (ChangedRows(db) == 0)
+                throw TNotAsOpened();
+        });
+    } catch (const TNotAsOpened&) {
+        std::optional<TStoredLine> current = ReadStoredLine(db, line.EditedLineId);
+        posted = current ? TLinePosted::Changed : TLinePosted::Deleted;
+        if (now)
+            *now = std::move(current);
     }
-    // Keys come from the file and go between quotes like any other text.
-    const std::string quantity = StringManager.QuoteSql(line.Quantity);
-    const std::string productKey = StringManager.QuoteSql(productId);
-    const std::string componentKey = StringManager.QuoteSql(componentId);
-    if (line.NewRecipeLine)
-        ExecStatements(db, "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity,Datum) Values ('" + productKey + "','" +
-                               componentKey + "','" + quantity + "',CURRENT_DATE);");
-    else
-        ExecStatements(db, "Update Recipes Set Prod_ID= '" + productKey + "', Comp_ID = '" + componentKey +
-                               "', Quantity = '" + quantity + "', Datum = CURRENT_DATE Where ID='" +
-                               StringManager.QuoteSql(line.EditedLineId) + "';");
-    return TLinePosted::Written;
+    return posted;
 }
 
 void RemoveRecipeLine(TDatabase* db, const std::string& id) {

@@ -2,9 +2,11 @@
 #pragma once
 
 #include "database/Database.h"
+#include "database/Meanwhile.h"
 #include "text/Costing.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,21 @@ std::vector<TCostedLine> CostedLines(TDatabase* db, const std::string& product);
 extern std::string LookupValue;
 int LookupLoader(void* data, int columns, char** values, char** names);
 
+// A recipe line as the file holds it when Edit Recipe opens it.
+struct TStoredLine {
+    std::string Id;
+    std::string Component; // its component's name; empty when no component has its Comp_ID
+    std::string Quantity;  // as stored
+    // The line's keys and quantity exactly as stored, to be matched again at Post.
+    TValue ProdId;
+    TValue CompId;
+    TValue StoredQuantity;
+};
+// The line with that ID, or nothing when the file holds none.
+std::optional<TStoredLine> ReadStoredLine(TDatabase* db, const std::string& id);
+// "(now: ...)" of a line changed meanwhile: its component and its mass as the field shows it, in kg.
+std::string LineNowText(const TStoredLine& now);
+
 // A recipe line as Edit Recipe posts it.
 struct TRecipeLinePost {
     // True: a new line is inserted for the product; false: the line EditedLineId is rewritten.
@@ -35,14 +52,20 @@ struct TRecipeLinePost {
     std::string EditedLineId;
     std::string Product;   // the product's name
     std::string Component; // the component's name as stored
-    std::string Quantity;  // point as decimal separator; written as it is, empty or not
+    std::string Quantity;  // point as decimal separator; empty (or blanks) for 0
+    // For a rewrite: the line as the dialog opened it. The line is then rewritten only while it still holds that
+    // product, component and quantity; without it the line EditedLineId is rewritten whatever it holds.
+    std::optional<TStoredLine> Opened;
 };
 
-enum class TLinePosted { Written, NoProduct, NoComponent, Cycle };
-// Looks up the product's and the component's keys and inserts or rewrites the line with today's date. Without
-// both keys nothing is written, never with a key of an earlier lookup. A premix that would make the product part
-// of itself is not written either: refusal, when given, then holds the reason with the path.
-TLinePosted PostRecipeLine(TDatabase* db, const TRecipeLinePost& line, std::string* refusal = nullptr);
+// Changed and Deleted: the line was changed or deleted since it was opened.
+enum class TLinePosted { Written, NoProduct, NoComponent, Cycle, Changed, Deleted };
+// Looks up the product's and the component's keys and inserts or rewrites the line with today's date, in one
+// transaction. Without both keys nothing is written, never with a key of an earlier lookup. A premix that would
+// make the product part of itself is not written either: refusal, when given, then holds the reason with the path.
+// A line changed meanwhile is not written: now, when given, then holds it as it is.
+TLinePosted PostRecipeLine(TDatabase* db, const TRecipeLinePost& line, std::string* refusal = nullptr,
+                           std::optional<TStoredLine>* now = nullptr);
 
 // A line of a product's recipe as the file holds it.
 struct TRecipeLine {

@@ -949,6 +949,13 @@ void TForm1::RenameComponentClick() {
             if (const auto premix = PremixOfComponent(Database, request.Component))
                 request.PremixOf = premix->Product;
         });
+    // The field opens with the price as it is now, which Post writes over: a colleague may have changed it since
+    // the list was shown.
+    if (request.Stored) {
+        const ParseResult stored = ParseNumber(StringManager.CommaToPoint(request.Stored->Price));
+        if (!stored.ErrorPos)
+            request.Price = stored.Value;
+    }
     request.Names = ListNames(*StringGrid2);
     const std::string typed = Mat->Execute(std::move(request));
     ReloadComponents();
@@ -996,7 +1003,16 @@ void TForm1::StringGrid3DblClick() {
     request.NewRecipeLine = request.Component.empty();
     if (!request.EditedLineId.empty() && static_cast<std::size_t>(row) < ShownQuantities.size()) {
         // The stored quantity, not the rounded cell: what the user leaves untouched is written back as it was.
-        const std::string& stored = ShownQuantities[static_cast<std::size_t>(row)];
+        std::string stored = ShownQuantities[static_cast<std::size_t>(row)];
+        // The line as it is now, which the dialog shows and Post writes over: a colleague may have changed it
+        // since the recipe was shown.
+        if (!request.NewRecipeLine)
+            WithDatabase([&request] { request.Opened = ReadStoredLine(Database, request.EditedLineId); });
+        if (request.Opened) {
+            stored = request.Opened->Quantity;
+            if (!request.Opened->Component.empty())
+                request.Component = request.Opened->Component;
+        }
         const ParseResult number = ParseNumber(StringManager.CommaToPoint(stored));
         request.Mass = number.ErrorPos ? 0.0 : number.Value;
         if (!request.NewRecipeLine)

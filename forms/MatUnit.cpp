@@ -183,6 +183,9 @@ void TMat::PostBtnClick() {
         close();
         return;
     }
+    // A text that is no number never reaches the database.
+    if (!PriceEdit->ConvertForPost())
+        return;
     TComponentPost post;
     post.NewMaterial = FRequest.NewMaterial;
     post.Name = TypedName(Edit1->Text(), [this](const std::string& name) {
@@ -190,6 +193,8 @@ void TMat::PostBtnClick() {
     });
     post.Price = ValueToPost(FPrice, PriceEdit->Text());
     post.OldName = FRequest.Component;
+    if (!FRequest.NewMaterial)
+        post.Opened = FRequest.Stored;
     if (post.Name.empty())
         return;
     const bool refused = IsDuplicateComponent(post, FRequest.Names);
@@ -198,10 +203,21 @@ void TMat::PostBtnClick() {
         ShowMessage("Component is already present in the Components table.");
     else
         backup = BeforeUserWrite();
-    const bool written = WithDatabase([&] {
+    TComponentPosted posted;
+    bool written = WithDatabase([&] {
         if (!refused)
-            PostComponent(Database, post);
+            posted = PostComponent(Database, post);
     });
+    // A colleague's change since the dialog opened is written over only when the user says so, and then only
+    // the change that was shown.
+    while (written && posted.Outcome == TPostOutcome::Changed &&
+           ConfirmYesNo(ChangedMeanwhileText(FRequest.Component, ComponentNowText(*post.Opened, *posted.Now)))) {
+        post.Opened = posted.Now;
+        written = WithDatabase([&] { posted = PostComponent(Database, post); });
+    }
+    if (written && posted.Outcome == TPostOutcome::Deleted)
+        ShowMessage(DeletedMeanwhileText(FRequest.Component));
+    written = written && posted.Outcome == TPostOutcome::Written;
     if (!written)
         backup.Discard();
     Edit1->setFocus();

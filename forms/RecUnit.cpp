@@ -149,6 +149,7 @@ void TRec::StartNewLine() {
     FRequest.Component.clear();
     FRequest.Mass = 0.0;
     FRequest.StoredQuantity.reset();
+    FRequest.Opened.reset();
     ShowRequest();
 }
 
@@ -185,6 +186,9 @@ void TRec::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TRec::PostLine() {
+    // A text that is no number never reaches the database.
+    if (!MassEdit->ConvertForPost())
+        return false;
     const auto& items = ComboBox1->Items();
     const std::string entry = TypedName(ComboBox1->Text(), [&items](const std::string& name) {
         return std::find(items.begin(), items.end(), name) != items.end();
@@ -197,7 +201,9 @@ bool TRec::PostLine() {
         return false;
     }
     // The lookups search the stored name that passed the test above, not the text as typed.
-    const TRecipeLinePost line{FRequest.NewRecipeLine, FRequest.EditedLineId, FRequest.Product, entry, mass};
+    TRecipeLinePost line{FRequest.NewRecipeLine, FRequest.EditedLineId, FRequest.Product, entry, mass, {}};
+    if (!FRequest.NewRecipeLine)
+        line.Opened = FRequest.Opened;
     // A second line of one component is mostly a slip: the user is asked first.
     std::vector<TRecipeLine> lines;
     if (!WithDatabase([&] { lines = ReadRecipeLines(Database, FRequest.Product); }))
@@ -212,8 +218,16 @@ bool TRec::PostLine() {
     }
     TLinePosted posted = TLinePosted::Written;
     std::string refusal;
+    std::optional<TStoredLine> now;
     TWriteBackup backup = BeforeUserWrite();
-    const bool written = WithDatabase([&] { posted = PostRecipeLine(Database, line, &refusal); });
+    bool written = WithDatabase([&] { posted = PostRecipeLine(Database, line, &refusal, &now); });
+    // A colleague's change since the dialog opened is written over only when the user says so, and then only
+    // the change that was shown.
+    while (written && posted == TLinePosted::Changed &&
+           ConfirmYesNo(ChangedMeanwhileText(FRequest.Component, LineNowText(*now)))) {
+        line.Opened = now;
+        written = WithDatabase([&] { posted = PostRecipeLine(Database, line, &refusal, &now); });
+    }
     // Nothing was written when a key was missing: that backup is not needed either.
     if (!written || posted != TLinePosted::Written)
         backup.Discard();
@@ -223,6 +237,8 @@ bool TRec::PostLine() {
         ShowMessage(ComponentNotPresent);
     else if (posted == TLinePosted::Cycle)
         ShowMessage(refusal);
+    else if (posted == TLinePosted::Deleted)
+        ShowMessage(DeletedMeanwhileText(FRequest.Component));
     return written && posted == TLinePosted::Written;
 }
 

@@ -1,6 +1,7 @@
 // The Edit Recipe dialog: the component and the mass of one recipe line.
 #pragma once
 
+#include "database/Recipes.h"
 #include "forms/DialogLayout.h"
 #include "text/EditedValue.h"
 
@@ -32,6 +33,9 @@ struct TRecRequest {
     // The line's quantity as stored, for an edit: a mass left as it opened is written back as stored, so a line
     // never loses the decimals the field does not show.
     std::optional<std::string> StoredQuantity;
+    // The line as the file held it when the dialog opened, for an edit: Post rewrites it only while it still
+    // holds that, and asks before it writes over a colleague's change.
+    std::optional<TStoredLine> Opened;
     // Called after each line written while the dialog stays open (Post && Next), so the recipe behind it shows it.
     std::function<void()> LinePosted;
 };

@@ -63,19 +63,19 @@ TEST(Finding, CellsSortFiguresByValueUnderTheLocaleAndEmptyCellsLast) {
 
 TEST(Finding, ALineRepeatsTheFirstLineOfItsComponent) {
     const std::vector<TRecipeLine> lines = {{"1", "ETHANOL", "1.25"}, {"2", "WATER", "3"}, {"3", "ETHANOL", "2"}};
-    TRecipeLinePost added{true, "", "P", "ETHANOL", "5"};
+    TRecipeLinePost added{true, "", "P", "ETHANOL", "5", {}};
     ASSERT_NE(DuplicateLine(lines, added, ""), nullptr);
     EXPECT_EQ(DuplicateLine(lines, added, "")->Id, "1");
     added.Component = "ANETHOLE";
     EXPECT_EQ(DuplicateLine(lines, added, ""), nullptr);
     // An edit that keeps its component repeats nothing; one given another line's component does.
-    TRecipeLinePost edited{false, "3", "P", "ETHANOL", "4"};
+    TRecipeLinePost edited{false, "3", "P", "ETHANOL", "4", {}};
     EXPECT_EQ(DuplicateLine(lines, edited, "ETHANOL"), nullptr);
-    edited = {false, "1", "P", "WATER", "4"};
+    edited = {false, "1", "P", "WATER", "4", {}};
     ASSERT_NE(DuplicateLine(lines, edited, "ETHANOL"), nullptr);
     EXPECT_EQ(DuplicateLine(lines, edited, "ETHANOL")->Id, "2");
     // The edited line is not its own duplicate.
-    edited = {false, "2", "P", "ETHANOL", "4"};
+    edited = {false, "2", "P", "ETHANOL", "4", {}};
     EXPECT_EQ(DuplicateLine(lines, edited, "WATER")->Id, "1");
 }
 

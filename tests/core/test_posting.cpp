@@ -51,10 +51,10 @@ TEST(EditedValueTest, TheLocaleSeparatorIsReadAndAPointThatIsNotItFails) {
 
 TEST_F(PostingTest, ANewComponentIsInsertedAndAnEditUpdatesTheOneOpened) {
     InOpenDatabase([] {
-        PostComponent(Database, {true, "SALT", "1.5", ""});
-        PostComponent(Database, {true, "PEPPER", "", ""});
+        PostComponent(Database, {true, "SALT", "1.5", "", {}});
+        PostComponent(Database, {true, "PEPPER", "", "", {}});
         // An edit renames by the old name; an emptied price means no price, 0.0.
-        PostComponent(Database, {false, "CANE SUGAR", " ", "SUGAR"});
+        PostComponent(Database, {false, "CANE SUGAR", " ", "SUGAR", {}});
         EXPECT_EQ(ReadStoredComponent(Database, "CANE SUGAR")->Price, "0.0");
         EXPECT_EQ(ReadStoredComponent(Database, "SUGAR"), std::nullopt);
     });
@@ -66,18 +66,18 @@ TEST_F(PostingTest, ANewComponentIsInsertedAndAnEditUpdatesTheOneOpened) {
 
     // The list decides what is a duplicate, and only for a new component.
     const std::vector<std::string> names{"SALT", "WATER"};
-    EXPECT_TRUE(IsDuplicateComponent({true, "SALT", "", ""}, names));
-    EXPECT_FALSE(IsDuplicateComponent({true, "Salt", "", ""}, names));
-    EXPECT_FALSE(IsDuplicateComponent({false, "SALT", "", "SALT"}, names));
+    EXPECT_TRUE(IsDuplicateComponent({true, "SALT", "", "", {}}, names));
+    EXPECT_FALSE(IsDuplicateComponent({true, "Salt", "", "", {}}, names));
+    EXPECT_FALSE(IsDuplicateComponent({false, "SALT", "", "SALT", {}}, names));
 }
 
 TEST_F(PostingTest, ALineIsWrittenOnlyWithBothKeysFound) {
     InOpenDatabase([] {
-        EXPECT_EQ(PostRecipeLine(Database, {true, "", "SYRUP", "WATER", "2.5"}), TLinePosted::Written);
-        EXPECT_EQ(PostRecipeLine(Database, {false, "1", "SYRUP", "WATER", "0.0125"}), TLinePosted::Written);
+        EXPECT_EQ(PostRecipeLine(Database, {true, "", "SYRUP", "WATER", "2.5", {}}), TLinePosted::Written);
+        EXPECT_EQ(PostRecipeLine(Database, {false, "1", "SYRUP", "WATER", "0.0125", {}}), TLinePosted::Written);
         // The keys found for the lines before are never taken for a missing one.
-        EXPECT_EQ(PostRecipeLine(Database, {true, "", "GONE", "WATER", "1"}), TLinePosted::NoProduct);
-        EXPECT_EQ(PostRecipeLine(Database, {true, "", "SYRUP", "water", "1"}), TLinePosted::NoComponent);
+        EXPECT_EQ(PostRecipeLine(Database, {true, "", "GONE", "WATER", "1", {}}), TLinePosted::NoProduct);
+        EXPECT_EQ(PostRecipeLine(Database, {true, "", "SYRUP", "water", "1", {}}), TLinePosted::NoComponent);
     });
     EXPECT_EQ(QueryRows("SELECT ID, Prod_ID, Comp_ID, Quantity, Datum = CURRENT_DATE FROM Recipes ORDER BY ID;"),
               (std::vector<std::string>{"1|1|2|0.0125|1", "2|1|2|2.5|1"}));

@@ -46,7 +46,7 @@ protected:
     static TLinePosted Post(const std::string& product, const std::string& component, const std::string& mass,
                             std::string* refusal = nullptr) {
         TLinePosted posted = TLinePosted::Written;
-        InOpenDatabase([&] { posted = PostRecipeLine(Database, {true, "", product, component, mass}, refusal); });
+        InOpenDatabase([&] { posted = PostRecipeLine(Database, {true, "", product, component, mass, {}}, refusal); });
         return posted;
     }
     static TRecomputation Refresh() {
@@ -82,7 +82,7 @@ TEST_F(PremixTest, PricesRollUpThroughEveryLevelAsAPostAndRefreshGiveThem) {
     InOpenDatabase([&] { impact = PriceImpact(Database, {{"1", "3.00"}}); });
     EXPECT_EQ(ReadFile("Products.db3"), before);
 
-    InOpenDatabase([] { PostComponent(Database, {false, "SUGAR", "3.00", "SUGAR"}); });
+    InOpenDatabase([] { PostComponent(Database, {false, "SUGAR", "3.00", "SUGAR", {}}); });
     Refresh();
     EXPECT_EQ(QueryRows("SELECT Product, Price FROM Products ORDER BY Product;"),
               (std::vector<std::string>{"A|1.7", "B|1.14", "C|0.77", "D|0.6"}));

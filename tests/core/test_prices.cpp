@@ -54,7 +54,7 @@ TEST_F(PricesTest, TransactionKeepsAllOrNothingAndRowsKeepTheirBytes) {
 
 TEST_F(PricesTest, HistoryKeepsEveryReplacedPriceOnlyWhenItChanges) {
     const auto post = [](const std::string& price, const std::string& date) {
-        InOpenDatabase([&] { PostComponent(Database, {false, "SUGAR", price, "SUGAR"}); });
+        InOpenDatabase([&] { PostComponent(Database, {false, "SUGAR", price, "SUGAR", {}}); });
         RunSql("UPDATE Materials SET Date = '" + date + "' WHERE Component = 'SUGAR';");
     };
     post("2.50", "2026-05-01");
@@ -134,7 +134,7 @@ TEST_F(PricesTest, ImpactIsWhatARecomputationAfterTheChangeGivesAndWritesNothing
 
     // The figures are those of a real Post and Refresh.
     InOpenDatabase([] {
-        PostComponent(Database, {false, "SUGAR", "3.00", "SUGAR"});
+        PostComponent(Database, {false, "SUGAR", "3.00", "SUGAR", {}});
         RecomputeProducts(Database);
     });
     EXPECT_EQ(QueryValue("SELECT Price FROM Products WHERE Product = 'SYRUP';"), one[0].After);

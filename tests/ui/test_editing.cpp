@@ -526,29 +526,91 @@ TEST_F(EditingTest, CancelAndTheCloseBoxStillReload) {
     EXPECT_EQ(QueryValue("select count(*) from Materials;"), "7");
 }
 
-TEST_F(EditingTest, APastedPriceWithSqlInItRunsNoStatement) {
+TEST_F(EditingTest, APastedTextThatIsNoNumberIsRefusedAtPost) {
     ShowComponents();
-    dialogs.Scripts["Mat"] = [](QDialog&) {
+    const std::vector<std::string> before = DumpDatabase();
+    dialogs.Scripts["Mat"] = [](QDialog& window) {
         Type(Mat->Edit1, "TRAP");
+        // Pasted text is not filtered by the field; it must not reach the database, as a statement or a price.
         Mat->PriceEdit->selectAll();
-        // Pasted text is not filtered by the field; posting must not let it out of its literal.
         Mat->PriceEdit->insert("1'); DROP TABLE Recipes; --");
         Mat->PostBtn->click();
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_TRUE(Mat->PriceEdit->hasFocus()) << "back in the field, to be corrected";
+        EXPECT_EQ(Mat->PriceEdit->Text(), "1'); DROP TABLE Recipes; --");
     };
     Trigger(Form1->NewComponent);
-    EXPECT_EQ(QueryValue("select count(*) from sqlite_master where name = 'Recipes';"), "1");
-    EXPECT_EQ(QueryValue("select Price from Materials where Component = 'TRAP';"), "1'); DROP TABLE Recipes; --");
-    EXPECT_EQ(Components().Cells(1, ComponentRow("TRAP")), "") << "a price that is no number shows empty";
+    // The field's own message, of the text as it reads it: what typing leaves unfinished at the end is left out.
+    EXPECT_EQ(dialogs.Errors,
+              std::vector<std::string>{"'1'); DROP TABLE Recipes;' is not a valid floating point value."});
 
-    Components().SetRow(ComponentRow("TRAP"));
-    dialogs.Scripts["Mat"] = [](QDialog&) {
-        Mat->PriceEdit->selectAll();
-        Mat->PriceEdit->insert("2', Component = 'X' --");
-        Mat->PostBtn->click();
+    // The mass: leaving the field for the Post button reports the text once, and the Post writes nothing.
+    dialogs.Clear();
+    Recipe().SetRow(RowOf(Recipe(), "ETHANOL"));
+    dialogs.Scripts["Rec"] = [](QDialog& window) {
+        Rec->MassEdit->setFocus();
+        Rec->MassEdit->selectAll();
+        Rec->MassEdit->insert("12abc");
+        Click(Rec->PostBtn);
+        EXPECT_TRUE(window.isVisible());
+        EXPECT_EQ(Rec->MassEdit->Text(), "12abc");
     };
+    Recipe().OnDblClick();
+    EXPECT_EQ(dialogs.Errors, std::vector<std::string>{"'12abc' is not a valid floating point value."});
+    EXPECT_EQ(DumpDatabase(), before);
+
+    // An emptied mass is stored as 0, as an emptied price is.
+    Recipe().SetRow(RowOf(Recipe(), "ETHANOL"));
+    dialogs.Scripts["Rec"] = [](QDialog&) {
+        Rec->MassEdit->setFocus();
+        QTest::keyClick(Rec->MassEdit, Qt::Key_N, Qt::ControlModifier);
+        Rec->PostBtn->click();
+    };
+    Recipe().OnDblClick();
+    EXPECT_EQ(QueryRows("select typeof(Quantity), Quantity from Recipes where ID = 1;"),
+              std::vector<std::string>{"real|0.0"});
+}
+
+TEST_F(EditingTest, AColleaguesChangeIsWrittenOverOnlyWhenTheUserSaysSo) {
+    ShowComponents();
+    DecimalSeparator = ',';
+    ThousandSeparator = '.';
+    Components().SetRow(ComponentRow("ETHANOL"));
+    dialogs.Scripts["Mat"] = [](QDialog& window) {
+        Type(Mat->PriceEdit, "3");
+        RunSql("UPDATE Materials SET Price = 12.5 WHERE Comp_ID = 1;");
+        Click(Mat->PostBtn);
+        EXPECT_TRUE(window.isVisible()) << "No keeps what was typed";
+        EXPECT_EQ(Mat->PriceEdit->Text(), "3,00");
+        EXPECT_EQ(QueryValue("select Price from Materials where Comp_ID = 1;"), "12.5");
+        Click(Mat->PostBtn);
+        EXPECT_FALSE(window.isVisible());
+    };
+    dialogs.YesNoAnswers = {false, true};
     Trigger(Form1->RenameComponent);
-    EXPECT_EQ(QueryValue("select count(*) from Materials where Component = 'X';"), "0");
-    EXPECT_EQ(QueryValue("select count(*) from Materials where Component = 'TRAP';"), "1");
+    EXPECT_EQ(dialogs.Questions,
+              std::vector<std::string>(2, "ETHANOL was changed by someone else since you opened it (now: 12,50). "
+                                          "Replace it with yours?"));
+    EXPECT_EQ(QueryRows("select Price from Materials where Comp_ID = 1;"), std::vector<std::string>{"3.0"});
+
+    // A line: the question names the component and mass it holds now; deleted meanwhile, nothing is written.
+    dialogs.Clear();
+    Recipe().SetRow(RowOf(Recipe(), "ANETHOLE"));
+    dialogs.Scripts["Rec"] = [](QDialog& window) {
+        Type(Rec->MassEdit, "2");
+        RunSql("UPDATE Recipes SET Comp_ID = 3, Quantity = 12 WHERE ID = 2;");
+        Click(Rec->PostBtn);
+        EXPECT_TRUE(window.isVisible());
+        RunSql("DELETE FROM Recipes WHERE ID = 2;");
+        Click(Rec->PostBtn);
+        EXPECT_TRUE(window.isVisible()) << "what was typed stays, to be cancelled or noted";
+        EXPECT_EQ(Rec->MassEdit->Text(), "2,000");
+    };
+    Recipe().OnDblClick();
+    EXPECT_EQ(dialogs.Questions, std::vector<std::string>{"ANETHOLE was changed by someone else since you opened it "
+                                                          "(now: WATER, 12,000 kg). Replace it with yours?"});
+    EXPECT_EQ(dialogs.Messages, std::vector<std::string>{"ANETHOLE was deleted by someone else since you opened it."});
+    EXPECT_EQ(QueryRows("select ID from Recipes order by ID;"), (std::vector<std::string>{"1", "3"}));
 }
 
 } // namespace
