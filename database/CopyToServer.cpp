@@ -377,6 +377,9 @@ TCopyOutcome CopyFileToServer(const std::string& file, TDatabase& server) {
 
 void CopyServerToFile(TDatabase& server, const std::string& file) {
     const std::unique_ptr<TDatabase> copy = OpenSQLiteDatabase(file);
+    // A file of its own that nobody else opens, removed when the copy fails: nothing to journal or sync until the
+    // copy is whole, and then its writer syncs it.
+    copy->ExecStatements("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;");
     copy->ExecStatements(FileSchema);
     // One view of the server's data from the first table read to the last; the file gets all of it or nothing.
     InReadTransaction(&server, [&] {
