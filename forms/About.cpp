@@ -3,6 +3,7 @@
 #include "BuildConfig.h"
 #include "controls/URLLink.h"
 #include "database/Database.h"
+#include "forms/Backups.h"
 #include "platform/Images.h"
 #include "platform/QtText.h"
 
@@ -68,9 +69,7 @@ public:
             FLabel.setText(shown);
             FLabel.setAccessibleName(shown);
             FLabel.setToolTip(where);
-            // A server's backups are its administrator's, not the program's.
-            const bool server = ChosenDatabase().Engine != TEngine::SQLite;
-            FBackups.setText(server ? ServerBackupsText : FileBackupsText);
+            FBackups.setText(BackupsOnServer() ? ServerBackupsText : FileBackupsText);
             FBackups.setAccessibleName(FBackups.text());
             FBackups.adjustSize();
         }
