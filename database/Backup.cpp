@@ -280,6 +280,15 @@ std::optional<TBackupName> ParseBackupName(const std::string& databaseFile, cons
     return name.Number >= 2 ? std::optional(name) : std::nullopt;
 }
 
+void CopyDatabaseFile(const std::string& databaseFile, const fs::path& copy) {
+    TConnection source(databaseFile, SQLITE_OPEN_READWRITE);
+    TConnection target(copy, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    CopyDatabase(source.Db(), target.Db());
+    source.Close();
+    CheckFile(target.Db(), "the copy");
+    target.Close();
+}
+
 fs::path MakeBackup(const std::string& databaseFile) {
     struct stat database {};
     if (stat(databaseFile.c_str(), &database) != 0) {
@@ -293,12 +302,7 @@ fs::path MakeBackup(const std::string& databaseFile) {
     const std::string stamp = LocalStamp(std::time(nullptr));
     const fs::path temporary = CreateTemporary(folder, databaseFile);
     try {
-        TConnection source(databaseFile, SQLITE_OPEN_READWRITE);
-        TConnection copy(temporary, SQLITE_OPEN_READWRITE);
-        CopyDatabase(source.Db(), copy.Db());
-        source.Close();
-        CheckFile(copy.Db(), "the copy");
-        copy.Close();
+        CopyDatabaseFile(databaseFile, temporary);
         // Whoever may not read the database may not read its copies either.
         if (::chmod(temporary.c_str(), database.st_mode & 0777) != 0)
             FailOn("the copy cannot take the permissions of " + databaseFile, errno);

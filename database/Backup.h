@@ -56,6 +56,10 @@ std::optional<TBackupName> ParseBackupName(const std::string& databaseFile, cons
 // of the copy behind. Older backups stay: PruneBackups removes them once the write the copy guards went well.
 std::filesystem::path MakeBackup(const std::string& databaseFile);
 
+// Copies databaseFile into copy, a new file, in one read of it, and checks the copy. Raises Exception with the
+// reason when no sound copy can be made; what was written of copy is then the caller's to remove.
+void CopyDatabaseFile(const std::string& databaseFile, const std::filesystem::path& copy);
+
 // Removes the readable backups that are neither among the BackupsKept newest, nor the newest of one of the
 // last BackupDaysKept days before now (local time), nor in keep. A file with a backup's name that is no
 // readable backup is never removed and never counts.

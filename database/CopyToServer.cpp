@@ -1,5 +1,6 @@
 #include "database/CopyToServer.h"
 
+#include "database/FileSchema.h"
 #include "database/Numbers.h"
 #include "database/SQLiteDatabase.h"
 #include "text/Encoding.h"
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -266,7 +268,10 @@ void CheckServer(TDatabase& server, std::vector<std::string>& problems) {
     }
 }
 
-std::int64_t CopyTable(sqlite3* db, TDatabase& server, const TTable& table, const std::vector<std::string>& present) {
+// Inserts every row that rows hands over into table on target, RowsPerInsert rows to a statement; a row holds
+// the table's columns in order from its column first on. Returns the number of rows inserted.
+std::int64_t InsertAll(TDatabase& target, const TTable& table, int first,
+                       const std::function<void(const TRowFunction&)>& rows) {
     std::string columns;
     std::string placeholders = "(";
     for (const TColumn& column : table.Columns) {
@@ -284,19 +289,27 @@ std::int64_t CopyTable(sqlite3* db, TDatabase& server, const TTable& table, cons
         std::string sql = insert;
         for (std::size_t i = 0; i < batch; ++i)
             sql += (i ? ", " : "") + placeholders;
-        Execute(&server, sql + ";", values);
+        Execute(&target, sql + ";", values);
         copied += static_cast<std::int64_t>(batch);
         batch = 0;
         values.clear();
     };
-    ForEachFileRow(db, table, present, [&](const TResultRow& row) {
-        for (int c = 1; c < row.Count(); ++c)
+    rows([&](const TResultRow& row) {
+        for (int c = first; c < row.Count(); ++c)
             values.push_back(row.Value(c));
         if (++batch == RowsPerInsert)
             flush();
     });
     flush();
     return copied;
+}
+
+// What target holds of table now, counted by itself: a copy is whole or it is not made.
+void CheckCopied(TDatabase& target, const TTable& table, std::int64_t copied, const char* where) {
+    const std::string held = QueryFirst(&target, std::string("SELECT COUNT(*) FROM ") + table.Name + ";").value_or("");
+    if (held != std::to_string(copied))
+        throw Exception(std::string(where) + " holds " + held + " rows of " + table.Name + ", not " +
+                        std::to_string(copied));
 }
 
 THandedOut FileCounters(sqlite3* db) {
@@ -350,17 +363,43 @@ TCopyOutcome CopyFileToServer(const std::string& file, TDatabase& server) {
         for (const TTable& table : Tables) {
             if (!present.contains(table.Name))
                 continue;
-            const std::int64_t copied = CopyTable(source.Db(), server, table, present.at(table.Name));
-            // What the server holds now, counted by itself: the copy is whole or it is not made.
-            const std::string held =
-                QueryFirst(&server, std::string("SELECT COUNT(*) FROM ") + table.Name + ";").value_or("");
-            if (held != std::to_string(copied))
-                throw Exception(std::string("the server holds ") + held + " rows of " + table.Name + ", not " +
-                                std::to_string(copied));
+            const std::int64_t copied = InsertAll(server, table, 1, [&](const TRowFunction& row) {
+                ForEachFileRow(source.Db(), table, present.at(table.Name), row);
+            });
+            CheckCopied(server, table, copied, "the server");
             outcome.Rows.emplace_back(table.Rows, copied);
         }
         MoveKeyCounters(server, FileCounters(source.Db()));
     });
     outcome.Copied = true;
     return outcome;
+}
+
+void CopyServerToFile(TDatabase& server, const std::string& file) {
+    const std::unique_ptr<TDatabase> copy = OpenSQLiteDatabase(file);
+    // A file of its own that nobody else opens, removed when the copy fails: nothing to journal or sync until the
+    // copy is whole, and then its writer syncs it.
+    copy->ExecStatements("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;");
+    copy->ExecStatements(FileSchema);
+    // One view of the server's data from the first table read to the last; the file gets all of it or nothing.
+    InReadTransaction(&server, [&] {
+        InTransaction(copy.get(), [&] {
+            for (const TTable& table : Tables) {
+                if (!server.HasTable(table.Name))
+                    continue;
+                std::string columns;
+                for (const TColumn& column : table.Columns)
+                    columns += (columns.empty() ? "" : ", ") + std::string(column.Name);
+                // Rows in the order of their keys; the price history, which has none, in the order the server
+                // keeps it, so that the file's row order tells which of two prices of one day came last.
+                const std::string order =
+                    table.Columns.front().Kind == TKind::Key ? table.Columns.front().Name : "ctid";
+                const std::string select = "SELECT " + columns + " FROM " + table.Name + " ORDER BY " + order + ";";
+                const std::int64_t copied =
+                    InsertAll(*copy, table, 0, [&](const TRowFunction& row) { ForEachRow(&server, select, row); });
+                CheckCopied(*copy, table, copied, "the file");
+            }
+        });
+    });
+    copy->Close();
 }

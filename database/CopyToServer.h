@@ -1,5 +1,6 @@
 // The move of a team's data from a database file to an empty database on their server: the file checked
-// first for what the server cannot hold, then every table copied in one transaction, or nothing.
+// first for what the server cannot hold, then every table copied in one transaction, or nothing. And the way
+// back: the server's data copied into a new database file.
 #pragma once
 
 #include "database/Database.h"
@@ -28,3 +29,9 @@ using THandedOut = std::vector<std::pair<std::string, std::int64_t>>;
 // record (the lists of Numbers.h), and past what handedOut gives for it, so a new record never takes a number
 // that was used before. Run it in the transaction that gave rows their numbers.
 void MoveKeyCounters(TDatabase& server, const THandedOut& handedOut = {});
+
+// Makes file, which must not exist yet, a database file of schema.sql holding every row of every table of server, all
+// read in one read-only transaction, so the copy is one state of the data however many colleagues write meanwhile.
+// The numbers stay as they are; a new record in the file takes one above all of them, as in any file. Failures
+// raise Exception; what was written of file is then the caller's to remove.
+void CopyServerToFile(TDatabase& server, const std::string& file);

@@ -681,7 +681,7 @@ void TPostgreSQLDatabase::BeginWrite() {
 }
 
 void TPostgreSQLDatabase::BeginRead() {
-    Run("BEGIN ISOLATION LEVEL REPEATABLE READ;", nullptr);
+    Run("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY;", nullptr);
 }
 
 void TPostgreSQLDatabase::Commit() {

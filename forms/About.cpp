@@ -3,6 +3,7 @@
 #include "BuildConfig.h"
 #include "controls/URLLink.h"
 #include "database/Database.h"
+#include "forms/Backups.h"
 #include "platform/Images.h"
 #include "platform/QtText.h"
 
@@ -20,6 +21,8 @@ TForm3* Form3 = nullptr;
 namespace {
 
 const char* const MailAddress = "info@example.org";
+const char* const FileBackupsText = "Products.db3 is backed up automatically.";
+const char* const ServerBackupsText = "Backups are made on the server.";
 
 void SetColors(QWidget& widget, QPalette::ColorRole role, const QColor& color) {
     QPalette p = widget.palette();
@@ -54,11 +57,11 @@ QLabel* MakeImage(QWidget* parent, const char* name, QRect geometry, const QStri
     return image;
 }
 
-// Where the data is, read again each time the box opens: a server's version is known once it is connected. A
-// long path is shortened in its middle to the line's width, and shown whole in the tooltip.
+// Where the data is and who backs it up, read again each time the box opens: a server's version is known once it
+// is connected. A long path is shortened in its middle to the line's width, and shown whole in the tooltip.
 class TShowLocation : public QObject {
 public:
-    explicit TShowLocation(QLabel& label) : QObject(&label), FLabel(label) {}
+    TShowLocation(QLabel& label, QLabel& backups) : QObject(&label), FLabel(label), FBackups(backups) {}
     bool eventFilter(QObject*, QEvent* event) override {
         if (event->type() == QEvent::Show) {
             const QString where = ToQt(DatabaseLocation());
@@ -66,12 +69,16 @@ public:
             FLabel.setText(shown);
             FLabel.setAccessibleName(shown);
             FLabel.setToolTip(where);
+            FBackups.setText(BackupsOnServer() ? ServerBackupsText : FileBackupsText);
+            FBackups.setAccessibleName(FBackups.text());
+            FBackups.adjustSize();
         }
         return false;
     }
 
 private:
     QLabel& FLabel;
+    QLabel& FBackups;
 };
 
 } // namespace
@@ -91,7 +98,6 @@ TForm3::TForm3() {
     Label4 = MakeAboutLabel(this, "Label4", version.c_str(), {96, 120}, Qt::yellow, 13);
     QLabel* location = MakeAboutLabel(this, "DatabaseLabel", "", {96, 136}, Qt::yellow, 11);
     location->setGeometry(96, 136, 216, 14);
-    installEventFilter(new TShowLocation(*location));
 
     Panel1 = new QFrame(this);
     Panel1->setObjectName("Panel1");
@@ -102,7 +108,8 @@ TForm3::TForm3() {
     SetColors(*Panel1, QPalette::Window, QApplication::palette().color(QPalette::Button));
     SetColors(*Panel1, QPalette::Light, Qt::white);
 
-    Label5 = MakeAboutLabel(this, "Label5", "Products.db3 is backed up automatically.", {96, 176}, Qt::yellow, 11);
+    Label5 = MakeAboutLabel(this, "Label5", FileBackupsText, {96, 176}, Qt::yellow, 11);
+    installEventFilter(new TShowLocation(*location, *Label5));
     Label6 = MakeAboutLabel(this, "Label6", "Mailto:", {96, 200}, Qt::white, 13);
 
     URLLink = new TURLLink(this);

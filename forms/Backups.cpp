@@ -1,6 +1,7 @@
 #include "Backups.h"
 
 #include "controls/Grids.h"
+#include "database/CopyToFile.h"
 #include "database/Database.h"
 #include "forms/Common.h"
 #include "forms/DialogLayout.h"
@@ -131,7 +132,14 @@ void TWriteBackup::Finish() noexcept {
     }
 }
 
+bool BackupsOnServer() {
+    return ChosenDatabase().Engine != TEngine::SQLite;
+}
+
 TWriteBackup BeforeUserWrite() {
+    // Nothing is written beside the program for a server's data.
+    if (BackupsOnServer())
+        return {};
     const TBackupRun::TClaim claim = BackupRun.Before(TBackupRun::TWrite::User);
     if (!claim.BackUp)
         return {};
@@ -139,6 +147,8 @@ TWriteBackup BeforeUserWrite() {
 }
 
 TWriteBackup BeforeBulkWrite() {
+    if (BackupsOnServer())
+        return {};
     const TBackupRun::TClaim claim = BackupRun.Before(TBackupRun::TWrite::Bulk);
     return {BackUpBeforeWrite(), claim.FirstOfRun};
 }
@@ -268,7 +278,24 @@ TBackups* BackupsWindow() {
 }
 
 void ShowBackups() {
+    if (BackupsOnServer())
+        return;
     TBackups& window = *BackupsWindow();
     window.FormShow();
     ShowModal(window);
+}
+
+void CopyToSQLiteFile() {
+    // A copy of a file next to it would be refused under the file's own name.
+    const fs::path database(DatabaseFileName);
+    const std::string defaultName =
+        BackupsOnServer() ? "Products.db3" : database.stem().string() + "-copy" + database.extension().string();
+    std::string fileName;
+    if (!SaveFileName("Copy to a SQLite file", "Database files (*.db3);;All files (*)", defaultName, fileName))
+        return;
+    {
+        const TWaitCursor waiting;
+        InOpenDatabase([&fileName] { CopyDataToFile(*Database, fileName, BackupsOnServer() ? "" : DatabaseFileName); });
+    }
+    ShowMessage("Done... See " + fileName);
 }

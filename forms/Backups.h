@@ -34,8 +34,13 @@ private:
     bool FFirstOfRun = false;
 };
 
+// A server's backups are its administrator's: the program makes none there and restores none.
+bool BackupsOnServer();
+// The hint of "Restore a backup.." on a server, where it is greyed.
+inline constexpr const char* ServerBackupsHint = "Backups of a server are made on the server";
+
 // Called right before a write the user asked for (a post, a rename, a new product, saved notes): the first one
-// of the run backs the database up. The recomputation of a Refresh is no such write.
+// of the run backs the database file up. The recomputation of a Refresh is no such write.
 [[nodiscard]] TWriteBackup BeforeUserWrite();
 // Called right before a write that is hard to undo by hand (a product or a component deleted, an import
 // applied): always backs the database up.
@@ -71,5 +76,9 @@ private:
 
 // The backups window, made on its first showing and owned by the main window.
 TBackups* BackupsWindow();
-// "Restore a backup..": shows the backups window modally.
+// "Restore a backup..": shows the backups window modally; nothing on a server.
 void ShowBackups();
+// "Copy to a SQLite file..": asks for the file's name, starting with a Products.db3-like name in the current
+// folder, writes a consistent copy of the data to it with the busy cursor and confirms with "Done... See NAME".
+// A file that cannot be written ends the action with its error.
+void CopyToSQLiteFile();

@@ -132,6 +132,14 @@ void SetHint(QWidget& widget, const std::string& hint) {
     widget.setToolTip(ToQt(hint).replace("\r\n", "\n"));
 }
 
+TWaitCursor::TWaitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+TWaitCursor::~TWaitCursor() {
+    QApplication::restoreOverrideCursor();
+}
+
 void SetMenuEnabled(QMenu& menu, bool enabled) {
     menu.menuAction()->setEnabled(enabled);
     menu.setEnabled(enabled);

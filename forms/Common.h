@@ -49,6 +49,15 @@ void NotifyDataReplaced();
 // A hint text with its line breaks as Qt shows them.
 void SetHint(QWidget& widget, const std::string& hint);
 
+// The busy cursor for as long as it lives, while the program works or waits for a lock held elsewhere.
+class TWaitCursor {
+public:
+    TWaitCursor();
+    ~TWaitCursor();
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
 // Marks a cell that needs the user's attention: a warm tint of the grid's background, and the note as its
 // tooltip and for screen readers.
 // Marks a cell in a tint of colour (share of it over the grid's background), the note as tooltip and for screen

@@ -212,6 +212,18 @@ void TForm1::CreateMenus() {
     bar->setObjectName("MainMenu1");
     Connect1 = AddMenu(bar, "Connect1", "&File");
     RestoreBackup = AddItem(Connect1, "RestoreBackup", "Restore a backup..");
+    CopyToFile = AddItem(Connect1, "CopyToFile", "Copy to a SQLite file..");
+    // A server's backups are not the program's: the item is greyed there, and says why.
+    Connect1->setToolTipsVisible(true);
+    const auto showBackupItems = [this] {
+        const bool server = BackupsOnServer();
+        RestoreBackup->setEnabled(!server);
+        const QString hint = server ? ServerBackupsHint : "";
+        RestoreBackup->setToolTip(hint);
+        RestoreBackup->setStatusTip(hint);
+    };
+    showBackupItems();
+    connect(Connect1, &QMenu::aboutToShow, this, showBackupItems);
     Connect1->addSeparator();
     Exit1 = AddItem(Connect1, "Exit1", "&Exit");
     Materials1 = AddMenu(bar, "Materials1", "&Materials");
@@ -240,6 +252,7 @@ void TForm1::CreateMenus() {
     Quit1 = bar->addAction("&Quit");
     Quit1->setObjectName("Quit1");
     Connect(RestoreBackup, this, &TForm1::RestoreBackupClick);
+    Connect(CopyToFile, this, &TForm1::CopyToFileClick);
     Connect(Exit1, this, &TForm1::Exit1Click);
     Connect(Quit1, this, &TForm1::Quit1Click);
     Connect(PrintMaterials, this, &TForm1::PrintMaterialsClick);
@@ -1122,6 +1135,10 @@ void TForm1::ProductionnotesClick() {
 
 void TForm1::RestoreBackupClick() {
     ShowBackups();
+}
+
+void TForm1::CopyToFileClick() {
+    CopyToSQLiteFile();
 }
 
 void TForm1::RawMaterialsClick() {

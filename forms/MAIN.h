@@ -54,6 +54,7 @@ public:
 
     QMenu* Connect1;
     QAction* RestoreBackup;
+    QAction* CopyToFile;
     QAction* Exit1;
     QMenu* Materials1;
     QAction* PrintMaterials;
@@ -162,6 +163,7 @@ public:
     void ProductionnotesClick();
     void HelpIndexClick();
     void RestoreBackupClick();
+    void CopyToFileClick();
     // The raw materials of the product selected, through every premix level.
     void RawMaterialsClick();
     // The products the component selected is used in, through every premix level.

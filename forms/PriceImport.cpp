@@ -3,6 +3,7 @@
 #include "controls/Grids.h"
 #include "database/Database.h"
 #include "forms/Backups.h"
+#include "forms/Common.h"
 #include "forms/DialogLayout.h"
 #include "forms/HelpContexts.h"
 #include "forms/WindowKit.h"
@@ -12,7 +13,6 @@
 #include "platform/QtText.h"
 #include "text/Costing.h"
 
-#include <QApplication>
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QCryptographicHash>
@@ -93,15 +93,6 @@ QComboBox* MakeChoice(QWidget* parent, const char* name, const char* spoken) {
     box->setMinimumContentsLength(12);
     return box;
 }
-
-// The wait cursor while the prices are written (a lock held elsewhere is waited for).
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 
@@ -243,7 +234,8 @@ void TPriceImport::ApplyBtnClick() {
     TImportResult result;
     bool written = false;
     try {
-        const WaitCursor wait;
+        // The wait cursor while the prices are written (a lock held elsewhere is waited for).
+        const TWaitCursor wait;
         InOpenDatabase([&] {
             result = ApplyPriceImport(Database, FPreview.Changes);
             written = true;

@@ -7,14 +7,11 @@
 #include <xlsxwriter.h>
 
 #include <locale.h>
-#include <stdlib.h>
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
 #include <map>
-#include <system_error>
 #include <tuple>
 #include <utility>
 
@@ -104,28 +101,6 @@ public:
 private:
     locale_t FC;
     locale_t FBefore = nullptr;
-};
-
-// A folder of its own for the library's files, removed with all it holds.
-class PrivateFolder {
-public:
-    PrivateFolder(const std::string& fileName) {
-        const char* base = getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/brivane-xlsx-XXXXXX";
-        if (!mkdtemp(pattern.data()))
-            throw Exception("Cannot write " + fileName + ": no temporary folder");
-        FPath = pattern;
-    }
-    ~PrivateFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(FPath, ignored);
-    }
-    PrivateFolder(const PrivateFolder&) = delete;
-    PrivateFolder& operator=(const PrivateFolder&) = delete;
-    const std::string& Path() const { return FPath; }
-
-private:
-    std::string FPath;
 };
 
 class Writer {
@@ -270,7 +245,7 @@ std::vector<double> ColumnWidths(const TSheet& sheet) {
 void WriteWorkbook(const std::string& fileName, const TSheet& sheet, const std::string& databaseFile) {
     // Refused before any work, and the file's place taken only at the end.
     TTextFile file(fileName, databaseFile);
-    const PrivateFolder folder(fileName);
+    const TPrivateFolder folder(fileName, "xlsx");
     const std::string made = folder.Path() + "/workbook.xlsx";
     {
         const CNumbers numbers;

@@ -3,12 +3,14 @@
 #include "text/SysUtils.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <utility>
 
@@ -193,6 +195,19 @@ void TTextFile::Discard() noexcept {
 void TTextFile::Fail(int error) {
     Discard();
     RefuseErrno(FFileName, error);
+}
+
+TPrivateFolder::TPrivateFolder(const std::string& fileName, const std::string& kind) {
+    const char* base = getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/brivane-" + kind + "-XXXXXX";
+    if (!mkdtemp(pattern.data()))
+        Refuse(fileName, "no temporary folder");
+    FPath = pattern;
+}
+
+TPrivateFolder::~TPrivateFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(FPath, ignored);
 }
 
 void SaveLines(const std::string& fileName, const std::vector<std::string>& lines, const std::string& databaseFile) {

@@ -42,6 +42,21 @@ private:
     std::string FBuffer;
 };
 
+// A folder of its own in the temporary folder ($TMPDIR, else /tmp) for a file made whole elsewhere before a
+// TTextFile takes it, removed with all it holds. Throws Exception "Cannot write <fileName>: no temporary folder".
+class TPrivateFolder {
+public:
+    // kind goes into the folder's name ("brivane-xlsx-..."), so a folder left by a crash tells what it held.
+    TPrivateFolder(const std::string& fileName, const std::string& kind);
+    ~TPrivateFolder();
+    TPrivateFolder(const TPrivateFolder&) = delete;
+    TPrivateFolder& operator=(const TPrivateFolder&) = delete;
+    const std::string& Path() const { return FPath; }
+
+private:
+    std::string FPath;
+};
+
 // Writes the lines as a TTextFile, each followed by CR LF; throws Exception as TTextFile does.
 void SaveLines(const std::string& fileName, const std::vector<std::string>& lines,
                const std::string& databaseFile = {});

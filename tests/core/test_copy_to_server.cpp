@@ -1,4 +1,6 @@
-// brivane-copy-to-server: a file moved to an empty database of the test server, whole or not at all.
+// brivane-copy-to-server: a file moved to an empty database of the test server, whole or not at all; and the
+// data of either engine copied to a new file.
+#include "database/CopyToFile.h"
 #include "database/CopyToServer.h"
 #include "tests/support/TestDatabase.h"
 
@@ -7,6 +9,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <fstream>
 
 namespace {
 
@@ -93,6 +96,37 @@ TEST_F(CopyTest, WhatTheServerCannotHoldIsListedAndNothingIsCopied) {
                          "INSERT INTO Materials (Component) VALUES ('WATER'), ('WATER'), ('water');");
     EXPECT_EQ(CopyFileToServer("twice.db3", *server).Problems,
               std::vector<std::string>{"Materials: Component \"WATER\" is held by 2 rows; the server takes it once"});
+}
+
+TEST(CopyToFile, TheFileHoldsEveryRowAsTheDatabaseDoesAndTheSchemaOfAFile) {
+    TempDir dir;
+    CreateDatabase("Products.db3", true);
+    // A premix, two earlier prices of one day, and the number of a deleted component still in use.
+    RunSql("INSERT INTO Premixes (Comp_ID, Prod_ID) VALUES (1, 2);"
+           "INSERT INTO PriceHistory (Comp_ID, Price, Date) VALUES (3, 1.5, '2025-01-02'), (3, 2.5, '2025-01-02'),"
+           " (90, 1e20, NULL);"
+           "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity, Datum) VALUES (1, 90, 0.125, '2025-01-02');");
+    std::ofstream("copy.db3") << "an older copy, replaced";
+    CopyDataToFile(*ConnectTo(), "copy.db3", "Products.db3");
+
+    for (const char* sql : {"SELECT Comp_ID, Component, Price, Date FROM Materials ORDER BY Comp_ID;",
+                            "SELECT Prod_ID, Product, Mass, Price, Solids FROM Products ORDER BY Prod_ID;",
+                            "SELECT ID, Prod_ID, Comp_ID, Quantity, Datum FROM Recipes ORDER BY ID;",
+                            "SELECT Comp_ID, Prod_ID FROM Premixes ORDER BY Comp_ID;"})
+        EXPECT_EQ(FileRows("copy.db3", sql), QueryRows(sql)) << sql;
+    // The prices of one day in the order they were written.
+    EXPECT_EQ(FileRows("copy.db3", "SELECT Comp_ID, Price, Date FROM PriceHistory ORDER BY rowid;"),
+              QueryRows(ByEngine("SELECT Comp_ID, Price, Date FROM PriceHistory ORDER BY rowid;",
+                                 "SELECT Comp_ID, Price, Date FROM PriceHistory ORDER BY ctid;")));
+    EXPECT_EQ(FileRows("copy.db3", "SELECT COUNT(*) FROM PriceHistory;"), std::vector<std::string>{"3"});
+
+    const std::string schema = "SELECT type, name, sql FROM sqlite_master ORDER BY name;";
+    OpenSQLiteDatabase("empty.db3")->ExecStatements(ReadFile(std::string(BRIVANE_SOURCE_DIR) + "/database/schema.sql"));
+    EXPECT_EQ(FileRows("copy.db3", schema), FileRows("empty.db3", schema));
+    EXPECT_EQ(FileRows("copy.db3", "PRAGMA quick_check;"), std::vector<std::string>{"ok"});
+    if (!OnServer()) {
+        EXPECT_EQ(DumpDatabase("copy.db3"), DumpDatabase());
+    }
 }
 
 } // namespace
