@@ -132,6 +132,15 @@ void SqliteRecipe(benchmark::State& s) {
 void ProgramRecipe(benchmark::State& s) {
     Program(s, [] { Form1->StringGrid1DblClick(); });
 }
+// The same in a main window wide enough for the lines' share, price and cost beside them.
+void ProgramWideRecipe(benchmark::State& s) {
+    const QSize given = Form1->size();
+    Form1->resize(given.width() + 300, given.height());
+    QApplication::processEvents();
+    Program(s, [] { Form1->StringGrid1DblClick(); });
+    Form1->resize(given);
+    QApplication::processEvents();
+}
 void SqliteComponentChoice(benchmark::State& s) {
     SqliteAlone(s, {ComponentNames});
 }
@@ -184,6 +193,7 @@ BENCHMARK(SqliteIncompleteList)->Unit(benchmark::kMillisecond);
 BENCHMARK(ProgramIncompleteList)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(SqliteRecipe)->Unit(benchmark::kMillisecond);
 BENCHMARK(ProgramRecipe)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(ProgramWideRecipe)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(SqliteComponentChoice)->Unit(benchmark::kMillisecond);
 BENCHMARK(ProgramComponentChoice)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 

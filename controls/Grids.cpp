@@ -141,7 +141,8 @@ void TStringGrid::ClearRows() {
     ScheduleSync();
 }
 
-void TStringGrid::EnableSorting() {
+void TStringGrid::EnableSorting(int keptLastRows) {
+    FKeptLastRows = std::max(keptLastRows, 0);
     // A heading is pressed to sort, not to select its column.
     disconnect(horizontalHeader(), &QHeaderView::sectionPressed, this, nullptr);
     disconnect(horizontalHeader(), &QHeaderView::sectionEntered, this, nullptr);
@@ -174,7 +175,8 @@ void TStringGrid::SortByColumn(int col, bool descending) {
     if (col < 0 || col >= FColCount)
         return;
     const int first = 1;
-    const int count = FRowCount - 2; // the empty last row is not sorted
+    // Neither the empty last row nor the rows kept last are sorted.
+    const int count = FRowCount - 2 - FKeptLastRows;
     std::vector<std::string> keys;
     keys.reserve(static_cast<std::size_t>(std::max(count, 0)));
     for (int r = first; r < first + count; ++r) {

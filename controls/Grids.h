@@ -69,12 +69,13 @@ public:
 
     // A click on a column heading sorts the data rows by that column, a second click the other way (figures by
     // value, empty cells last); the empty last row stays last. Emptying the grid (a reload) returns to the
-    // order in which the rows are filled.
-    void EnableSorting();
+    // order in which the rows are filled. The last keptLastRows data rows (a totals row) stay where they are.
+    void EnableSorting(int keptLastRows = 0);
     // Sorts the data rows by col, descending or not; the current row stays on its line.
     void SortByColumn(int col, bool descending);
     // The column the rows are sorted by, or -1 while they stand as filled.
     int SortColumn() const { return FSortColumn; }
+    bool SortDescending() const { return FSortDescending; }
     // The row on which the line now shown at row was filled: row itself until the rows are sorted.
     int FilledRow(int row) const;
     // Column 0 of a data row folded for finding (SearchFolded), worked out once per text of the cell.
@@ -141,6 +142,7 @@ private:
     QMenu* FPopupMenu = nullptr;
     int FSortColumn = -1;
     bool FSortDescending = false;
+    int FKeptLastRows = 0;
     // By row shown, the row it was filled on; empty while the rows stand as filled.
     std::vector<int> FFilledRows;
     std::vector<Qt::Alignment> FColAlignments;

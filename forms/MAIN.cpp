@@ -40,6 +40,7 @@
 #include <QCloseEvent>
 #include <QEvent>
 #include <QFrame>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -74,6 +75,9 @@ const char* const NoMassToScale = "The recipe has no mass to scale";
 // The quantity of every recipe line on display as the file holds it, at the index of its grid row; the
 // grid shows it rounded to the gram.
 std::vector<std::string> ShownQuantities(1);
+// The figures of the recipe lines on display as the database holds them, one per data row in the grid's
+// order: the wide recipe grid shows each line's share, price and cost from them.
+std::vector<TCostLine> ShownCostLines;
 
 // What the status bar says of the product list's incomplete prices and of the open find field, after its mode
 // text; the parts shown last are replaced, never repeated.
@@ -113,6 +117,52 @@ void RollUpBeforeShowing() {
 // Client size of the window below its menu bar at its given size; room beyond it goes to the grids.
 constexpr int ClientWidth = 701;
 constexpr int ClientHeight = 462;
+// From this width of the recipe panel on, the recipe grid has room for the lines' money, the totals below.
+constexpr int WideRecipeWidth = 480;
+constexpr int RecipeTotalsHeight = 18;
+// The widths of the columns "%", "Price/kg" and "Cost", which the name column gives up.
+constexpr int FigureWidths[] = {56, 64, 72};
+constexpr int FiguresWidth = FigureWidths[0] + FigureWidths[1] + FigureWidths[2];
+
+// The grid's recipe lines with their figures as costed, by line ID; a line gone since it was shown keeps its
+// shown mass and has no price.
+std::vector<TCostLine> RowCostLines(const TStringGrid& grid, const std::vector<TCostedLine>& costed) {
+    std::unordered_map<std::string_view, const TCostLine*> byId;
+    for (const TCostedLine& line : costed)
+        byId.emplace(line.Id, &line.Line);
+    std::vector<TCostLine> lines;
+    for (int r = 1; r <= grid.RowCount() - 2; ++r) {
+        const auto id = RecipeLineId(r);
+        const auto found = id ? byId.find(*id) : byId.end();
+        if (found != byId.end()) {
+            lines.push_back(*found->second);
+            continue;
+        }
+        TCostLine shown;
+        shown.Component = grid.Cells(0, r);
+        shown.Mass = ParseNumber(LocaleToPoint(Trim(grid.Cells(1, r)))).Value;
+        lines.push_back(std::move(shown));
+    }
+    return lines;
+}
+
+// A figure of the recipe grid, two decimals under the locale's separator; empty for none.
+std::string FigureText(std::optional<double> value) {
+    return value ? StringManager.FormatPadded("####0.00", 8, ' ', *value) : std::string();
+}
+
+// The totals line below the wide recipe grid: "100.00 %   Price/kg P   Cost C", each part only where it can be
+// given; empty without lines.
+std::string TotalsText(const TRecipeCosting& costing) {
+    if (costing.Lines.empty())
+        return {};
+    std::string text;
+    if (costing.TotalMass != 0.0)
+        text = FormatFixed(100.0, 2) + " %   ";
+    if (costing.PricePerKg)
+        text += "Price/kg " + FormatFixed(*costing.PricePerKg, 2) + "   ";
+    return text + "Cost " + FormatFixed(costing.Cost, 2);
+}
 
 // Where the main window's place is kept between runs.
 const char* const PlaceKey = "MainWindow/Geometry";
@@ -404,6 +454,10 @@ void TForm1::CreateControls() {
     SetHint(*StringGrid3, "Right-click for menu");
     StringGrid3->setAccessibleName("Recipe");
     StringGrid3->SetPopupMenu(RecMenu);
+    RecipeTotals = new QLabel(Panel1);
+    RecipeTotals->setObjectName("RecipeTotals");
+    RecipeTotals->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    RecipeTotals->hide();
 
     FindEdit = new QLineEdit(PRODUCTS);
     FindEdit->setObjectName("FindEdit");
@@ -427,6 +481,7 @@ void TForm1::CreateControls() {
     SetHelpContext(*StringGrid1, HelpProducts);
     SetHelpContext(*StringGrid2, HelpComponents);
     SetHelpContext(*StringGrid3, HelpRecipe);
+    SetHelpContext(*RecipeTotals, HelpRecipe);
     // Finding is told of in the main window's topic.
     SetHelpContext(*FindEdit, HelpMainWindow);
     SetHelpKey(*this, [this] { return HelpKeyContext(); });
@@ -463,6 +518,19 @@ void TForm1::LayOutControls() {
     PlaceGrid(*StringGrid2, {8, 24, 321, 369}, 211, listsWider, taller);
     Panel1->setGeometry(360 + listsWider, 24, 337 + recipeWider, 409 + taller);
     PlaceGrid(*StringGrid3, {8, 40, 321, 353}, 230, recipeWider, taller);
+    const bool wide = Panel1->width() >= WideRecipeWidth;
+    if (wide != FRecipeWide) {
+        FRecipeWide = wide;
+        ShowRecipeFigures();
+    }
+    if (wide) {
+        // The totals take a line of the grid's height, below its rows.
+        PlaceGrid(*StringGrid3, {8, 40, 321, 353}, 230 - FiguresWidth, recipeWider, taller - RecipeTotalsHeight);
+        // Ending where the columns end, so the cost stands below the costs.
+        const QRect grid = StringGrid3->geometry();
+        const int columns = StringGrid3->horizontalHeader()->length() + 2 * StringGrid3->frameWidth();
+        RecipeTotals->setGeometry(grid.left(), grid.bottom() + 1, std::min(columns, grid.width()), RecipeTotalsHeight);
+    }
     if (FFindGrid) {
         const QRect list = FFindGrid->geometry();
         FFindGrid->resize(list.width(), list.height() - FindHeight);
@@ -721,6 +789,7 @@ void TForm1::PageControl1Change() {
     TotalEdit->SetReadOnly(true);
     StringGrid3->setEnabled(!components);
     SetBackground(*StringGrid3, components ? ButtonFaceColor() : WindowColor());
+    RecipeTotals->setEnabled(!components);
     BevelStatusBar1->SetSimpleText(components ? ComponentsText : ProductsText);
     HelpContext = components ? HelpComponents : HelpProducts;
     if (components)
@@ -734,6 +803,42 @@ void TForm1::ClearRecipe() {
     ClearRecipeLineIds();
     ShownQuantities.assign(1, std::string());
     ShownPremixLines.clear();
+    ShownCostLines.clear();
+    ShowRecipeFigures();
+}
+
+void TForm1::ShowRecipeFigures() {
+    TStringGrid& grid = *StringGrid3;
+    RecipeTotals->setVisible(FRecipeWide);
+    if (!FRecipeWide) {
+        grid.SetColCount(2);
+        return;
+    }
+    grid.SetColCount(5);
+    const char* const headings[] = {"%", "Price/kg", "Cost"};
+    for (int c = 2; c < 5; ++c) {
+        grid.SetCells(c, 0, headings[c - 2]);
+        grid.SetColWidth(c, FigureWidths[c - 2]);
+        grid.SetColAlignment(c, Qt::AlignRight);
+    }
+    const TRecipeCosting costing = CostRecipe(ShownCostLines);
+    for (std::size_t i = 0; i < costing.Lines.size(); ++i) {
+        const TLineCosting& line = costing.Lines[i];
+        const int r = static_cast<int>(i) + 1;
+        grid.SetCells(2, r, FigureText(line.Fraction ? std::optional(*line.Fraction * 100.0) : std::nullopt));
+        grid.SetCells(3, r, FigureText(line.PricePerKg));
+        grid.SetCells(4, r, FigureText(line.Cost));
+        if (!ShownCostLines[i].Priced) {
+            FlagCell(grid, 3, r, NoPriceNote);
+            FlagCell(grid, 4, r, NoPriceNote);
+        }
+    }
+    const QString totals = ToQt(TotalsText(costing));
+    RecipeTotals->setText(totals);
+    RecipeTotals->setAccessibleName(totals);
+    // The price per kg leaves out the lines without a price, as the product list's does.
+    RecipeTotals->setToolTip(costing.Incomplete ? ToQt(IncompleteRecipeNote(Edit1->Text(), ShownCostLines))
+                                                : QString());
 }
 
 void TForm1::StringGrid1DblClick() {
@@ -743,10 +848,12 @@ void TForm1::StringGrid1DblClick() {
     const std::string product = StringGrid1->Cells(0, StringGrid1->Row());
     Edit1->SetText(product);
     std::vector<std::string> noPrice;
-    WithDatabase([&product, &noPrice] {
+    std::vector<TCostedLine> costed;
+    WithDatabase([&product, &noPrice, &costed] {
         LoadRecipe(Database, product, RecipeRowLoader);
         noPrice = NoPriceLines(Database, product);
         ShownPremixLines = PremixLines(Database, product);
+        costed = CostedLines(Database, product);
     });
     // Batches are weighed from these masses: to the gram.
     TotalEdit->SetAsFloat(FormatNumberColumn(*StringGrid3, "####0.000", 8));
@@ -757,6 +864,8 @@ void TForm1::StringGrid1DblClick() {
         if (const auto id = RecipeLineId(r);
             id && std::find(ShownPremixLines.begin(), ShownPremixLines.end(), *id) != ShownPremixLines.end())
             MarkPremix(*StringGrid3, r);
+    ShownCostLines = RowCostLines(*StringGrid3, costed);
+    ShowRecipeFigures();
     HelpContext = HelpProducts;
 }
 
@@ -1224,23 +1333,8 @@ void TForm1::RecipeToSpreadsheetClick() {
         const std::string product = Edit1->Text();
         std::vector<TCostedLine> costed;
         WithDatabase([&product, &costed] { costed = CostedLines(Database, product); });
-        // The rows of the grid, each with its figures as stored; a line gone since it was shown keeps its
-        // shown mass and has no price.
-        std::vector<TCostLine> lines;
-        for (int r = 1; r <= StringGrid3->RowCount() - 2; ++r) {
-            const auto id = RecipeLineId(r);
-            const auto found = std::find_if(costed.begin(), costed.end(),
-                                            [&id](const TCostedLine& line) { return id && line.Id == *id; });
-            if (found != costed.end()) {
-                lines.push_back(found->Line);
-                continue;
-            }
-            TCostLine shown;
-            shown.Component = StringGrid3->Cells(0, r);
-            shown.Mass = ParseNumber(LocaleToPoint(Trim(StringGrid3->Cells(1, r)))).Value;
-            lines.push_back(std::move(shown));
-        }
-        return RecipeSheet(product, lines);
+        // The rows of the grid, each with its figures as stored now.
+        return RecipeSheet(product, RowCostLines(*StringGrid3, costed));
     });
 }
 

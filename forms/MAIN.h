@@ -47,6 +47,8 @@ public:
     TPosFloatEdit* TotalEdit;
     QLabel* Label3;
     TStringGrid* StringGrid3;
+    // Below the recipe grid while it is wide enough for the lines' money: the totals of the lines shown.
+    QLabel* RecipeTotals;
     // The find field, below the list in view while it is open.
     QLineEdit* FindEdit;
     TMessageHint* MessageHint1;
@@ -217,10 +219,14 @@ private:
     void ReloadComponents();
     // Empties the recipe grid; no line is on display afterwards.
     void ClearRecipe();
+    // Gives the recipe grid the columns of the lines' share, price and cost while the panel is wide enough
+    // (and takes them away when it is not), filled from the lines on display, with the totals below.
+    void ShowRecipeFigures();
     bool ProductSelected();
     bool FActivated = false;
     bool FComponentsShowing = false;
     TStringGrid* FFindGrid = nullptr; // the list the open find field filters
+    bool FRecipeWide = false;         // the recipe grid shows the lines' money
     QTimer* FFindTimer = nullptr;
 };
 

@@ -7,6 +7,7 @@
 #include "forms/DialogLayout.h"
 #include "forms/HelpContexts.h"
 #include "forms/PrintPreview.h"
+#include "forms/Spreadsheets.h"
 #include "forms/WindowKit.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
@@ -27,11 +28,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
 const char* const ExportFileName = "RawMaterials.txt";
 const char* const BatchMassRequest = "Enter the batch mass in kg, a number above 0.";
+const char* const TotalLeavesOutNote = "Materials without a price are left out of the total";
 
 // The figures of a row as the grid, the file and the sheet show them.
 struct TRowTexts {
@@ -48,15 +51,17 @@ TRowTexts RowTexts(const TBatchRow& row) {
             row.Cost ? Units(*row.Cost, 2, 100.0) : std::string()};
 }
 
+// The price per kg of the batch as its rows cost it, in cents; none for a batch of no mass.
+std::optional<std::int64_t> TotalPriceCents(const TBatch& batch) {
+    if (batch.TotalMass == 0)
+        return std::nullopt;
+    return std::llround(static_cast<double>(batch.TotalCost) * 1000.0 / static_cast<double>(batch.TotalMass));
+}
+
 TRowTexts TotalTexts(const TBatch& batch) {
-    // The price per kg of the batch as its rows cost it, to the cent.
-    const std::string price =
-        batch.TotalMass != 0
-            ? Units(std::llround(static_cast<double>(batch.TotalCost) * 1000.0 / static_cast<double>(batch.TotalMass)),
-                    2, 100.0)
-            : std::string();
+    const std::optional<std::int64_t> price = TotalPriceCents(batch);
     return {"TOTAL", Units(batch.TotalMass, 3, 1000.0), batch.TotalMass != 0 ? Units(batch.TotalPercent, 2, 100.0) : "",
-            price, Units(batch.TotalCost, 2, 100.0)};
+            price ? Units(*price, 2, 100.0) : std::string(), Units(batch.TotalCost, 2, 100.0)};
 }
 
 std::string FlagNote(const TBatchRow& row) {
@@ -112,10 +117,15 @@ TRawMaterials::TRawMaterials(QWidget* parent) : QDialog(parent) {
     RawGrid = MakeListGrid(
         *this, "RawGrid", "Raw materials, largest mass first",
         {{"Component", 0}, {"Mass", 90, true}, {"%", 60, true}, {"Price/kg", 75, true}, {"Cost", 90, true}});
+    // The TOTAL row stays below the rows it adds up.
+    RawGrid->EnableSorting(1);
     StatusLabel = MakeLabel(*this, "StatusLabel");
     StatusLabel->setWordWrap(true);
     HelpBtn = MakeHelpButton(*this, HelpRawMaterials);
     ExportBtn = MakeButton(*this, "ExportBtn", "&Export");
+    SpreadsheetBtn = MakeButton(*this, "SpreadsheetBtn", "Spread&sheet..");
+    SpreadsheetBtn->setAccessibleName("Export to Spreadsheet");
+    SetHint(*SpreadsheetBtn, "Save the batch\r\nas a spreadsheet");
     PrintBtn = MakeButton(*this, "PrintBtn", "&Print..");
     PreviewBtn = MakeButton(*this, "PreviewBtn", "Print pre&view..");
     CloseBtn = MakeCloseButton(*this);
@@ -129,10 +139,11 @@ TRawMaterials::TRawMaterials(QWidget* parent) : QDialog(parent) {
     layout->addLayout(batchRow);
     layout->addWidget(RawGrid, 1);
     layout->addWidget(StatusLabel);
-    layout->addLayout(MakeButtonRow({HelpBtn}, {ExportBtn, PrintBtn, PreviewBtn, CloseBtn}));
+    layout->addLayout(MakeButtonRow({HelpBtn}, {ExportBtn, SpreadsheetBtn, PrintBtn, PreviewBtn, CloseBtn}));
 
     connect(BatchEdit, &QLineEdit::textChanged, this, [this] { Guarded([this] { BatchEditChange(); }); });
     ConnectButton(ExportBtn, [this] { ExportBtnClick(); });
+    ConnectButton(SpreadsheetBtn, [this] { SpreadsheetBtnClick(); });
     ConnectButton(PrintBtn, [this] { PrintBtnClick(); });
     ConnectButton(PreviewBtn, [this] { PreviewBtnClick(); });
 }
@@ -171,8 +182,13 @@ void TRawMaterials::BatchEditChange() {
         StatusLabel->setText(BatchMassRequest);
         return;
     }
+    // The rows follow the batch in the order the user sorted them.
+    const int sorted = RawGrid->SortColumn();
+    const bool descending = RawGrid->SortDescending();
     FBatch = MakeBatch(FRecipe, *mass);
     ShowBatch();
+    if (sorted >= 0)
+        RawGrid->SortByColumn(sorted, descending);
 }
 
 void TRawMaterials::ShowBatch() {
@@ -190,7 +206,7 @@ void TRawMaterials::ShowBatch() {
         if (row.Flag != TRawFlag::None)
             FlagCell(grid, 0, r, FlagNote(row));
         if (!row.Price)
-            FlagCell(grid, 3, r, "No price for this component");
+            FlagCell(grid, 3, r, NoPriceNote);
         ++r;
     }
     if (any) {
@@ -204,7 +220,7 @@ void TRawMaterials::ShowBatch() {
             grid.SetCellData(c++, r, Qt::FontRole, bold);
         }
         if (FBatch.CostIncomplete)
-            FlagCell(grid, 4, r, "Materials without a price are left out of the total");
+            FlagCell(grid, 4, r, TotalLeavesOutNote);
     }
 
     std::vector<std::string> notes;
@@ -239,6 +255,44 @@ void TRawMaterials::ExportBtnClick() {
     line(TotalTexts(FBatch));
     file.Close();
     ShowMessage(std::string("Done... See ") + ExportFileName);
+}
+
+void TRawMaterials::SpreadsheetBtnClick() {
+    SaveSpreadsheet("RawMaterials.xlsx", [this] {
+        TSheet sheet;
+        sheet.Name = "Raw materials";
+        sheet.Title = {{Bold(TextCell("Raw materials of " + FProduct))},
+                       {TextCell("Batch mass (kg)"), NumberCell(FBatch.Mass, 3)}};
+        sheet.Header = {"Component", "Mass (kg)", "%", "Price/kg", "Cost"};
+        // The figures as the grid shows them, from the grams and cents they are counted in; the rows in the
+        // order the text file has.
+        const auto units = [](std::optional<std::int64_t> value, int decimals, double per) {
+            return value ? NumberCell(static_cast<double>(*value) / per, decimals) : TSheetCell();
+        };
+        const auto fraction = [](std::optional<std::int64_t> percent) {
+            return percent ? FractionCell(static_cast<double>(*percent) / 10000.0) : TSheetCell();
+        };
+        for (const TBatchRow& row : FBatch.Rows) {
+            TSheetRow cells = {TextCell(row.Component), units(row.Mass, 3, 1000.0), fraction(row.Percent),
+                               row.Price ? NumberCell(*row.Price, 2) : TSheetCell(), units(row.Cost, 2, 100.0)};
+            if (row.Flag != TRawFlag::None)
+                cells[0] = Flagged(cells[0], FlagNote(row));
+            if (!row.Price)
+                cells[3] = Flagged(cells[3], NoPriceNote);
+            sheet.Rows.push_back(std::move(cells));
+        }
+        if (!FBatch.Rows.empty()) {
+            TSheetRow cells = {TextCell("TOTAL"), units(FBatch.TotalMass, 3, 1000.0),
+                               FBatch.TotalMass != 0 ? fraction(FBatch.TotalPercent) : TSheetCell(),
+                               units(TotalPriceCents(FBatch), 2, 100.0), units(FBatch.TotalCost, 2, 100.0)};
+            if (FBatch.CostIncomplete)
+                cells[4] = Flagged(cells[4], TotalLeavesOutNote);
+            for (TSheetCell& cell : cells)
+                cell = Bold(std::move(cell));
+            sheet.Rows.push_back(std::move(cells));
+        }
+        return sheet;
+    });
 }
 
 TListingWriter TRawMaterials::WeighingSheet() const {

@@ -1,6 +1,6 @@
 // The window "Raw materials of NAME": every raw material a product holds through all its premix levels, for a
-// batch of the mass the user types, with the totals; exported to RawMaterials.txt and printed as a weighing
-// sheet. Nothing is written to the database.
+// batch of the mass the user types, with the totals; exported to RawMaterials.txt or a workbook and printed as a
+// weighing sheet. Nothing is written to the database.
 #pragma once
 
 #include "database/RawMaterials.h"
@@ -32,6 +32,7 @@ public:
     QLabel* StatusLabel;
     QPushButton* HelpBtn;
     QPushButton* ExportBtn;
+    QPushButton* SpreadsheetBtn;
     QPushButton* PrintBtn;
     QPushButton* PreviewBtn;
     QPushButton* CloseBtn;
@@ -43,6 +44,8 @@ public:
     // The batch mass typed: the rows follow it.
     void BatchEditChange();
     void ExportBtnClick();
+    // Asks for a file name ("RawMaterials.xlsx") and writes the batch shown as a workbook.
+    void SpreadsheetBtnClick();
     void PrintBtnClick();
     void PreviewBtnClick();
     // The weighing sheet of the batch shown.

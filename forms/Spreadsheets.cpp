@@ -26,8 +26,9 @@ TSheetCell Number(std::optional<double> value, int decimals) {
     return value ? NumberCell(*value, decimals) : TSheetCell();
 }
 
-// The note the product list gives a price that leaves out the lines without one.
-std::string IncompleteNote(const std::string& product, const std::vector<TCostLine>& lines) {
+} // namespace
+
+std::string IncompleteRecipeNote(const std::string& product, const std::vector<TCostLine>& lines) {
     TIncompletePrice price;
     price.Product = product;
     for (const TCostLine& line : lines)
@@ -39,8 +40,6 @@ std::string IncompleteNote(const std::string& product, const std::vector<TCostLi
     price.NoPrice = static_cast<int>(price.NoPriceNames.size());
     return IncompletePriceNote(price);
 }
-
-} // namespace
 
 void SaveSpreadsheet(const std::string& defaultName, const std::function<TSheet()>& makeSheet) {
     std::string fileName;
@@ -103,7 +102,7 @@ TSheet RecipeSheet(const std::string& product, const std::vector<TCostLine>& lin
                         costing.TotalMass != 0.0 ? Bold(FractionCell(1.0)) : TSheetCell(),
                         Bold(Number(costing.PricePerKg, 2)), Bold(NumberCell(costing.Cost, 2))};
     if (costing.Incomplete)
-        totals[3] = Flagged(totals[3], IncompleteNote(product, lines));
+        totals[3] = Flagged(totals[3], IncompleteRecipeNote(product, lines));
     sheet.Rows.push_back(std::move(totals));
     return sheet;
 }

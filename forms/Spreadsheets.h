@@ -15,6 +15,9 @@ class TStringGrid;
 // What the recipe grid and the price analysis say of a line without a price.
 inline constexpr const char* NoPriceNote = "No price for this component";
 
+// The note the product list gives a recipe's price that leaves out the lines without one.
+std::string IncompleteRecipeNote(const std::string& product, const std::vector<TCostLine>& lines);
+
 // Asks for the file's name, starting with defaultName ("RawMaterials.xlsx") in the current folder, then writes
 // the sheet makeSheet gives and confirms with "Done... See NAME". Nothing is asked of makeSheet when the user
 // cancels; a file that cannot be written ends the action with its error.

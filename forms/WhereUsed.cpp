@@ -29,6 +29,7 @@ TWhereUsed::TWhereUsed(QWidget* parent) : QDialog(parent) {
     SummaryLabel->setWordWrap(true);
     UsesGrid = MakeListGrid(*this, "UsesGrid", "Products that hold the component, by product and path",
                             {{"Product", 0}, {"Mass per kg of product", 160, true}, {"Through", 180}});
+    UsesGrid->EnableSorting();
     HelpBtn = MakeHelpButton(*this, HelpWhereUsed);
     CloseBtn = MakeCloseButton(*this);
 

@@ -8,8 +8,10 @@
 #include "platform/Application.h"
 #include "tests/support/ui/ProgramFixture.h"
 #include "text/StrMan.h"
+#include "text/SysUtils.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -169,6 +171,64 @@ TEST_F(AnalysisTest, AnUnusableTargetOrAZeroTotalChangesNothing) {
         EXPECT_EQ(Col(1), Cells{"  80.000"});
         EXPECT_EQ(dialogs.Errors, Cells{ZeroCosts}) << "a good total shows no error";
     });
+}
+
+TEST_F(AnalysisTest, TheWideRecipeShowsTheMassSharesAndTheMoneyOfTheAnalysis) {
+    TStringGrid& recipe = *Form1->StringGrid3;
+    const auto trimmed = [&recipe](int col) {
+        Cells cells;
+        for (const std::string& cell : Column(recipe, col))
+            cells.push_back(Trim(cell));
+        return cells;
+    };
+    const auto totals = [] { return Form1->RecipeTotals->text().toStdString(); };
+    ClickRow(*Form1->StringGrid1, RowOf(*Form1->StringGrid1, "BLEND"));
+    EXPECT_EQ(recipe.ColCount(), 2) << "at the given size, as ever";
+    Form1->resize(Form1->width() + 300, Form1->height());
+    ASSERT_TRUE(QTest::qWaitFor([] { return Form1->RecipeTotals->isVisible(); }));
+    EXPECT_EQ((Cells{recipe.Cells(2, 0), recipe.Cells(3, 0), recipe.Cells(4, 0)}), (Cells{"%", "Price/kg", "Cost"}));
+    EXPECT_EQ(trimmed(2), (Cells{"60.00", "40.00"}));
+    EXPECT_EQ(trimmed(4), (Cells{"120.00", "30.00"}));
+    EXPECT_EQ(totals(), "100.00 %   Price/kg 1.50   Cost 150.00");
+    EXPECT_EQ(Form1->RecipeTotals->accessibleName().toStdString(), totals());
+    // The analysis of a batch of the recipe's mass: the same shares of the mass, each line's cost over their
+    // sum as its share of the cost, and their sum as the batch cost.
+    dialogs.Scripts["Form5"] = [&](QDialog&) {
+        Recalculate("100");
+        for (int r = 1; r <= 2; ++r) {
+            EXPECT_EQ(Trim(Form5->StringGrid1->Cells(1, r)), FormatFixed(std::stod(recipe.Cells(2, r)), 3));
+            EXPECT_EQ(Trim(Form5->StringGrid1->Cells(2, r)), FormatFixed(std::stod(recipe.Cells(4, r)) / 1.5, 2));
+        }
+        EXPECT_EQ(Status(), "Costs analysis BLEND; batch cost 150.00");
+    };
+    Trigger(Form1->PriceAnalysis);
+    // Recipe.txt is what it always was.
+    Trigger(Form1->ExporttoProducttxt1);
+    EXPECT_EQ(ReadFile("Recipe.txt"), "Recipe of BLEND\r\nComponent\tMass (kg)\r\nETHANOL\t  60.000\r\n"
+                                      "ANETHOLE\t  40.000\r\n\t\r\n");
+    DecimalSeparator = ',';
+    QTest::mouseClick(Form1->Refresh1, Qt::LeftButton);
+    Settle();
+    EXPECT_EQ(trimmed(4), (Cells{"120,00", "30,00"}));
+    EXPECT_EQ(totals(), "100,00 %   Price/kg 1,50   Cost 150,00");
+    DecimalSeparator = '.';
+
+    // Water has no price: its cells are empty and marked; the totals leave it out.
+    ClickRow(*Form1->StringGrid1, RowOf(*Form1->StringGrid1, "O'NEILL"));
+    EXPECT_EQ(trimmed(2), (Cells{"25.00", "75.00"}));
+    EXPECT_EQ(trimmed(4), (Cells{"4.00", ""}));
+    EXPECT_EQ(recipe.Cells(3, 2), "");
+    for (int col : {3, 4})
+        EXPECT_EQ(recipe.CellData(col, 2, Qt::AccessibleDescriptionRole).toString(), "No price for this component");
+    EXPECT_EQ(totals(), "100.00 %   Price/kg 0.50   Cost 4.00");
+    EXPECT_NE(Form1->RecipeTotals->toolTip().indexOf("WATER"), -1);
+    // A line deleted leaves the rest, and their totals.
+    ClickRow(recipe, 1);
+    dialogs.YesNoAnswers = {true};
+    Trigger(Form1->DeleteComponent1);
+    EXPECT_EQ(trimmed(2), (Cells{"100.00"}));
+    EXPECT_EQ(totals(), "100.00 %   Price/kg 0.00   Cost 0.00");
+    EXPECT_TRUE(dialogs.Errors.empty());
 }
 
 TEST_F(AnalysisTest, OpensOnTheSelectedProductAndSortsByAColumn) {

@@ -93,6 +93,8 @@ TEST_F(FindAndGrowTest, AtItsGivenSizeAsLaidOutEnlargedTheGridsTakeTheRoomAndThe
                                                 {"StringGrid3 columns", {0, 0, 230, 54}}};
     EXPECT_EQ(Geometries(), given);
     EXPECT_EQ(Form1->pos(), QPoint(118, 125));
+    EXPECT_EQ(Form1->StringGrid3->model()->columnCount(), 2);
+    EXPECT_FALSE(Form1->RecipeTotals->isVisible());
 
     // Smaller than given, nothing moves but the status bar along the bottom.
     ResizeClient({600, 400});
@@ -101,7 +103,8 @@ TEST_F(FindAndGrowTest, AtItsGivenSizeAsLaidOutEnlargedTheGridsTakeTheRoomAndThe
     smaller["BevelStatusBar1"] = {0, 381, 600, 19};
     EXPECT_EQ(Geometries(), smaller);
 
-    // 301 wider, 100 taller: the lists get 150 of the width, the recipe 151, every grid the height.
+    // 301 wider, 100 taller: the lists get 150 of the width, the recipe 151, every grid the height; the recipe
+    // has room for its money, the totals below it.
     ResizeClient({1002, 562});
     auto at = Geometries();
     EXPECT_EQ(at["PageControl1"], QRect(8, 8, 495, 525));
@@ -110,13 +113,17 @@ TEST_F(FindAndGrowTest, AtItsGivenSizeAsLaidOutEnlargedTheGridsTakeTheRoomAndThe
     EXPECT_EQ(at["StringGrid2"], QRect(8, 24, 471, 469));
     EXPECT_EQ(at["StringGrid2 columns"], QRect(0, 0, 361, 61));
     EXPECT_EQ(at["Panel1"], QRect(510, 24, 488, 509));
-    EXPECT_EQ(at["StringGrid3"], QRect(8, 40, 472, 453));
-    EXPECT_EQ(at["StringGrid3 columns"], QRect(0, 0, 381, 54));
+    EXPECT_EQ(at["StringGrid3"], QRect(8, 40, 472, 435));
+    EXPECT_EQ(at["StringGrid3 columns"], QRect(0, 0, 189, 54));
+    EXPECT_EQ(Form1->StringGrid3->model()->columnCount(), 5);
+    EXPECT_EQ(Form1->RecipeTotals->geometry(), QRect(8, 475, 189 + 54 + 192 + 2, 18)) << "as wide as the columns";
     EXPECT_EQ(at["BevelStatusBar1"], QRect(0, 543, 1002, 19));
     for (const char* fixed : {"Label1", "Label2", "Refresh1", "Refresh2", "Edit1", "TotalEdit", "Label3"})
         EXPECT_EQ(at[fixed], given.at(fixed)) << fixed;
     ResizeClient({701, 462});
     EXPECT_EQ(Geometries(), given);
+    Settle();
+    EXPECT_EQ(Form1->StringGrid3->model()->columnCount(), 2);
 
     // Closed, it leaves its place to the next run; maximised, its size as it was before.
     Form1->setGeometry(20, 30, 740, 500);

@@ -207,3 +207,26 @@ TEST(Grid, AHeadingClickSortsItsLinesWithTheirDataUntilTheNextLoad) {
     EXPECT_EQ(grid.FilledRow(2), 2);
     EXPECT_EQ(Shown(grid, 0), (std::vector<std::string>{"Z", "Y", ""}));
 }
+
+TEST(Grid, ATotalsRowKeptLastStaysBelowTheSortedLines) {
+    TStringGrid grid;
+    grid.resize(300, 200);
+    grid.SetCells(0, 0, "Name");
+    grid.SetCells(1, 0, "Cost");
+    grid.SetRowCount(5);
+    const std::vector<std::pair<std::string, std::string>> lines = {{"B", "2.00"}, {"A", "10.00"}, {"TOTAL", "12.00"}};
+    for (int r = 1; r <= 3; ++r) {
+        grid.SetCells(0, r, lines[static_cast<std::size_t>(r - 1)].first);
+        grid.SetCells(1, r, lines[static_cast<std::size_t>(r - 1)].second);
+    }
+    grid.SetCellData(0, 3, Qt::ToolTipRole, "of the total");
+    grid.EnableSorting(1);
+    grid.show();
+    grid.Sync();
+    ClickHeading(grid, 1);
+    EXPECT_EQ(Shown(grid, 0), (std::vector<std::string>{"B", "A", "TOTAL", ""}));
+    ClickHeading(grid, 1);
+    EXPECT_EQ(Shown(grid, 0), (std::vector<std::string>{"A", "B", "TOTAL", ""}));
+    EXPECT_TRUE(grid.SortDescending());
+    EXPECT_EQ(grid.CellData(0, 3, Qt::ToolTipRole).toString(), "of the total");
+}

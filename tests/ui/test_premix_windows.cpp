@@ -77,6 +77,16 @@ TEST_F(RawMaterialsWindow, ABatchOfThreeLevelsAddsUpAndGoesToTheFileAndTheWeighi
         QTest::mouseClick(raw.ExportBtn, Qt::LeftButton);
         QTest::mouseClick(raw.PrintBtn, Qt::LeftButton);
         QTest::mouseClick(raw.PreviewBtn, Qt::LeftButton);
+
+        // By cost, smallest first, the TOTAL row below them; another batch mass keeps the order.
+        ClickHeading(*raw.RawGrid, 4);
+        const std::vector<std::string> byCost = {"SALT", "WATER", "SUGAR", "TOTAL"};
+        EXPECT_EQ(Column(*raw.RawGrid, 0), byCost);
+        Type(*raw.BatchEdit, "50");
+        EXPECT_EQ(Column(*raw.RawGrid, 0), byCost);
+        EXPECT_EQ(Row(*raw.RawGrid, 1), (std::vector<std::string>{"SALT", "10.000", "20.00", "1.00", "10.00"}));
+        ClickHeading(*raw.RawGrid, 4);
+        EXPECT_EQ(Column(*raw.RawGrid, 0), (std::vector<std::string>{"SUGAR", "WATER", "SALT", "TOTAL"}));
     };
     Trigger(Form1->RawMaterials);
     EXPECT_EQ(dialogs.Shown, (std::vector<std::string>{"RawMaterials", "PrintPreview"}));
@@ -127,6 +137,11 @@ TEST_F(RawMaterialsWindow, WhereUsedListsTheProductsThroughThePremixes) {
         EXPECT_EQ(Column(*where.UsesGrid, 0), (std::vector<std::string>{"A", "B", "B", "C", "C"}));
         EXPECT_EQ(Column(*where.UsesGrid, 1), (std::vector<std::string>{"0.750", "0.200", "0.300", "0.100", "0.150"}));
         EXPECT_EQ(Column(*where.UsesGrid, 2), (std::vector<std::string>{"", "", "A", "B", "B > A"}));
+        // By mass per kg, as numbers; again, the other way.
+        ClickHeading(*where.UsesGrid, 1);
+        EXPECT_EQ(Column(*where.UsesGrid, 1), (std::vector<std::string>{"0.100", "0.150", "0.200", "0.300", "0.750"}));
+        ClickHeading(*where.UsesGrid, 1);
+        EXPECT_EQ(Column(*where.UsesGrid, 0), (std::vector<std::string>{"A", "B", "B", "C", "C"}));
     };
     Trigger(Form1->WhereUsed);
     EXPECT_EQ(dialogs.Shown, (std::vector<std::string>{"WhereUsed"}));

@@ -4,6 +4,7 @@
 #include "controls/StdCtrls.h"
 #include "controls/umEdit.h"
 #include "forms/MAIN.h"
+#include "forms/RawMaterials.h"
 #include "forms/Unit5.h"
 #include "platform/Locale.h"
 #include "tests/support/WorkbookReader.h"
@@ -174,6 +175,41 @@ TEST_F(SpreadsheetTest, RecipeAndAnalysisShowTheSameMoney) {
     EXPECT_DOUBLE_EQ(Number(analysis, "C" + share), Number(recipe, "E" + sugar) / Number(recipe, "E" + totals));
     EXPECT_NEAR(Number(analysis, "D" + share), 2.469 * 50, 1e-9);
     EXPECT_EQ(At(analysis, "C" + RowOf(analysis, "WATER")).Fill, "FFFFDEA6");
+}
+
+TEST_F(SpreadsheetTest, RawMaterialsOfABatch) {
+    SKIP_WITHOUT_WORKBOOK_READER();
+    ClickRow(*Form1->StringGrid1, 2);
+    dialogs.Scripts["RawMaterials"] = [this](QDialog& window) {
+        auto& raw = static_cast<TRawMaterials&>(window);
+        EXPECT_EQ(raw.SpreadsheetBtn->text(), "Spread&sheet..");
+        dialogs.SaveAnswers = {""};
+        QTest::mouseClick(raw.SpreadsheetBtn, Qt::LeftButton);
+    };
+    Trigger(Form1->RawMaterials);
+    EXPECT_EQ(dialogs.SaveDialogs.back(), std::string(Chooser) + "RawMaterials.xlsx");
+    EXPECT_EQ(dialogs.Messages.back(), "Done... See RawMaterials.xlsx");
+    const TReadWorkbook book = Read("RawMaterials.xlsx");
+    EXPECT_EQ(At(book, "A1").Value, "Raw materials of LEMON CORDIAL");
+    EXPECT_EQ(Number(book, "B2"), 5.0);
+    EXPECT_EQ(book.Freeze, "A5");
+    const std::string sugar = RowOf(book, "SUGAR");
+    EXPECT_EQ(sugar, "5") << "the largest mass first";
+    EXPECT_EQ(Number(book, "B" + sugar), 2.0);
+    EXPECT_EQ(Number(book, "C" + sugar), 0.4);
+    EXPECT_EQ(At(book, "C" + sugar).Format, "0.00%");
+    EXPECT_EQ(Number(book, "D" + sugar), 1.2345);
+    EXPECT_DOUBLE_EQ(Number(book, "E" + sugar), 2.47) << "the cost to the cent, as shown";
+    const std::string water = RowOf(book, "WATER");
+    EXPECT_EQ(At(book, "D" + water).Value, "") << "no price, no number";
+    EXPECT_EQ(At(book, "D" + water).Fill, "FFFFDEA6");
+    EXPECT_NE(At(book, "D" + water).Comment.find("No price for this component"), std::string::npos);
+    const std::string total = RowOf(book, "TOTAL");
+    EXPECT_TRUE(At(book, "A" + total).Bold && At(book, "E" + total).Bold);
+    EXPECT_DOUBLE_EQ(Number(book, "E" + total), 6.47);
+    EXPECT_DOUBLE_EQ(Number(book, "D" + total), 1.29);
+    EXPECT_EQ(Number(book, "C" + total), 1.0);
+    EXPECT_NE(At(book, "E" + total).Comment.find("left out of the total"), std::string::npos);
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QSettings>
 #include <QTest>
 
@@ -94,5 +95,13 @@ void ProgramFixture::ClickRow(TStringGrid& grid, int row) {
     grid.Sync();
     const QRect cell = grid.visualRect(grid.model()->index(row - 1, 0));
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, cell.center());
+    Settle();
+}
+
+void ProgramFixture::ClickHeading(TStringGrid& grid, int col) {
+    grid.Sync();
+    QHeaderView* header = grid.horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      {header->sectionViewportPosition(col) + header->sectionSize(col) / 2, header->height() / 2});
     Settle();
 }

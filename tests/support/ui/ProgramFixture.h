@@ -34,6 +34,8 @@ protected:
     static void Trigger(QAction* action);
     // Makes row the grid's current row the way a mouse click on it does.
     static void ClickRow(TStringGrid& grid, int row);
+    // Clicks the heading of col, which sorts a grid that sorts.
+    static void ClickHeading(TStringGrid& grid, int col);
     // The data row whose column 0 is name; -1 when there is none.
     static int RowOf(const TStringGrid& grid, const std::string& name);
 
