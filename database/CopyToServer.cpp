@@ -390,10 +390,9 @@ void CopyServerToFile(TDatabase& server, const std::string& file) {
                 std::string columns;
                 for (const TColumn& column : table.Columns)
                     columns += (columns.empty() ? "" : ", ") + std::string(column.Name);
-                // Rows in the order of their keys; the price history, which has none, in the order the server
-                // keeps it, so that the file's row order tells which of two prices of one day came last.
-                const std::string order =
-                    table.Columns.front().Kind == TKind::Key ? table.Columns.front().Name : "ctid";
+                // Rows in the order of their keys; the price history in the order it was written (its ID), so
+                // that the file's row order tells which of two prices of one day came last.
+                const std::string order = table.Columns.front().Kind == TKind::Key ? table.Columns.front().Name : "ID";
                 const std::string select = "SELECT " + columns + " FROM " + table.Name + " ORDER BY " + order + ";";
                 const std::int64_t copied =
                     InsertAll(*copy, table, 0, [&](const TRowFunction& row) { ForEachRow(&server, select, row); });

@@ -609,8 +609,29 @@ TPostgreSQLDatabase::TResults TPostgreSQLDatabase::Run(const std::string& sql, c
             }
             pointers[i] = texts[i].c_str();
         }
-        sent = PQsendQueryParams(FConn, numbered.c_str(), static_cast<int>(values->size()), types.data(),
-                                 pointers.data(), nullptr, nullptr, 0);
+        std::string key = numbered;
+        key += '\0';
+        for (const Oid type : types)
+            key += std::to_string(type) + ",";
+        auto prepared = FPrepared.find(key);
+        // A few hundred at most: statements made for a count of values (an IN list of n) are run unprepared
+        // beyond that.
+        constexpr std::size_t MostPrepared = 256;
+        if (prepared == FPrepared.end() && FPrepared.size() < MostPrepared) {
+            const std::string name = "brivane_" + std::to_string(FPrepared.size() + 1);
+            if (!PQsendPrepare(FConn, name.c_str(), numbered.c_str(), static_cast<int>(values->size()), types.data())) {
+                if (PQstatus(FConn) != CONNECTION_OK)
+                    Broken(Trimmed(PQerrorMessage(FConn)));
+                throw EPostgreSQL("PostgreSQL Error - " + Trimmed(PQerrorMessage(FConn)));
+            }
+            Await();
+            prepared = FPrepared.emplace(std::move(key), name).first;
+        }
+        sent = prepared != FPrepared.end()
+                   ? PQsendQueryPrepared(FConn, prepared->second.c_str(), static_cast<int>(values->size()),
+                                         pointers.data(), nullptr, nullptr, 0)
+                   : PQsendQueryParams(FConn, numbered.c_str(), static_cast<int>(values->size()), types.data(),
+                                       pointers.data(), nullptr, nullptr, 0);
     }
     if (!sent) {
         if (PQstatus(FConn) != CONNECTION_OK)

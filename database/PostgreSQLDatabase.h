@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <string_view>
 #include <vector>
 
@@ -73,6 +74,9 @@ private:
     std::string FServer;
     int FChanged = 0;
     bool FLost = false;
+    // The statements with bound values prepared on this connection, by their text and parameter types: the
+    // server parses each once, and plans it once it has seen it a few times, instead of on every run.
+    std::unordered_map<std::string, std::string> FPrepared;
 };
 
 // The key of the lock that writers take in turn; advisory locks are per database, so no other use can meet it.

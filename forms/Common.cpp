@@ -25,7 +25,8 @@ bool WithDatabase(const std::function<void()>& work) {
             ran = true;
         });
     } catch (const Exception& e) {
-        ShowMessage(e.what());
+        if (FirstTellingInAction(e.what()))
+            ShowMessage(e.what());
     }
     return ran;
 }

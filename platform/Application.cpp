@@ -57,7 +57,27 @@ void TApplication::DestroyForms() {
         FForms.pop_back();
 }
 
+namespace {
+int HandlerDepth = 0;
+std::string FailureTold;
+} // namespace
+
+bool FirstTellingInAction(const std::string& failure) {
+    if (HandlerDepth == 0)
+        return true;
+    if (failure == FailureTold)
+        return false;
+    FailureTold = failure;
+    return true;
+}
+
 void Guarded(const std::function<void()>& handler) {
+    if (HandlerDepth == 0)
+        FailureTold.clear();
+    ++HandlerDepth;
+    struct TLeave {
+        ~TLeave() { --HandlerDepth; }
+    } leave;
     try {
         handler();
     } catch (const std::exception& e) {

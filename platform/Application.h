@@ -56,6 +56,10 @@ std::string ErrorDisplayText(const std::string& message);
 
 // Runs one event handler: no exception ever reaches Qt; what escapes is shown by the general error display.
 void Guarded(const std::function<void()>& handler);
+// True unless the same failure was told already in the user action under way (the handler Qt called, and all it
+// runs, message boxes included), so an action that reaches a server out of reach several times says so once.
+// Outside a handler (a test calling one itself) always true.
+bool FirstTellingInAction(const std::string& failure);
 
 // A refused key: the platform's beep. BeepCount lets tests see that it sounded.
 void MessageBeep();

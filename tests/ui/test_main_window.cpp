@@ -327,9 +327,9 @@ class MissingDatabaseTest : public ProgramFixture {};
 
 TEST_F(MissingDatabaseTest, EveryListReportsTheMissingTablesAndStaysEmpty) {
     StartProgram();
-    // The recipe dialog's list and the price analysis's list first, then the main window's own.
+    // The recipe dialog's list and the price analysis's list first, then the main window's own: its first
+    // Refresh reaches the data twice (the list and its first recipe) and says so once.
     EXPECT_EQ(dialogs.Messages, (std::vector<std::string>{"SQLite Error 1 - no such table: Materials",
-                                                          "SQLite Error 1 - no such table: Products",
                                                           "SQLite Error 1 - no such table: Products",
                                                           "SQLite Error 1 - no such table: Products"}));
     EXPECT_EQ(Form1->StringGrid1->RowCount(), 2);
@@ -341,6 +341,19 @@ TEST_F(MissingDatabaseTest, EveryListReportsTheMissingTablesAndStaysEmpty) {
     Settle();
     EXPECT_EQ(dialogs.Messages, std::vector<std::string>{"SQLite Error 1 - no such table: Materials"});
     EXPECT_EQ(Form1->StringGrid2->RowCount(), 2);
+}
+
+TEST_F(MissingDatabaseTest, AServerOutOfReachIsToldOnceByEachAction) {
+    ChooseDatabase(ParseDatabaseChoice("postgresql:host=/nonexistent-brivane-server port=1"));
+    StartProgram();
+    // A Refresh reaches the data twice (the list, then its first recipe): one box says why it cannot.
+    for (int action = 1; action <= 2; ++action) {
+        dialogs.Clear();
+        Guarded([] { Form1->Refresh1Click(); });
+        ASSERT_EQ(dialogs.Messages.size(), 1u);
+        EXPECT_NE(dialogs.Messages[0].find("nonexistent-brivane-server"), std::string::npos) << dialogs.Messages[0];
+    }
+    ChooseDatabase({});
 }
 
 } // namespace
