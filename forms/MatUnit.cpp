@@ -188,6 +188,10 @@ void TMat::PostBtnClick() {
     post.Name = TypedName(Edit1->Text(), [this](const std::string& name) {
         return std::find(FRequest.Names.begin(), FRequest.Names.end(), name) != FRequest.Names.end();
     });
+    // A pasted text that is no number is refused as the field refuses it on leaving: no database is to hold a
+    // text for a price.
+    if (!(FPrice.Stored && PriceEdit->Text() == FPrice.Opened))
+        TBaseNumericEdit::TextToNumber(PriceEdit->Text());
     post.Price = ValueToPost(FPrice, PriceEdit->Text());
     post.OldName = FRequest.Component;
     if (post.Name.empty())

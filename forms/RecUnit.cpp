@@ -189,6 +189,9 @@ bool TRec::PostLine() {
     const std::string entry = TypedName(ComboBox1->Text(), [&items](const std::string& name) {
         return std::find(items.begin(), items.end(), name) != items.end();
     });
+    // A pasted text that is no number is refused as the field refuses it on leaving.
+    if (!(FMass.Stored && MassEdit->Text() == FMass.Opened))
+        TBaseNumericEdit::TextToNumber(MassEdit->Text());
     const std::string mass = ValueToPost(FMass, MassEdit->Text());
     // A refused or failed Post keeps the dialog open with everything typed, to be corrected or cancelled.
     if (std::find(items.begin(), items.end(), entry) == items.end()) {
