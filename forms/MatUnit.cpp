@@ -183,8 +183,9 @@ void TMat::PostBtnClick() {
         close();
         return;
     }
-    // A text that is no number never reaches the database.
-    if (!PriceEdit->ConvertForPost())
+    // A text that is no number never reaches the database; one the file held already and left as it opened is
+    // written back as it was.
+    if (!(FPrice.Stored && PriceEdit->Text() == FPrice.Opened) && !PriceEdit->ConvertForPost())
         return;
     TComponentPost post;
     post.NewMaterial = FRequest.NewMaterial;

@@ -186,8 +186,9 @@ void TRec::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TRec::PostLine() {
-    // A text that is no number never reaches the database.
-    if (!MassEdit->ConvertForPost())
+    // A text that is no number never reaches the database; one the file held already and left as it opened is
+    // written back as it was.
+    if (!(FMass.Stored && MassEdit->Text() == FMass.Opened) && !MassEdit->ConvertForPost())
         return false;
     const auto& items = ComboBox1->Items();
     const std::string entry = TypedName(ComboBox1->Text(), [&items](const std::string& name) {

@@ -58,8 +58,8 @@ TEST_F(PostingTest, ANewComponentIsInsertedAndAnEditUpdatesTheOneOpened) {
         EXPECT_EQ(ReadStoredComponent(Database, "CANE SUGAR")->Price, "0.0");
         EXPECT_EQ(ReadStoredComponent(Database, "SUGAR"), std::nullopt);
     });
-    EXPECT_EQ(QueryRows("SELECT Comp_ID, Component, typeof(Price), Price, Date = CURRENT_DATE FROM Materials "
-                        "ORDER BY Comp_ID;"),
+    EXPECT_EQ(QueryRows("SELECT Comp_ID, Component, " + TypeOf("Price") +
+                        ", Price, Date = CURRENT_DATE FROM Materials ORDER BY Comp_ID;"),
               (std::vector<std::string>{"1|CANE SUGAR|real|0.0|1", "2|WATER|real|0.5|0", "3|SALT|real|1.5|1",
                                         "4|PEPPER|real|0.0|1"}));
     EXPECT_EQ(QueryRows("SELECT Comp_ID, Price FROM PriceHistory;"), std::vector<std::string>{"1|2.0"});
@@ -101,7 +101,8 @@ TEST_F(PostingTest, NotesAreStoredOnlyOverTheNotesThatWereRead) {
     EXPECT_EQ(QueryRows("SELECT Prod_ID, Solids FROM Products ORDER BY Prod_ID;"),
               (std::vector<std::string>{"1|Stir well.", "2|Brine."}));
 
-    // The notes are compared byte for byte, a NUL included.
+    // The notes are compared byte for byte, a NUL included, which only a file holds.
+    SKIP_ON_SERVER();
     RunSql("UPDATE Products SET Solids = CAST(X'410042' AS TEXT) WHERE Prod_ID = 1;");
     InOpenDatabase([] {
         EXPECT_EQ(SaveNotes(Database, {"1", false, "A"}, "x"), TNotesSaved::Changed);

@@ -1,6 +1,7 @@
 // Supplier price lists: files as spreadsheets save them, read against a real database; what the preview
 // reports, what Apply writes, and that no input crashes the reader.
 #include "database/Database.h"
+#include "database/PostgreSQLDatabase.h"
 #include "database/PriceListImport.h"
 #include "tests/support/TestDatabase.h"
 #include "text/PriceList.h"
@@ -69,7 +70,8 @@ protected:
     }
     static std::vector<std::string> Dump() {
         std::vector<std::string> rows = QueryRows("SELECT * FROM Materials ORDER BY Comp_ID;");
-        for (const auto& row : QueryRows("SELECT * FROM PriceHistory ORDER BY rowid;"))
+        for (const auto& row :
+             QueryRows("SELECT Comp_ID, Price, Date FROM PriceHistory ORDER BY " + ByEngine("rowid", "ID") + ";"))
             rows.push_back("history " + row);
         return rows;
     }
@@ -146,11 +148,18 @@ TEST_F(PriceListTest, ApplyWritesExactlyTheChangedPricesWithTheirHistoryOrNothin
     const std::vector<TPriceChange> prices = Preview(TabFile).Changes;
 
     // A failure after the first rows are written leaves the file as it was.
-    RunSql("CREATE TRIGGER Full BEFORE UPDATE ON Materials WHEN NEW.Comp_ID = 5 BEGIN SELECT RAISE(ABORT, 'disk "
-           "full'); END;");
-    EXPECT_THROW(InOpenDatabase([&] { ApplyPriceImport(Database, prices); }), ESQLite3);
+    RunSql(
+        ByEngine("CREATE TRIGGER Full BEFORE UPDATE ON Materials WHEN NEW.Comp_ID = 5 BEGIN SELECT RAISE(ABORT, "
+                 "'disk full'); END;",
+                 "CREATE FUNCTION DiskFull() RETURNS trigger LANGUAGE plpgsql AS 'BEGIN IF NEW.Comp_ID = 5 THEN RAISE "
+                 "EXCEPTION ''disk full''; END IF; RETURN NEW; END';"
+                 "CREATE TRIGGER DiskFull BEFORE UPDATE ON Materials FOR EACH ROW EXECUTE FUNCTION DiskFull();"));
+    if (OnServer())
+        EXPECT_THROW(InOpenDatabase([&] { ApplyPriceImport(Database, prices); }), EPostgreSQL);
+    else
+        EXPECT_THROW(InOpenDatabase([&] { ApplyPriceImport(Database, prices); }), ESQLite3);
     EXPECT_EQ(Dump(), before);
-    RunSql("DROP TRIGGER Full;");
+    RunSql(ByEngine("DROP TRIGGER Full;", "DROP TRIGGER DiskFull ON Materials;"));
 
     int changed = 0;
     const Today today;

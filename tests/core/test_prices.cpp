@@ -2,6 +2,7 @@
 // real files.
 #include "database/Components.h"
 #include "database/Database.h"
+#include "database/PostgreSQLDatabase.h"
 #include "database/PriceListImport.h"
 #include "database/Prices.h"
 #include "database/Products.h"
@@ -32,15 +33,22 @@ std::vector<TProductImpact> Impact(const std::vector<TNewPrice>& prices) {
 }
 
 TEST_F(PricesTest, TransactionKeepsAllOrNothingAndRowsKeepTheirBytes) {
-    EXPECT_THROW(InOpenDatabase([] {
-                     InTransaction(Database, [] {
-                         ExecStatements(Database, "UPDATE Materials SET Price = 9 WHERE Comp_ID = 1;");
-                         ExecStatements(Database, "INSERT INTO NoSuchTable VALUES (1);");
-                     });
-                 }),
-                 ESQLite3);
+    const auto failing = [] {
+        InOpenDatabase([] {
+            InTransaction(Database, [] {
+                ExecStatements(Database, "UPDATE Materials SET Price = 9 WHERE Comp_ID = 1;");
+                ExecStatements(Database, "INSERT INTO NoSuchTable VALUES (1);");
+            });
+        });
+    };
+    if (OnServer())
+        EXPECT_THROW(failing(), EPostgreSQL);
+    else
+        EXPECT_THROW(failing(), ESQLite3);
     EXPECT_EQ(QueryValue("SELECT Price FROM Materials WHERE Comp_ID = 1;"), "2.0");
 
+    // A NUL inside a text, which only a file holds.
+    SKIP_ON_SERVER();
     RunSql("UPDATE Products SET Solids = CAST(X'410042' AS TEXT) WHERE Prod_ID = 1;");
     std::string notes;
     InOpenDatabase([&] {
@@ -60,11 +68,12 @@ TEST_F(PricesTest, HistoryKeepsEveryReplacedPriceOnlyWhenItChanges) {
     post("2.50", "2026-05-01");
     post("2.50", "2026-05-01");
     post("3.10", "2026-06-01");
-    EXPECT_EQ(QueryRows("SELECT Comp_ID, Price, Date FROM PriceHistory ORDER BY rowid;"),
+    EXPECT_EQ(QueryRows("SELECT Comp_ID, Price, Date FROM PriceHistory ORDER BY " + ByEngine("rowid", "ID") + ";"),
               (std::vector<std::string>{"1|2.0|2025-01-01", "1|2.5|2026-05-01"}));
     // An emptied price is a change to 0.
     post("", "2026-07-01");
-    EXPECT_EQ(QueryValue("SELECT Price FROM PriceHistory ORDER BY rowid DESC LIMIT 1;"), "3.1");
+    EXPECT_EQ(QueryValue("SELECT Price FROM PriceHistory ORDER BY " + ByEngine("rowid", "ID") + " DESC LIMIT 1;"),
+              "3.1");
 
     // The import's prices, by number: only those that change.
     InOpenDatabase([] { RecordPriceChanges(Database, {{"2", "0.5"}, {"3", "1.25"}}); });
@@ -85,19 +94,24 @@ TEST_F(PricesTest, HistoryKeepsEveryReplacedPriceOnlyWhenItChanges) {
     // A file made before the history existed: deleting needs no table, the first price write makes one.
     RunSql("DROP TABLE PriceHistory;");
     InOpenDatabase([] { RemoveComponent(Database, "SALT"); });
-    EXPECT_EQ(QueryValue("SELECT COUNT(*) FROM sqlite_master WHERE name = 'PriceHistory';"), "0");
+    EXPECT_EQ(QueryValue(ByEngine("SELECT COUNT(*) FROM sqlite_master WHERE name = 'PriceHistory';",
+                                  "SELECT COUNT(*) FROM pg_tables WHERE tablename = 'pricehistory';")),
+              "0");
 }
 
 TEST_F(PricesTest, AHistoryOfAnotherShapeIsLeftAloneAndPricesStillChange) {
-    const std::string schema = "SELECT type, name, sql FROM sqlite_master ORDER BY name;";
+    const std::string schema =
+        ByEngine("SELECT type, name, sql FROM sqlite_master ORDER BY name;",
+                 "SELECT table_name, column_name, data_type, is_nullable FROM information_schema.columns WHERE "
+                 "table_schema = 'public' ORDER BY 1, 2;");
     for (const char* shape :
          {"CREATE TABLE PriceHistory (Comp_ID INTEGER, Price REAL);",
           "CREATE TABLE pricehistory (Comp_ID INTEGER, Price REAL, Date DATE, Source TEXT NOT NULL);",
           "CREATE VIEW PriceHistory AS SELECT Comp_ID, Price, Date FROM Materials;"}) {
         SCOPED_TRACE(shape);
         RunSql(std::string("DROP TABLE IF EXISTS PriceHistory;") + shape +
-               "INSERT OR REPLACE INTO Materials VALUES (1, 'SUGAR', 2.0, '2025-01-01'), (3, 'SALT', 1.0, "
-               "'2025-03-03');");
+               "DELETE FROM Materials WHERE Comp_ID IN (1, 3);"
+               "INSERT INTO Materials VALUES (1, 'SUGAR', 2.0, '2025-01-01'), (3, 'SALT', 1.0, '2025-03-03');");
         const auto before = QueryRows(schema);
         InOpenDatabase([] {
             EXPECT_FALSE(PriceHistoryUsable(Database));
@@ -116,21 +130,30 @@ TEST_F(PricesTest, AHistoryOfAnotherShapeIsLeftAloneAndPricesStillChange) {
 }
 
 TEST_F(PricesTest, ImpactIsWhatARecomputationAfterTheChangeGivesAndWritesNothing) {
-    const std::string before = ReadFile("Products.db3");
+    // What the database holds: the file's bytes, or every row on a server.
+    const auto held = [] {
+        if (!OnServer())
+            return ReadFile("Products.db3");
+        std::string all;
+        for (const std::string& row : DumpDatabase())
+            all += row + "\n";
+        return all;
+    };
+    const std::string before = held();
     const auto one = Impact({{"1", "3.00"}});
     ASSERT_EQ(one.size(), 2u);
     EXPECT_EQ(one[0].Product, "SYRUP");
     EXPECT_EQ(one[0].Now, "1.4");
     EXPECT_EQ(one[0].After, "2.0");
     EXPECT_EQ(one[1].Product, "SWEET BRINE");
-    EXPECT_EQ(ReadFile("Products.db3"), before);
+    EXPECT_EQ(held(), before);
 
     // Several prices at once (through a temporary table) give the same figures as one at a time.
     const auto both = Impact({{"1", "3.00"}, {"3", "1.00"}, {"2", "0.50"}});
     ASSERT_EQ(both.size(), 2u);
     EXPECT_EQ(both[0].After, one[0].After);
     EXPECT_EQ(both[1].After, one[1].After);
-    EXPECT_EQ(ReadFile("Products.db3"), before);
+    EXPECT_EQ(held(), before);
 
     // The figures are those of a real Post and Refresh.
     InOpenDatabase([] {
@@ -144,7 +167,9 @@ TEST_F(PricesTest, ImpactIsWhatARecomputationAfterTheChangeGivesAndWritesNothing
 TEST_F(PricesTest, IncompletePriceNotesNameTheComponentsWithoutAPrice) {
     // Components 11 to 15 have no price (one a Windows-1252 name); 98 and 99 were deleted.
     RunSql("INSERT INTO Materials (Comp_ID, Component, Price) VALUES (11, 'E5', NULL), (12, 'A1', 0),"
-           " (13, CAST(X'434146C9' AS TEXT), NULL), (14, 'C3', ''), (15, 'B2', NULL), (16, 'D4', NULL);"
+           " (13, " +
+           ByEngine("CAST(X'434146C9' AS TEXT)", "'CAF\xC3\x89'") + ", NULL), (14, 'C3', " + ByEngine("''", "NULL") +
+           "), (15, 'B2', NULL), (16, 'D4', NULL);"
            "INSERT INTO Products (Prod_ID, Product) VALUES (11, 'ONE'), (12, 'TWO'), (13, 'THREE'), (15, 'FIVE'),"
            " (16, 'GONE');"
            "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity) VALUES (11, 12, 1), (11, 12, 2), (11, 1, 5),"
@@ -164,7 +189,8 @@ TEST_F(PricesTest, IncompletePriceNotesNameTheComponentsWithoutAPrice) {
 }
 
 TEST_F(PricesTest, AComponentsPricesComeNewestFirstAndALongListOfNewPricesCountsWhole) {
-    RunSql("INSERT INTO PriceHistory VALUES (1, 1.5, '2024-06-01'), (1, 1.8, '2024-09-01'), (1, 1.9, '2024-09-01'),"
+    RunSql("INSERT INTO PriceHistory (Comp_ID, Price, Date) VALUES (1, 1.5, '2024-06-01'), (1, 1.8, '2024-09-01'), (1, "
+           "1.9, '2024-09-01'),"
            " (2, 0.4, '2024-01-01');");
     TComponentPrices sugar;
     TComponentPrices none;

@@ -87,6 +87,31 @@ std::string ByEngine(const std::string& file, const std::string& server) {
     return OnServer() ? server : file;
 }
 
+std::string EightBit(const std::string& text) {
+    if (!OnServer())
+        return text;
+    std::string utf8;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0xA0) {
+            utf8 += c;
+            continue;
+        }
+        utf8 += static_cast<char>(0xC0 | (byte >> 6));
+        utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+    return utf8;
+}
+
+std::string TypeOf(const std::string& expression) {
+    if (!OnServer())
+        return "typeof(" + expression + ")";
+    return "CASE WHEN (" + expression + ") IS NULL THEN 'null' ELSE CASE pg_typeof(" + expression +
+           ")::text WHEN 'double precision' THEN 'real' WHEN 'bigint' THEN 'integer' WHEN 'integer' THEN 'integer' "
+           "WHEN 'text' THEN 'text' ELSE pg_typeof(" +
+           expression + ")::text END END";
+}
+
 TempDir::TempDir() : FPrevious(fs::current_path()) {
     std::string pattern = (fs::temp_directory_path() / "brivane-test-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
@@ -295,6 +320,8 @@ std::vector<std::string> DumpDatabase(const std::string& file) {
 
 namespace {
 std::string CurrentDate() {
+    if (OnServer())
+        return RowsOf(*Administration(), "SELECT CURRENT_DATE;").at(0);
     return QueryValue("SELECT CURRENT_DATE;", ":memory:");
 }
 

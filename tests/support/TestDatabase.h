@@ -17,6 +17,11 @@
 bool OnServer();
 // What this pass's engine gives: the file's text or the server's.
 std::string ByEngine(const std::string& file, const std::string& server);
+// A name held as Windows-1252 bytes in a file, as the same letters in UTF-8 on a server, which holds valid UTF-8
+// only: text with each byte from 0xA0 on written in UTF-8 there.
+std::string EightBit(const std::string& text);
+// SQL giving the type of expression's value by SQLite's name ("real", "integer", "text", "null") on either engine.
+std::string TypeOf(const std::string& expression);
 // For tests of what only a file has (its locks, its bytes, a file that is no database).
 #define SKIP_ON_SERVER()                                                                                               \
     if (OnServer())                                                                                                    \

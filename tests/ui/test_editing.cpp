@@ -21,16 +21,28 @@
 
 namespace {
 
-const char* const Data =
+// A price the cell shows empty: a text in the file, NULL on a server, which holds no text there.
+const std::string Data =
     "INSERT INTO Materials (Comp_ID, Component, Price, Date) VALUES (1, 'ETHANOL', 2.5, '2025-01-02'),"
     " (2, 'ANETHOLE', 40.0, '2025-01-03'), (3, 'WATER', 0.0, '2025-01-05'), (4, 'MOTHER''S SALT', 1.2, '2025-01-06'),"
-    " (5, 'NOPRICE', '', '2025-01-07');"
+    " (5, 'NOPRICE', " +
+    ByEngine("''", "NULL") +
+    ", '2025-01-07');"
     "INSERT INTO Products (Prod_ID, Product) VALUES (1, 'ANISETTE'), (2, 'O''NEILL BLEND');"
     "INSERT INTO Recipes (ID, Prod_ID, Comp_ID, Quantity) VALUES (1, 1, 1, 1.25), (2, 1, 2, 2.5), (3, 1, 3, 0.05);";
 
 // The refusal of a recipe line whose component is not in the list.
 const char* const NotInList =
     "Component is not present in the database.\r\nUse the tab COMPONENTS to enter new starting materials";
+
+// The database's refusal of a second component of that name.
+std::string Duplicate(const std::string& name) {
+    return ByEngine(
+        "SQLite Error 19 - UNIQUE constraint failed: Materials.Component",
+        "PostgreSQL Error 23505 - duplicate key value violates unique constraint \"materials_component_key\": "
+        "Key (component)=(" +
+            name + ") already exists");
+}
 
 void Type(QWidget* field, const QString& text) {
     field->setFocus();
@@ -221,7 +233,7 @@ TEST_F(EditingTest, ARefusedPostKeepsTheDialogOpenWithWhatWasTyped) {
     Trigger(Form1->RenameComponent);
     EXPECT_EQ(dialogs.Messages,
               (std::vector<std::string>{NotInList, "Component is already present in the Components table.",
-                                        "SQLite Error 19 - UNIQUE constraint failed: Materials.Component"}));
+                                        Duplicate("ANETHOLE")}));
     EXPECT_EQ(QueryValue("select count(*) from Materials;"), "5");
 }
 
@@ -377,7 +389,8 @@ TEST_F(EditingTest, NewComponentsAreStoredUpperCaseWithAPointAndToday) {
         Click(Mat->PostBtn);
     };
     Trigger(Form1->NewComponent);
-    EXPECT_EQ(today.Mark(QueryRows("select Component, typeof(Price), Price, Date from Materials where Comp_ID = 6;")),
+    EXPECT_EQ(today.Mark(QueryRows("select Component, " + TypeOf("Price") +
+                                   ", Price, Date from Materials where Comp_ID = 6;")),
               std::vector<std::string>{"SAFFRON|real|612.5|TODAY"});
     EXPECT_EQ(Components().Cells(1, ComponentRow("SAFFRON")), "  612,50");
     const auto& choices = Rec->ComboBox1->Items();
@@ -430,8 +443,7 @@ TEST_F(EditingTest, EditingAComponentRenamesItAndKeepsItsRecipeLines) {
         Click(Mat->PostBtn);
     };
     Trigger(Form1->RenameComponent);
-    EXPECT_EQ(dialogs.Messages,
-              std::vector<std::string>{"SQLite Error 19 - UNIQUE constraint failed: Materials.Component"});
+    EXPECT_EQ(dialogs.Messages, std::vector<std::string>{Duplicate("ANETHOLE")});
     EXPECT_EQ(QueryValue("select count(*) from Materials where Component = 'WATER';"), "1");
 
     // An emptied price is stored as 0.0, not as an empty text.
@@ -442,7 +454,7 @@ TEST_F(EditingTest, EditingAComponentRenamesItAndKeepsItsRecipeLines) {
         Click(Mat->PostBtn);
     };
     Trigger(Form1->RenameComponent);
-    EXPECT_EQ(QueryRows("select typeof(Price), Price from Materials where Component = 'ANETHOLE';"),
+    EXPECT_EQ(QueryRows("select " + TypeOf("Price") + ", Price from Materials where Component = 'ANETHOLE';"),
               std::vector<std::string>{"real|0.0"});
 
     // A component whose price cell is empty opens as new: posting it unchanged reports it is present.
@@ -567,7 +579,7 @@ TEST_F(EditingTest, APastedTextThatIsNoNumberIsRefusedAtPost) {
         Rec->PostBtn->click();
     };
     Recipe().OnDblClick();
-    EXPECT_EQ(QueryRows("select typeof(Quantity), Quantity from Recipes where ID = 1;"),
+    EXPECT_EQ(QueryRows("select " + TypeOf("Quantity") + ", Quantity from Recipes where ID = 1;"),
               std::vector<std::string>{"real|0.0"});
 }
 

@@ -322,9 +322,18 @@ TEST_F(AboutTest, ALineBelowTheVersionTellsWhereTheDataIs) {
     dialogs.Scripts["Form3"] = [&file](QDialog& about) {
         const auto* where = about.findChild<QLabel*>("DatabaseLabel");
         ASSERT_TRUE(where);
-        EXPECT_EQ(where->toolTip().toStdString(), file);
         EXPECT_EQ(where->accessibleName(), where->text());
-        EXPECT_TRUE(where->text().endsWith("Products.db3")) << "a long path is shortened in its middle";
+        if (OnServer()) {
+            // "DATABASE on HOST port PORT, PostgreSQL 15.x", never a password.
+            const std::string connection = ServerConnection();
+            const std::string name = connection.substr(connection.rfind("dbname=") + 7);
+            EXPECT_TRUE(where->toolTip().startsWith(QString::fromStdString(name + " on ")))
+                << where->toolTip().toStdString();
+            EXPECT_TRUE(where->text().contains(", PostgreSQL 15")) << where->text().toStdString();
+        } else {
+            EXPECT_EQ(where->toolTip().toStdString(), file);
+            EXPECT_TRUE(where->text().endsWith("Products.db3")) << "a long path is shortened in its middle";
+        }
         EXPECT_GT(where->y(), Form3->Label4->y());
         EXPECT_LE(where->fontMetrics().horizontalAdvance(where->text()), where->width());
     };

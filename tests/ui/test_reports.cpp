@@ -16,25 +16,27 @@
 
 namespace {
 
-const char* const Data =
+const std::string Data = EightBit(
     "INSERT INTO Materials (Comp_ID, Component, Price, Date) VALUES (1, 'ETHANOL', 2.5, '2025-01-02'),"
     " (3, 'WATER', 0.0, '2025-01-05'), (4, 'MOTHER''S SALT', 1.2, '2025-01-05'), (6, 'CAF\xC9', 0, '2024-12-31');"
     "INSERT INTO Products (Prod_ID, Product) VALUES (1, 'ANISETTE'), (2, 'O''NEILL BLEND');"
-    "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity) VALUES (1, 1, 1.25), (2, 6, 10), (1, 3, 0.05);";
+    "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity) VALUES (1, 1, 1.25), (2, 6, 10), (1, 3, 0.05);");
 
-// Each report's lines, each ended here by "\n"; an 8-bit name keeps its byte.
-const char* const MissingPrices = "Prices are missing in the Materials Table for:\n-\nCAF\xC9\nWATER\n-\n"
-                                  "Prices of products possibly derived from abovementioned\n"
-                                  "starting materials are not correct.\nPlease correct errors.\n";
+// Each report's lines, each ended here by "\n"; an 8-bit name keeps its byte (a server holds it in UTF-8).
+const std::string MissingPrices = EightBit("Prices are missing in the Materials Table for:\n-\nCAF\xC9\nWATER\n-\n"
+                                           "Prices of products possibly derived from abovementioned\n"
+                                           "starting materials are not correct.\nPlease correct errors.\n");
 const char* const Obsolete = "Obsolete components in the materials table\nThese materials are not found in any "
                              "recipe.\nThese errors are not critical.\n\nMOTHER'S SALT\n";
-const char* const ByDate = "List of components sorted by entry-date\nincluding prices\n\tPrice\n"
-                           "2024-12-31  CAF\xC9\t0.0\n2025-01-02  ETHANOL\t2.5\n2025-01-05  MOTHER'S SALT\t1.2\n"
-                           "2025-01-05  WATER\t0.0\n";
+const std::string ByDate =
+    EightBit("List of components sorted by entry-date\nincluding prices\n\tPrice\n"
+             "2024-12-31  CAF\xC9\t0.0\n2025-01-02  ETHANOL\t2.5\n2025-01-05  MOTHER'S SALT\t1.2\n"
+             "2025-01-05  WATER\t0.0\n");
 const char* const InRecipesHeader =
     "List components in all recipes including mass (kg).\n\nCOMPONENT\tPRODUCT\tkg.\n\n";
 const std::string InRecipes =
-    std::string(InRecipesHeader) + "CAF\xC9\tO'NEILL BLEND\t10.0\nETHANOL\tANISETTE\t1.25\nWATER\tANISETTE\t0.05\n";
+    std::string(InRecipesHeader) +
+    EightBit("CAF\xC9\tO'NEILL BLEND\t10.0\nETHANOL\tANISETTE\t1.25\nWATER\tANISETTE\t0.05\n");
 
 std::string Joined(const std::vector<std::string>& lines, const char* end = "\n") {
     std::string text;
@@ -100,7 +102,11 @@ TEST_F(ReportsTest, EachReportIsShownAndSavedLineForLine) {
 
     // Nothing priced 0.0: the two "-" lines follow each other. A missing relation leaves the header lines on
     // show, and Report.txt as it was: a report cut short must not pass for a complete one.
-    RunSql("UPDATE Materials SET Price = 1 WHERE Price = 0.0; DROP VIEW Components_in_Recipes;");
+    // The server's report reads the tables themselves (the lines of one component in their order), so its
+    // missing relation is a table.
+    RunSql(std::string("UPDATE Materials SET Price = 1 WHERE Price = 0.0;") +
+           ByEngine("DROP VIEW Components_in_Recipes;",
+                    "DROP VIEW Components_in_Recipes; ALTER TABLE Recipes RENAME TO Gone;"));
     Show([] {
         Expect(Form4->Button1, "Prices are missing in the Materials Table for:\n-\n-\nPrices of products possibly "
                                "derived from abovementioned\nstarting materials are not correct.\nPlease correct "
@@ -110,7 +116,9 @@ TEST_F(ReportsTest, EachReportIsShownAndSavedLineForLine) {
         EXPECT_EQ(Joined(Form4->ListBox1->Items()), InRecipesHeader);
         EXPECT_EQ(ReadFile("Report.txt"), lastGood);
     });
-    EXPECT_EQ(dialogs.Messages, std::vector<std::string>{"SQLite Error 1 - no such table: Components_in_Recipes"});
+    EXPECT_EQ(dialogs.Messages,
+              std::vector<std::string>{ByEngine("SQLite Error 1 - no such table: Components_in_Recipes",
+                                                "PostgreSQL Error 42P01 - relation \"recipes\" does not exist")});
 }
 
 TEST_F(ReportsTest, NamesWithTabsOrLineBreaksStayInTheirColumn) {
@@ -119,9 +127,9 @@ TEST_F(ReportsTest, NamesWithTabsOrLineBreaksStayInTheirColumn) {
            "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity) VALUES (2, 7, 1);");
     Show([] {
         Expect(Form4->Button4, std::string(ByDate) + "2025-02-01  GUM ARABIC  \t3.0\n");
-        Expect(Form4->Button5, std::string(InRecipesHeader) +
-                                   "CAF\xC9\tO'NEILL BLEND\t10.0\nETHANOL\tANISETTE\t1.25\n"
-                                   "GUM ARABIC  \tO'NEILL BLEND\t1.0\nWATER\tANISETTE\t0.05\n");
+        Expect(Form4->Button5,
+               std::string(InRecipesHeader) + EightBit("CAF\xC9\tO'NEILL BLEND\t10.0\nETHANOL\tANISETTE\t1.25\n"
+                                                       "GUM ARABIC  \tO'NEILL BLEND\t1.0\nWATER\tANISETTE\t0.05\n"));
     });
 }
 
@@ -153,13 +161,16 @@ TEST_F(ReportsTest, AReportFileThatCannotBeWrittenIsReported) {
 }
 
 TEST_F(ReportsTest, EveryComponentWithoutAPriceAndEveryUnusedOneIsListed) {
-    RunSql("INSERT INTO Materials (Comp_ID, Component, Price) VALUES (7, 'NULL PRICE', NULL), (8, 'EMPTY PRICE', ''),"
-           " (9, 'TEXT PRICE', 'n/a'), (10, 'PRICED', 3);"
+    // A server holds no text in a price: NULL stands for the empty and the text price there.
+    RunSql("INSERT INTO Materials (Comp_ID, Component, Price) VALUES (7, 'NULL PRICE', NULL), (8, 'EMPTY PRICE', " +
+           ByEngine("''", "NULL") + "), (9, 'TEXT PRICE', " + ByEngine("'n/a'", "NULL") +
+           "), (10, 'PRICED', 3);"
            "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity) VALUES (1, NULL, 1), (1, 10, 1);");
     Show([] {
-        Expect(Form4->Button1, "Prices are missing in the Materials Table for:\n-\nCAF\xC9\nEMPTY PRICE\nNULL PRICE\n"
-                               "TEXT PRICE\nWATER\n-\nPrices of products possibly derived from abovementioned\n"
-                               "starting materials are not correct.\nPlease correct errors.\n");
+        Expect(Form4->Button1,
+               EightBit("Prices are missing in the Materials Table for:\n-\nCAF\xC9\nEMPTY PRICE\nNULL PRICE\n"
+                        "TEXT PRICE\nWATER\n-\nPrices of products possibly derived from abovementioned\n"
+                        "starting materials are not correct.\nPlease correct errors.\n"));
         // A recipe line without a component hides none of the unused ones.
         Expect(Form4->Button2, "Obsolete components in the materials table\nThese materials are not found in any "
                                "recipe.\nThese errors are not critical.\n\nEMPTY PRICE\nMOTHER'S SALT\nNULL PRICE\n"

@@ -76,8 +76,8 @@ protected:
 
 TEST_F(ValuesKept, PricesAndMassesPostedUnchangedComeBackExactlyUnderEveryLocale) {
     Start();
-    const auto prices = QueryRows("select Component, typeof(Price), Price from Materials order by 1;");
-    const auto lines = QueryRows("select ID, Comp_ID, typeof(Quantity), Quantity from Recipes order by 1;");
+    const auto prices = QueryRows("select Component, " + TypeOf("Price") + ", Price from Materials order by 1;");
+    const auto lines = QueryRows("select ID, Comp_ID, " + TypeOf("Quantity") + ", Quantity from Recipes order by 1;");
     const std::map<std::string, std::pair<char, char>> separators = {
         {"fr_FR", {',', ' '}}, {"de_DE", {',', '.'}}, {"en_US", {'.', ','}}, {"C", {'.', ','}}};
     for (const auto& [name, expected] : separators) {
@@ -97,12 +97,13 @@ TEST_F(ValuesKept, PricesAndMassesPostedUnchangedComeBackExactlyUnderEveryLocale
             Components().SetRow(RowOf(Components(), component));
             Trigger(Form1->RenameComponent);
         }
-        EXPECT_EQ(QueryRows("select Component, typeof(Price), Price from Materials order by 1;"), prices);
+        EXPECT_EQ(QueryRows("select Component, " + TypeOf("Price") + ", Price from Materials order by 1;"), prices);
 
         Form1->PageControl1->setCurrentWidget(Form1->PRODUCTS);
         Settle();
         PostEveryLineUnchanged();
-        EXPECT_EQ(QueryRows("select ID, Comp_ID, typeof(Quantity), Quantity from Recipes order by 1;"), lines);
+        EXPECT_EQ(QueryRows("select ID, Comp_ID, " + TypeOf("Quantity") + ", Quantity from Recipes order by 1;"),
+                  lines);
         EXPECT_TRUE(dialogs.Messages.empty()) << dialogs.Messages.front();
         EXPECT_TRUE(dialogs.Errors.empty()) << dialogs.Errors.front();
     }
@@ -160,7 +161,9 @@ TEST_F(ValuesKept, EditingALineKeepsItsMassToTheLastDecimal) {
     EXPECT_EQ(QueryValue("select Quantity from Recipes where ID = 3;"), "1.255");
     EXPECT_EQ(Form1->TotalEdit->Text(), "20.106");
 
-    // A quantity an older version stored with a comma opens as the number the grid shows, and stays as it was.
+    // A quantity an older version stored with a comma opens as the number the grid shows, and stays as it was:
+    // a text in a number column, which only a file holds.
+    SKIP_ON_SERVER();
     RunSql("UPDATE Recipes SET Quantity = '6,5' WHERE ID = 1;");
     Form1->StringGrid1DblClick();
     Recipe().SetRow(1);
@@ -173,6 +176,7 @@ TEST_F(ValuesKept, EditingALineKeepsItsMassToTheLastDecimal) {
 }
 
 TEST_F(ValuesKept, APriceThatCouldNotBeReadIsNeverWrittenAsZero) {
+    SKIP_ON_SERVER(); // the file's lock
     Start();
     Form1->PageControl1->setCurrentWidget(Form1->COMPONENTS);
     Settle();
@@ -220,6 +224,7 @@ TEST_F(ValuesKept, TheSelectionSurvivesProductsDeletedBeforeIt) {
 }
 
 TEST_F(ValuesKept, EightBitNamesShowAsWindows1252AndKeepTheirBytes) {
+    SKIP_ON_SERVER(); // Windows-1252 bytes, which a server holding UTF-8 cannot take
     // CAFÉ and CAFÈ held as Windows-1252 bytes: one byte each, not UTF-8.
     Start("INSERT INTO Materials (Comp_ID, Component, Price) VALUES (1, CAST(X'434146C9' AS TEXT), 2),"
           " (2, CAST(X'434146C8' AS TEXT), 3);"
@@ -246,6 +251,7 @@ TEST_F(ValuesKept, EightBitNamesShowAsWindows1252AndKeepTheirBytes) {
 }
 
 TEST_F(ValuesKept, KeysThatAreTextCannotAddAStatement) {
+    SKIP_ON_SERVER(); // a file of another schema; the server's keys are numbers
     // A file from elsewhere whose key columns hold text.
     RunSql("CREATE TABLE Materials (Comp_ID TEXT PRIMARY KEY, Component TEXT, Price REAL, Date DATE);"
            "CREATE TABLE Products (Prod_ID TEXT PRIMARY KEY, Product TEXT, Mass REAL, Price REAL, Solids TEXT);"

@@ -26,7 +26,8 @@ const char* const Data =
     "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity) VALUES (1, 1, 0.15), (2, 1, 0.06), (2, 2, 18.0);"
     // Enough lines for the report to need its scroll bar, which narrows the list.
     "WITH RECURSIVE n(i) AS (SELECT 3 UNION ALL SELECT i + 1 FROM n WHERE i < 40)"
-    " INSERT INTO Products (Prod_ID, Product) SELECT i, printf('LEMON SYRUP %02d', i) FROM n;"
+    " INSERT INTO Products (Prod_ID, Product) SELECT i, 'LEMON SYRUP ' || CASE WHEN i < 10 THEN '0' ELSE '' END || i "
+    "FROM n;"
     "INSERT INTO Recipes (Prod_ID, Comp_ID, Quantity) SELECT Prod_ID, 2, 0.125 FROM Products WHERE Prod_ID > 2;";
 
 class LayoutTest : public ProgramFixture {
