@@ -702,7 +702,8 @@ void TPostgreSQLDatabase::BeginWrite() {
 }
 
 void TPostgreSQLDatabase::BeginRead() {
-    Run("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY;", nullptr);
+    // Not READ ONLY: a reader may keep its working rows in a temporary table (the price list's preview does).
+    Run("BEGIN ISOLATION LEVEL REPEATABLE READ;", nullptr);
 }
 
 void TPostgreSQLDatabase::Commit() {
