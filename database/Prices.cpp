@@ -31,7 +31,16 @@ const std::string& IncompletePricesQuery(TEngine engine) {
                "P.Product, P.Prod_ID, M.Comp_ID IS NULL, M.Component;";
     };
     static const std::string file = query(TEngine::SQLite);
-    static const std::string server = query(TEngine::PostgreSQL);
+    // The server finds the lines without a price by their component, and the lines of deleted components in one
+    // anti-join, instead of testing every line against both lists.
+    static const std::string server =
+        std::string("SELECT P.Product, P.Prod_ID, M.Comp_ID IS NULL, M.Component, COUNT(*) FROM (SELECT R.Prod_ID, "
+                    "R.Comp_ID FROM Recipes R JOIN Materials M ON M.Comp_ID = R.Comp_ID WHERE ") +
+        NoPriceCondition(TEngine::PostgreSQL) +
+        " UNION ALL SELECT R.Prod_ID, R.Comp_ID FROM Recipes R WHERE NOT EXISTS (SELECT 1 FROM Materials M WHERE "
+        "M.Comp_ID = R.Comp_ID)) R JOIN Products P ON P.Prod_ID = R.Prod_ID LEFT JOIN Materials M ON M.Comp_ID = "
+        "R.Comp_ID GROUP BY P.Product, P.Prod_ID, M.Comp_ID IS NULL, M.Component, M.Comp_ID ORDER BY P.Product, "
+        "P.Prod_ID, M.Comp_ID IS NULL, M.Component;";
     return engine == TEngine::PostgreSQL ? server : file;
 }
 

@@ -17,12 +17,24 @@ std::string RecipeQuery(const std::string& product) {
 }
 
 void LoadRecipe(TDatabase* db, const std::string& product, TRowLoader loader) {
-    // The file gives the lines in the order they were added, through its index by product; a server keeps no
-    // order of its own.
-    std::string query = RecipeQuery(product);
-    if (db->Engine() == TEngine::PostgreSQL)
-        query.insert(query.size() - 1, " ORDER BY R.ID");
-    db->RunQuery(query, loader);
+    if (db->Engine() == TEngine::PostgreSQL) {
+        // The name bound, so the server plans the statement once for every product; and sorted, as the server
+        // keeps no order of its own where the file's index by product gives the lines in the order they were added.
+        ForEachRow(db,
+                   "SELECT R.ID, M.Component, R.Quantity FROM Products P, Materials M, Recipes R WHERE M.COMP_ID = "
+                   "R.COMP_ID AND P.PROD_ID = R.PROD_ID AND P.Product = ? ORDER BY R.ID;",
+                   {product}, [loader](const TResultRow& row) {
+                       std::string texts[3];
+                       char* values[3];
+                       for (int c = 0; c < 3; ++c) {
+                           texts[c] = row.Text(c);
+                           values[c] = row.IsNull(c) ? nullptr : texts[c].data();
+                       }
+                       loader(nullptr, 3, values, nullptr);
+                   });
+        return;
+    }
+    db->RunQuery(RecipeQuery(product), loader);
 }
 
 const std::string& CostedLinesQuery(TEngine engine) {
