@@ -1,7 +1,7 @@
 // The backup made before a write (with the pruning after it), the listing of the backups window, a restore and the
 // copy to a file of the user's choosing, on a database of 5,000 components, 10,000 products and 200,000 recipe lines.
 // Run by hand: cmake -DBRIVANE_BENCHMARKS=ON -DCMAKE_BUILD_TYPE=Release, then build/benchmarks/bench_backup.
-// With BRIVANE_BENCH_SERVER naming an empty database that holds schema-postgresql.sql (libpq keywords or a URI), the
+// With BRIVANE_BENCH_DATABASE naming an empty database that holds schema-postgresql.sql (libpq keywords or a URI), the
 // same data is copied there first and the copy to a file is measured from the server too.
 #include "benchmarks/BenchDatabase.h"
 #include "database/Backup.h"
@@ -50,9 +50,9 @@ void CopyFileToFile(benchmark::State& state) {
 BENCHMARK(CopyFileToFile)->Unit(benchmark::kMillisecond);
 
 void CopyServerToFile(benchmark::State& state) {
-    const char* server = std::getenv("BRIVANE_BENCH_SERVER");
+    const char* server = std::getenv("BRIVANE_BENCH_DATABASE");
     if (!server || !*server) {
-        state.SkipWithError("BRIVANE_BENCH_SERVER names no server");
+        state.SkipWithError("BRIVANE_BENCH_DATABASE names no server");
         return;
     }
     const auto db = OpenPostgreSQLDatabase(server);
