@@ -249,6 +249,14 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         Guarded([this] { CloseFind(); });
         return true;
     }
+    // The list is gone through from the find field, without leaving it.
+    if (watched == FindEdit && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            Guarded([this, key] { MoveInFoundRows(key == Qt::Key_Down ? 1 : -1); });
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
         qobject_cast<QMenu*>(watched)) {
         Guarded([this] { HelpMenuKeyPressed(); });
@@ -747,6 +755,29 @@ void TForm1::CloseFind() {
         grid.setFocus(Qt::OtherFocusReason);
 }
 
+void TForm1::MoveInFoundRows(int step) {
+    if (!FFindGrid)
+        return;
+    // What was typed counts at once, not after the pause.
+    if (FFindTimer->isActive())
+        ApplyFind();
+    TStringGrid& grid = *FFindGrid;
+    const std::vector<int> shown = grid.ShownRows();
+    if (shown.empty())
+        return;
+    const auto at = std::find(shown.begin(), shown.end(), grid.Row());
+    int target = step > 0 ? shown.front() : shown.back();
+    if (at != shown.end()) {
+        const auto index = at - shown.begin() + step;
+        if (index < 0 || index >= static_cast<std::ptrdiff_t>(shown.size()))
+            return;
+        target = shown[static_cast<std::size_t>(index)];
+    }
+    grid.SetRow(target);
+    grid.Sync();
+    grid.scrollTo(grid.CellIndex(0, target));
+}
+
 void TForm1::FindEditReturn() {
     ApplyFind(true);
     if (!FFindGrid)
@@ -930,6 +961,8 @@ void TForm1::RenameProductClick() {
     if (!asked)
         return;
     const std::string& name = *asked;
+    // The renamed product is selected below: no filter may hide it.
+    CloseFind();
     Edit1->SetText(name);
     TWriteBackup backup = BeforeUserWrite();
     bool premix = false;

@@ -129,6 +129,8 @@ public:
     bool FindOpen() const { return FFindGrid != nullptr; }
     // Enter in the find field: the first row shown becomes the current row (its recipe shown).
     void FindEditReturn();
+    // Up or Down in the find field (step -1 or 1): the row before or after the current one among those found.
+    void MoveInFoundRows(int step);
     // Filters the list by the field's text now; an emptied field closes when closeWhenEmpty.
     void ApplyFind(bool closeWhenEmpty = false);
     // The window's size, place and maximised state, kept in the user's settings for the next start.

@@ -190,6 +190,14 @@ TEST_F(FindAndGrowTest, FindShowsTheRowsWithEveryWordAndKeepsEverythingElseOnEve
     QTest::mouseClick(Products().viewport(), Qt::LeftButton, {},
                       Products().visualRect(Products().model()->index(1, 0)).center());
     EXPECT_EQ(Form1->Edit1->Text(), "ÉTHYL ACÉTATE SOLUTION");
+    // Up and Down in the field go through the rows found, and no further.
+    QTest::keyClick(Form1->FindEdit, Qt::Key_Up);
+    EXPECT_EQ(Form1->Edit1->Text(), "ETHYL ACETATE PURE");
+    QTest::keyClick(Form1->FindEdit, Qt::Key_Up);
+    EXPECT_EQ(Form1->Edit1->Text(), "ETHYL ACETATE PURE");
+    QTest::keyClick(Form1->FindEdit, Qt::Key_Down);
+    EXPECT_EQ(Form1->Edit1->Text(), "ÉTHYL ACÉTATE SOLUTION");
+    EXPECT_TRUE(Form1->FindOpen());
 
     // A name that exists is refused though the filter hides it.
     dialogs.TextAnswers = {std::string("anisette")};
@@ -234,6 +242,16 @@ TEST_F(FindAndGrowTest, FindShowsTheRowsWithEveryWordAndKeepsEverythingElseOnEve
     Settle();
     EXPECT_FALSE(Form1->FindOpen());
     EXPECT_FALSE(Form1->FindEdit->isVisible());
+
+    // So does Rename, so the renamed product shows selected.
+    Trigger(Form1->FindProduct);
+    QTest::keyClicks(Form1->FindEdit, "zero");
+    QTRY_COMPARE(ShownNames(Products()), std::vector<std::string>{"ZERO"});
+    QTest::keyClick(Form1->FindEdit, Qt::Key_Return);
+    dialogs.TextAnswers = {std::string("NOUGHT")};
+    Trigger(Form1->RenameProduct);
+    EXPECT_FALSE(Form1->FindOpen());
+    EXPECT_EQ(Products().Cells(0, Products().Row()), "NOUGHT");
 }
 
 TEST_F(FindAndGrowTest, TypedLettersMoveToTheFirstNameStartingWithThemIgnoringAccents) {
