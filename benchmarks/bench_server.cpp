@@ -44,7 +44,8 @@ std::string ReadText(const std::string& path) {
 
 void StopServer() {
     if (!StateFile.empty())
-        (void)std::system(("bash " BRIVANE_SOURCE_DIR "/scripts/test-server.sh stop " + StateFile).c_str());
+        if (std::system(("bash " BRIVANE_SOURCE_DIR "/scripts/test-server.sh stop " + StateFile).c_str()) != 0)
+            std::fprintf(stderr, "the benchmark's server could not be stopped\n");
 }
 
 // The server's keywords: the one named, or a throw-away one started for this run and stopped at its end.
